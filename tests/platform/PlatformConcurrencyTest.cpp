@@ -1,0 +1,59 @@
+#include <cbfoundation/platform/RecursiveMutex.h>
+#include <cbfoundation/platform/Thread.h>
+
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+using namespace cbf::platform;
+
+namespace {
+
+constexpr int threadCount = 4;
+constexpr int iterations = 20000;
+
+void runOnThreads(const auto& body)
+{
+    std::vector<std::thread> threads;
+    for (int t = 0; t < threadCount; ++t)
+        threads.emplace_back(body);
+    for (std::thread& thread : threads)
+        thread.join();
+}
+
+} // namespace
+
+TEST(PlatformConcurrencyTest, InterlockedCountsLoseNoUpdate)
+{
+    volatile unsigned counter = 0;
+    runOnThreads([&] {
+        for (int i = 0; i < iterations; ++i) {
+            InterlockedIncrement32(&counter);
+            InterlockedIncrement32(&counter);
+            InterlockedDecrement32(&counter);
+        }
+    });
+    EXPECT_EQ(InterlockedRead32(&counter), unsigned(threadCount * iterations));
+}
+
+TEST(PlatformConcurrencyTest, RecursiveMutexExcludesOtherThreads)
+{
+    RecursiveMutex mutex;
+    long inside = 0;
+    long total = 0;
+    bool overlapped = false;
+    runOnThreads([&] {
+        for (int i = 0; i < iterations; ++i) {
+            mutex.Enter();
+            mutex.Enter();
+            overlapped |= ++inside != 1 || mutex.GetRecursionCount() != 2;
+            ++total;
+            --inside;
+            mutex.Leave();
+            mutex.Leave();
+        }
+    });
+    EXPECT_FALSE(overlapped);
+    EXPECT_EQ(total, long(threadCount) * iterations);
+}

@@ -1,0 +1,45 @@
+#include <cbfoundation/platform/Thread.h>
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <thread>
+
+using namespace cbf::platform;
+
+TEST(ThreadTest, CurrentThreadIdIsNonZeroStableAndPerThread)
+{
+    const unsigned mine = CurrentThreadId();
+    EXPECT_NE(mine, 0u);
+    EXPECT_EQ(CurrentThreadId(), mine);
+
+    unsigned other = 0;
+    std::thread([&other] { other = CurrentThreadId(); }).join();
+    EXPECT_NE(other, 0u);
+    EXPECT_NE(other, mine);
+}
+
+TEST(ThreadTest, InterlockedOperationsReturnTheNewValueAndWrap)
+{
+    struct Case
+    {
+        unsigned start;
+        unsigned afterIncrement;
+        unsigned afterDecrement;
+    };
+    const Case cases[] = {
+        {0u, 1u, UINT_MAX},
+        {1u, 2u, 0u},
+        {0x7FFFFFFFu, 0x80000000u, 0x7FFFFFFEu},
+        {UINT_MAX, 0u, UINT_MAX - 1},
+    };
+    for (const Case& c : cases) {
+        volatile unsigned value = c.start;
+        EXPECT_EQ(InterlockedIncrement32(&value), c.afterIncrement) << c.start;
+        EXPECT_EQ(InterlockedRead32(&value), c.afterIncrement) << c.start;
+
+        value = c.start;
+        EXPECT_EQ(InterlockedDecrement32(&value), c.afterDecrement) << c.start;
+        EXPECT_EQ(InterlockedRead32(&value), c.afterDecrement) << c.start;
+    }
+}
