@@ -14,7 +14,9 @@ set(CMAKE_C_COMPILER ${CBF_MINGW_TRIPLET}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${CBF_MINGW_TRIPLET}-g++-posix)
 set(CMAKE_RC_COMPILER ${CBF_MINGW_TRIPLET}-windres)
 
-set(CMAKE_FIND_ROOT_PATH /usr/${CBF_MINGW_TRIPLET})
+# Libraries and packages come from the MinGW sysroot, and from the prefixes
+# that Windows packages (such as an installed cbfoundation) were put into.
+set(CMAKE_FIND_ROOT_PATH /usr/${CBF_MINGW_TRIPLET} ${CMAKE_PREFIX_PATH})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
