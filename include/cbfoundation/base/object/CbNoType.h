@@ -1,0 +1,11 @@
+// CbNoType: the empty type, a placeholder for "no type" in templates.
+#pragma once
+
+#include <cbfoundation/Export.h>
+
+/// An empty class. Assigning one to another copies nothing.
+class CB_API CbNoType
+{
+public:
+    CbNoType& operator=(const CbNoType& other);
+};

@@ -1,0 +1,26 @@
+// CbPlexManagerPolicy: a container base that owns its record pool.
+#pragma once
+
+#include <cbfoundation/base/object/CbINonCopyable.h>
+#include <cbfoundation/base/object/CbPlexManager.h>
+
+/// Holds the record pool of a container by value, so that the container's
+/// records live exactly as long as the container.
+template <class T, class SizeT>
+class CbPlexManagerPolicy : public CbINonCopyable
+{
+public:
+    using Pool = CbPlexManager<T, 0, 0, SizeT>;
+
+protected:
+    CbPlexManagerPolicy(SizeT initialBlockSize, SizeT fixedBlockSize, float growthFactor)
+        : m_pool(initialBlockSize, fixedBlockSize, growthFactor)
+    {
+    }
+
+    Pool& pool() { return m_pool; }
+    const Pool& pool() const { return m_pool; }
+
+private:
+    Pool m_pool;
+};

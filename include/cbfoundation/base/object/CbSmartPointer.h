@@ -1,0 +1,85 @@
+// CbSmartPointer: shared ownership of reference-counted objects.
+#pragma once
+
+#include <cbfoundation/base/object/IReferenceCounted.h>
+
+#include <cstddef>
+#include <type_traits>
+
+/// Holds one reference to an object derived from IReferenceCounted (T may be
+/// const). Copies share the object; the last owner to let go destroys it.
+/// Copying and releasing from several threads at once is safe as long as
+/// each CbSmartPointer instance is used by one thread.
+template <class T>
+class CbSmartPointer
+{
+    using Counted = std::conditional_t<std::is_const_v<T>, const IReferenceCounted, IReferenceCounted>;
+
+public:
+    CbSmartPointer() = default;
+
+    /// Takes a reference to `object`; null stays null.
+    CbSmartPointer(T* object) : m_object(object) { addReference(); }
+
+    CbSmartPointer(const CbSmartPointer& other) : m_object(other.m_object) { addReference(); }
+
+    CbSmartPointer(CbSmartPointer&& other) noexcept : m_object(other.m_object) { other.m_object = nullptr; }
+
+    /// Converts from a pointer to a derived (or less const) class.
+    template <class U, class = std::enable_if_t<std::is_convertible_v<U*, T*>>>
+    CbSmartPointer(const CbSmartPointer<U>& other) : CbSmartPointer(other.Get())
+    {
+    }
+
+    ~CbSmartPointer() { Release(); }
+
+    CbSmartPointer& operator=(const CbSmartPointer& other)
+    {
+        if (m_object != other.m_object) {
+            Release();
+            m_object = other.m_object;
+            addReference();
+        }
+        return *this;
+    }
+
+    CbSmartPointer& operator=(CbSmartPointer&& other) noexcept
+    {
+        if (this != &other) {
+            Release();
+            m_object = other.m_object;
+            other.m_object = nullptr;
+        }
+        return *this;
+    }
+
+    CbSmartPointer& operator=(T* object) { return *this = CbSmartPointer(object); }
+
+    /// Lets go of the object (destroying it if this was the last owner).
+    void Release()
+    {
+        if (m_object) {
+            Counted* object = m_object;
+            m_object = nullptr;
+            IReferenceCounted::ReleaseReference(*object);
+        }
+    }
+
+    T* Get() const { return m_object ? static_cast<T*>(m_object) : nullptr; }
+    T* operator->() const { return Get(); }
+    T& operator*() const { return *Get(); }
+    bool IsNull() const { return m_object == nullptr; }
+    explicit operator bool() const { return m_object != nullptr; }
+
+    friend bool operator==(const CbSmartPointer& a, const CbSmartPointer& b) { return a.m_object == b.m_object; }
+    friend bool operator==(const CbSmartPointer& a, std::nullptr_t) { return a.m_object == nullptr; }
+
+private:
+    void addReference()
+    {
+        if (m_object)
+            IReferenceCounted::AddReference(*m_object);
+    }
+
+    Counted* m_object = nullptr;
+};

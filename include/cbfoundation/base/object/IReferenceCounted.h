@@ -1,0 +1,41 @@
+// IReferenceCounted: objects with intrusive, thread-safe reference counts.
+#pragma once
+
+#include <cbfoundation/Export.h>
+#include <cbfoundation/base/object/CbReferenceCounter.h>
+
+/// Interface of objects that may have several owners.
+///
+/// The owners are CbSmartPointer instances (or code that calls AddReference
+/// and ReleaseReference in pairs). The object is destroyed by the release
+/// that drops the count to zero. Counts change with one interlocked
+/// instruction; only that last release takes a lock, one of a pool of 256
+/// chosen by the counter's address (ReferenceCounter_GetCriticalSection).
+class CB_API IReferenceCounted
+{
+public:
+    virtual ~IReferenceCounted() = default;
+
+    /// The number of owners right now (a snapshot; others may change it).
+    unsigned GetReferenceCount() const { return getReferenceCounter().GetCount(); }
+
+    /// Adds an owner.
+    static void AddReference(const IReferenceCounted& object) { object.getReferenceCounter().increment(); }
+
+    /// Removes an owner; the last one destroys the object (or hands it to the
+    /// counter's deleter), after the pool lock has been left.
+    static void ReleaseReference(const IReferenceCounted& object)
+    {
+        const CbReferenceCounter<unsigned>& counter = object.getReferenceCounter();
+        if (counter.decrement() == 0)
+            releaseLast(object, counter);
+    }
+
+protected:
+    /// The object's counter. Its fields are mutable: counting works through
+    /// const references.
+    virtual const CbReferenceCounter<unsigned>& getReferenceCounter() const = 0;
+
+private:
+    static void releaseLast(const IReferenceCounted& object, const CbReferenceCounter<unsigned>& counter);
+};

@@ -1,0 +1,6 @@
+#include <cbfoundation/base/exceptions/CbExceptionCondition.h>
+
+CbExceptionCondition::CbExceptionCondition(const char* file, unsigned line, const char* function)
+    : CbException(file, line, function, RTTI)
+{
+}

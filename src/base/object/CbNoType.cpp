@@ -1,0 +1,6 @@
+#include <cbfoundation/base/object/CbNoType.h>
+
+CbNoType& CbNoType::operator=(const CbNoType&)
+{
+    return *this;
+}

@@ -1,0 +1,21 @@
+#include <cbfoundation/base/object/CbCriticalSectionAuto.h>
+#include <cbfoundation/base/object/IReferenceCounted.h>
+
+void IReferenceCounted::releaseLast(const IReferenceCounted& object, const CbReferenceCounter<unsigned>& counter)
+{
+    CbCriticalSectionAuto lock(ReferenceCounter_GetCriticalSection(&counter));
+    // Code that holds this pool lock may have taken a new reference since the
+    // count reached zero; then the object lives on.
+    if (counter.GetCount() != 0)
+        return;
+    counter.detachObservers();
+    // Destroy outside the lock: the destructor may release further objects
+    // whose counters map to the same pool lock.
+    lock.Leave();
+
+    IReferenceCounted* target = const_cast<IReferenceCounted*>(&object);
+    if (CbReferenceCounter<unsigned>::Deleter deleter = counter.GetDeleter())
+        deleter(target);
+    else
+        delete target;
+}

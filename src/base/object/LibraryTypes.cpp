@@ -1,0 +1,27 @@
+// The library's load-time objects, defined in one place because their order
+// matters: the type registry is created by the first descriptor and destroyed
+// after the last, and the lock pool must exist before anything can release a
+// reference. Objects in one translation unit are constructed in the order of
+// their definitions and destroyed in reverse.
+
+#include <cbfoundation/base/exceptions/CbExceptionCondition.h>
+#include <cbfoundation/base/exceptions/CbExceptionOutOfMemory.h>
+#include <cbfoundation/base/exceptions/CbExceptionPreconditionViolation.h>
+#include <cbfoundation/base/exceptions/CbExceptionStream.h>
+#include <cbfoundation/base/exceptions/CbExceptionWrongFileVersion.h>
+
+#include "ReferenceCounterLocks.h"
+
+const CbRTTI CbException::RTTI(L"CbException", nullptr, &CbException::CloneByFactory);
+const CbRTTI CbExceptionCondition::RTTI(L"CbExceptionCondition", CbException::RTTI, nullptr,
+                                        &CbExceptionCondition::CloneByFactory);
+const CbRTTI CbExceptionOutOfMemory::RTTI(L"CbExceptionOutOfMemory", CbException::RTTI, nullptr,
+                                          &CbExceptionOutOfMemory::CloneByFactory);
+const CbRTTI CbExceptionPreconditionViolation::RTTI(L"CbExceptionPreconditionViolation", CbException::RTTI,
+                                                    nullptr, &CbExceptionPreconditionViolation::CloneByFactory);
+const CbRTTI CbExceptionStream::RTTI(L"CbExceptionStream", CbException::RTTI, nullptr,
+                                     &CbExceptionStream::CloneByFactory);
+const CbRTTI CbExceptionWrongFileVersion::RTTI(L"CbExceptionWrongFileVersion", CbException::RTTI, nullptr,
+                                               &CbExceptionWrongFileVersion::CloneByFactory);
+
+CbCriticalSection cbf::detail::g_referenceCounterLocks[cbf::detail::kReferenceCounterLockCount];

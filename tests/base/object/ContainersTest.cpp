@@ -1,0 +1,197 @@
+#include <cbfoundation/base/exceptions/CbExceptionCondition.h>
+#include <cbfoundation/base/exceptions/CbExceptionOutOfMemory.h>
+#include <cbfoundation/base/exceptions/CbExceptionPreconditionViolation.h>
+#include <cbfoundation/base/object/CbList.h>
+#include <cbfoundation/base/object/CbListPolicyElementCount.h>
+#include <cbfoundation/base/object/CbPlexManager.h>
+#include <cbfoundation/base/object/CbRTTIRegistration.h>
+#include <cbfoundation/base/object/CbScopedPointer.h>
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+using RegistryMap = CbRTTIRegistration::Map;
+
+struct Record
+{
+    void* link;
+    int payload;
+};
+
+TEST(CbPlexManagerTest, BlocksGrowByTheFactorTruncatedAtEachStep)
+{
+    CbPlexManager<Record, 0, 0, unsigned> pool(1000, 0, 1.5f);
+    std::vector<unsigned> sizes;
+    for (int i = 0; i < 7; ++i) {
+        sizes.push_back(pool.GetNextBlockSize());
+        for (unsigned n = sizes.back(); n > 0; --n)
+            pool.Allocate();
+    }
+    EXPECT_EQ(sizes, (std::vector<unsigned>{1000, 1500, 2250, 3375, 5062, 7593, 11389}));
+    EXPECT_EQ(pool.GetBlockCount(), 7u);
+
+    CbPlexManager<Record, 0, 0, unsigned> fixed(1000, 64, 1.5f);
+    fixed.Allocate();
+    EXPECT_EQ(fixed.GetNextBlockSize(), 64u);
+}
+
+TEST(CbPlexManagerTest, LastRecordOfABlockComesFirstAndFreedRecordsAreReused)
+{
+    CbPlexManager<Record, 0, 0, unsigned> pool(4, 0, 1.0f);
+    Record* first = pool.Allocate();
+    Record* second = pool.Allocate();
+    EXPECT_EQ(second + 1, first) << "records are handed out from the end of the block";
+    pool.Free(second);
+    EXPECT_EQ(pool.Allocate(), second);
+    std::set<Record*> distinct{first, second, pool.Allocate(), pool.Allocate(), pool.Allocate()};
+    EXPECT_EQ(distinct.size(), 5u);
+    EXPECT_EQ(pool.GetBlockCount(), 2u);
+}
+
+TEST(CbPlexManagerTest, RefusesZeroBlocksAndReportsExhaustedMemory)
+{
+    try {
+        CbPlexManager<Record, 0, 0, unsigned> pool(0, 0, 1.5f);
+        FAIL();
+    } catch (const CbExceptionPreconditionViolation& e) {
+        EXPECT_STREQ(e.GetFilename(), "CbPlexManager");
+        EXPECT_EQ(e.GetCodeLine(), 224u);
+    }
+    // A block that no address space can hold.
+    CbPlexManager<Record, 0, 0, unsigned __int64> huge(1ull << 62, 0, 1.0f);
+    try {
+        huge.Allocate();
+        FAIL();
+    } catch (const CbExceptionOutOfMemory& e) {
+        EXPECT_STREQ(e.GetFilename(), "CbPlexManager");
+        EXPECT_EQ(e.GetCodeLine(), 352u);
+    }
+}
+
+TEST(CbMapTest, InitHashTableRejectsZeroAndAMissingBucketArray)
+{
+    RegistryMap map;
+    try {
+        map.InitHashTable(0);
+        FAIL();
+    } catch (const CbExceptionCondition& e) {
+        EXPECT_STREQ(e.GetFilename(), "CbMap");
+        EXPECT_EQ(e.GetCodeLine(), 884u);
+        EXPECT_STREQ(e.GetFunctionName(),
+                     "CbMap<wchar_t *,struct CbRTTIRegistration::SRegistration,2,unsigned int,struct "
+                     "CbHashKey<wchar_t *> >::InitHashTable");
+    }
+    RegistryMap empty(0);
+    try {
+        empty.InitHashTable(400);
+        FAIL();
+    } catch (const CbExceptionPreconditionViolation& e) {
+        EXPECT_STREQ(e.GetFilename(), "CbScopedPointer");
+        EXPECT_EQ(e.GetCodeLine(), 142u);
+    }
+}
+
+TEST(CbMapTest, RehashingKeepsEveryRecordFindable)
+{
+    RegistryMap map(17, 8);
+    std::vector<std::wstring> keys;
+    for (int i = 0; i < 300; ++i)
+        keys.push_back(L"key" + std::to_wstring(i));
+    for (std::wstring& key : keys)
+        map.Insert(key.data())->value.registrations = static_cast<unsigned>(key.size());
+
+    for (unsigned buckets : {17u, 1u, 400u, 3u}) {
+        map.InitHashTable(buckets);
+        EXPECT_EQ(map.GetHashTableSize(), buckets);
+        EXPECT_EQ(map.GetCount(), keys.size());
+        unsigned visited = 0;
+        unsigned lastBucket = 0;
+        map.ForEach([&](const RegistryMap::Association& a) {
+            EXPECT_GE(a.bucket, lastBucket) << "map order is by bucket";
+            EXPECT_EQ(a.bucket, CbHashKey<wchar_t*>::Hash(a.key) % buckets);
+            lastBucket = a.bucket;
+            ++visited;
+        });
+        EXPECT_EQ(visited, keys.size());
+        for (std::wstring& key : keys)
+            ASSERT_NE(map.Lookup(key.data()), nullptr) << "after InitHashTable(" << buckets << ")";
+    }
+
+    map.Remove(map.Lookup(keys[5].data()));
+    EXPECT_EQ(map.Lookup(keys[5].data()), nullptr);
+    EXPECT_EQ(map.GetCount(), keys.size() - 1);
+}
+
+TEST(CbListTest, RemoveAllReturnsNodesToThePoolAndResetsTheCount)
+{
+    CbList<int, 17, unsigned> list;
+    for (int i = 0; i < 40; ++i)
+        list.AddTail(i);
+    EXPECT_EQ(list.GetCount(), 40u);
+    EXPECT_EQ(list.GetHead()->value, 0);
+    EXPECT_EQ(list.GetTail()->value, 39);
+    EXPECT_EQ(list.GetTail()->previous->value, 38);
+
+    list.RemoveAll();
+    EXPECT_TRUE(list.IsEmpty());
+    EXPECT_EQ(list.GetCount(), 0u);
+    list.AddTail(7);
+    EXPECT_EQ(list.GetHead(), list.GetTail());
+    EXPECT_EQ(list.GetHead()->previous, nullptr);
+
+    CbList<int, 17, unsigned> copy(list);
+    list.AddTail(8);
+    EXPECT_EQ(copy.GetCount(), 1u);
+}
+
+template <class Policy>
+struct PolicyProbe : Policy
+{
+    using Policy::absorbElementCount;
+    using Policy::decElementCount;
+    using Policy::incElementCount;
+    using Policy::resetElementCount;
+};
+
+TEST(CbListPolicyElementCountTest, CountingPolicyMovesWholeCounts)
+{
+    PolicyProbe<CbListPolicyElementCount<1, unsigned __int64>> a, b;
+    a.incElementCount();
+    a.incElementCount();
+    b.incElementCount();
+    b.decElementCount();
+    b.incElementCount();
+    a.absorbElementCount(b);
+    EXPECT_EQ(a.GetCount(), 3u);
+    EXPECT_EQ(b.GetCount(), 0u);
+    b = a;
+    EXPECT_EQ(b.GetCount(), 3u);
+    a.resetElementCount();
+    EXPECT_EQ(a.GetCount(), 0u);
+
+    PolicyProbe<CbListPolicyElementCount<0, unsigned>> none, other;
+    none.incElementCount();
+    none.absorbElementCount(other);
+    EXPECT_EQ(sizeof(CbListPolicyElementCount<0, unsigned>), 1u) << "the non-counting policy holds nothing";
+}
+
+TEST(CbScopedPointerTest, RefusesNullAndOwnsWhatItIsGiven)
+{
+    try {
+        CbScopedPointer<int> none(nullptr);
+        FAIL();
+    } catch (const CbExceptionPreconditionViolation& e) {
+        EXPECT_STREQ(e.GetFilename(), "CbScopedPointer");
+        EXPECT_EQ(e.GetCodeLine(), 142u);
+    }
+    EXPECT_THROW(CbScopedPointer<int[]>(nullptr), CbExceptionPreconditionViolation);
+    CbScopedPointer<int[]> array(new int[3]{1, 2, 3});
+    EXPECT_EQ(array[2], 3);
+}
+
+} // namespace
