@@ -176,19 +176,9 @@ void CbException::dump(CbStreamWriteASCII&) const {}
 const CbException* CbException::copyHistory(const CbException& history)
 {
     // Cloning through the registry keeps the history's full class, which a
-    // copy constructor called from here could not.
-    const IObject& object = history;
-    const CbRTTI::CloneFunction clone = CbRTTI::getClone(object.GetRTTI().GetName());
-    if (!clone)
-        return nullptr;
-    IObject* copy = nullptr;
-    try {
-        copy = clone(object);
-    } catch (...) {
-        // A history that cannot be copied is dropped: the new exception
-        // matters more than its cause.
-        return nullptr;
-    }
+    // copy constructor called from here could not. A history that cannot be
+    // copied is dropped: the new exception matters more than its cause.
+    IObject* copy = CbRTTI::CloneObject(history);
     const CbException* exception = dynamic_cast<const CbException*>(copy);
     if (!exception)
         delete copy;

@@ -1,5 +1,6 @@
 #include <cbfoundation/base/object/CbList.h>
 #include <cbfoundation/base/object/CbRTTIRegistration.h>
+#include <cbfoundation/base/object/IObject.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -217,6 +218,30 @@ CbRTTI::CloneFunction CbRTTI::getClone(const wchar_t* name)
 {
     const CbRTTIRegistration::SRegistration* registration = lookup(name);
     return registration ? registration->clone : nullptr;
+}
+
+IObject* CbRTTI::CreateObject(const wchar_t* name)
+{
+    const CreateFunction create = getCreate(name);
+    if (!create)
+        return nullptr;
+    try {
+        return create();
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+IObject* CbRTTI::CloneObject(const IObject& object)
+{
+    const CloneFunction clone = getClone(object.GetRTTI().GetName());
+    if (!clone)
+        return nullptr;
+    try {
+        return clone(object);
+    } catch (...) {
+        return nullptr;
+    }
 }
 
 void CbRTTI::GetDerivedOf(const CbRTTI& type, DerivedList& list)

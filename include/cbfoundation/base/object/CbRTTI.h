@@ -75,6 +75,16 @@ public:
     /// The descriptor registered under `name`, or null.
     static const CbRTTI* Find(const wchar_t* name);
 
+    /// A new default object of the class registered under `name`, made by its
+    /// create function; null when the name is unknown, the class registered
+    /// no create function or that function fails. The caller owns the object.
+    static IObject* CreateObject(const wchar_t* name);
+
+    /// A new copy of `object` of its full dynamic class, made by the clone
+    /// function registered under its class name; null when none is registered
+    /// or cloning fails. The caller owns the copy.
+    static IObject* CloneObject(const IObject& object);
+
     /// Replaces the contents of `list` with the descriptor of `type` and of
     /// every registered class derived from it, in registry order.
     static void GetDerivedOf(const CbRTTI& type, DerivedList& list);
@@ -83,7 +93,6 @@ public:
     static void GetDerivedOf(const wchar_t* name, DerivedList& list);
 
 private:
-    friend class CbException;
     friend class CbVariant;
     friend class CbStreamReadBinary;
 
