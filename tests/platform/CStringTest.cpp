@@ -1,0 +1,240 @@
+#include <cbfoundation/platform/CStringT.h>
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+#include <ostream>
+#include <string>
+
+template <typename CharT>
+void PrintTo(const CStringT<CharT>& text, std::ostream* out)
+{
+    *out << '"' << CStringA(text).GetString() << '"';
+}
+
+namespace {
+
+// Both widths run the same cases; the texts are written once, in ASCII.
+template <typename CharT>
+class CStringTest : public testing::Test
+{
+protected:
+    using String = CStringT<CharT>;
+
+    static String S(const char* ascii)
+    {
+        return String(CStringA(ascii));
+    }
+};
+
+using CharacterTypes = testing::Types<char, wchar_t>;
+TYPED_TEST_SUITE(CStringTest, CharacterTypes);
+
+TYPED_TEST(CStringTest, ExtractionClampsItsArguments)
+{
+    const auto hello = this->S("Hello");
+    struct Case
+    {
+        typename TestFixture::String actual;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {hello.Left(-1), ""},       {hello.Left(0), ""},         {hello.Left(3), "Hel"},
+        {hello.Left(99), "Hello"},  {hello.Right(-5), ""},       {hello.Right(2), "lo"},
+        {hello.Right(99), "Hello"}, {hello.Mid(-2), "Hello"},    {hello.Mid(2), "llo"},
+        {hello.Mid(5), ""},         {hello.Mid(9), ""},          {hello.Mid(1, 3), "ell"},
+        {hello.Mid(-1, 2), "He"},   {hello.Mid(3, 99), "lo"},    {hello.Mid(2, -1), ""},
+        {hello.Mid(9, 2), ""},      {hello.Mid(1, INT_MAX), "ello"}, {hello.Mid(INT_MAX, INT_MAX), ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.actual, this->S(c.expected));
+}
+
+TYPED_TEST(CStringTest, SearchAnswersPositionsOrMinusOne)
+{
+    using Char = TypeParam;
+    const auto hello = this->S("Hello");
+    const auto lo = this->S("lo");
+    const auto none = this->S("");
+    const int cases[][2] = {
+        {hello.Find(Char('l')), 2},     {hello.Find(Char('l'), 3), 3},  {hello.Find(Char('l'), 4), -1},
+        {hello.Find(Char('l'), -1), -1}, {hello.Find(Char('l'), 99), -1}, {hello.Find(lo), 3},
+        {hello.Find(lo, 4), -1},        {hello.Find(none), 0},          {hello.Find(none, 5), 5},
+        {hello.Find(none, 6), -1},      {hello.Find(static_cast<const Char*>(nullptr)), -1},
+        {hello.ReverseFind(Char('l')), 3}, {hello.ReverseFind(Char('z')), -1}, {hello.FindOneOf(lo), 2},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c[0], c[1]);
+}
+
+TYPED_TEST(CStringTest, TrimRemovesWhitespaceOrTheGivenCharacters)
+{
+    using Char = TypeParam;
+    auto text = this->S(" \t\r\n x y \n");
+    EXPECT_EQ(text.Trim(), this->S("x y"));
+    text = this->S("--x-");
+    EXPECT_EQ(text.TrimLeft(Char('-')), this->S("x-"));
+    text = this->S("abxba");
+    EXPECT_EQ(text.Trim(this->S("ab")), this->S("x"));
+    text = this->S("   ");
+    EXPECT_TRUE(text.TrimRight().IsEmpty());
+}
+
+TYPED_TEST(CStringTest, EditingReturnsCountsAndClamps)
+{
+    using Char = TypeParam;
+    auto text = this->S("a.b.c");
+    EXPECT_EQ(text.Replace(Char('.'), Char('/')), 2);
+    EXPECT_EQ(text, this->S("a/b/c"));
+    EXPECT_EQ(text.Replace(this->S("/"), this->S("--")), 2);
+    EXPECT_EQ(text, this->S("a--b--c"));
+    EXPECT_EQ(text.Replace(this->S("-"), static_cast<const Char*>(nullptr)), 4);
+    EXPECT_EQ(text.Replace(this->S(""), this->S("x")), 0);
+    EXPECT_EQ(text.Replace(this->S("aa"), this->S("x")), 0);
+    EXPECT_EQ(text, this->S("abc"));
+
+    EXPECT_EQ(text.Insert(-3, Char('<')), 4);
+    EXPECT_EQ(text.Insert(99, this->S(">>")), 6);
+    EXPECT_EQ(text, this->S("<abc>>"));
+    EXPECT_EQ(text.Delete(-1, 1), 5);
+    EXPECT_EQ(text.Delete(3, 99), 3);
+    EXPECT_EQ(text.Delete(99), 3);
+    EXPECT_EQ(text.Delete(1, -4), 3);
+    EXPECT_EQ(text, this->S("abc"));
+
+    text = this->S("banana");
+    EXPECT_EQ(text.Remove(Char('a')), 3);
+    EXPECT_EQ(text, this->S("bnn"));
+    EXPECT_EQ(text.MakeUpper(), this->S("BNN"));
+    EXPECT_EQ(text.MakeLower().MakeReverse(), this->S("nnb"));
+}
+
+TYPED_TEST(CStringTest, ComparisonsAgreeForEveryOperandForm)
+{
+    using Char = TypeParam;
+    const char* const texts[] = {"", "a", "ab", "b", "B"};
+    for (const char* left : texts)
+    {
+        for (const char* right : texts)
+        {
+            const auto a = this->S(left);
+            const auto b = this->S(right);
+            const Char* const p = b;
+            const int expected = std::strcmp(left, right);
+            SCOPED_TRACE(std::string(left) + " vs " + right);
+            EXPECT_EQ(a.Compare(b) < 0, expected < 0);
+            EXPECT_EQ(a.Compare(b) == 0, expected == 0);
+            EXPECT_EQ(a == b, expected == 0);
+            EXPECT_EQ(a == p, expected == 0);
+            EXPECT_EQ(p == a, expected == 0);
+            EXPECT_EQ(a != p, expected != 0);
+            EXPECT_EQ(a < b, expected < 0);
+            EXPECT_EQ(a < p, expected < 0);
+            EXPECT_EQ(p > a, expected < 0);
+            EXPECT_EQ(a >= p, expected >= 0);
+            EXPECT_EQ(p <= a, expected >= 0);
+            EXPECT_EQ(a > b, expected > 0);
+            EXPECT_EQ(a <= b, expected <= 0);
+        }
+    }
+    EXPECT_EQ(this->S("ABC").CompareNoCase(this->S("abc")), 0);
+    EXPECT_LT(this->S("abc").CompareNoCase(this->S("ABD")), 0);
+    EXPECT_GT(this->S("abcd").CompareNoCase(this->S("ABC")), 0);
+    EXPECT_EQ(this->S("").Compare(static_cast<const Char*>(nullptr)), 0);
+}
+
+TEST(CStringMixedForms, OperatorsCompileWithoutAmbiguity)
+{
+    CStringW s = L"x";
+    const CStringW t = L"y";
+    EXPECT_TRUE(s == L"x");
+    EXPECT_TRUE(L"x" == s);
+    EXPECT_TRUE(s < t);
+    EXPECT_TRUE(L"w" < s);
+    EXPECT_TRUE(s != t);
+    EXPECT_EQ(s + t, CStringW(L"xy"));
+    EXPECT_EQ(s + L"z", CStringW(L"xz"));
+    EXPECT_EQ(L"z" + s, CStringW(L"zx"));
+    EXPECT_EQ(s + L'!', CStringW(L"x!"));
+    EXPECT_EQ(L'!' + s, CStringW(L"!x"));
+    EXPECT_EQ(s + '.', CStringW(L"x."));
+    EXPECT_EQ(L"a" + s + L"b" + t, CStringW(L"axby"));
+    s += t;
+    s += L"1";
+    s += L'2';
+    s += "3";
+    s += '4';
+    s += CStringA("5");
+    EXPECT_STREQ(s, L"xy12345");
+
+    CStringA a = "p";
+    EXPECT_EQ(a + "q" + 'r' + L's', CStringA("pqrs"));
+    EXPECT_TRUE("p" == a);
+}
+
+TEST(CStringConstruction, AcceptsEveryFormAndBothWidths)
+{
+    EXPECT_TRUE(CStringW(static_cast<const wchar_t*>(nullptr)).IsEmpty());
+    EXPECT_TRUE(CStringW(static_cast<const char*>(nullptr)).IsEmpty());
+    EXPECT_STREQ(CStringW("narrow"), L"narrow");
+    EXPECT_STREQ(CStringA(L"wide"), "wide");
+    EXPECT_STREQ(CStringA(CStringW(L"both")), "both");
+    EXPECT_STREQ(CStringW(L'-', 3), L"---");
+    EXPECT_TRUE(CStringA('-', -2).IsEmpty());
+
+    const CStringA embedded("a\0b", 3);
+    EXPECT_EQ(embedded.GetLength(), 3);
+    EXPECT_EQ(embedded.GetAt(2), 'b');
+    EXPECT_EQ(CStringW(embedded).GetLength(), 3);
+
+    CStringW copy = L"abc";
+    CStringW moved = std::move(copy);
+    copy = "def";
+    EXPECT_STREQ(moved, L"abc");
+    EXPECT_STREQ(copy, L"def");
+}
+
+TEST(CStringAccess, IndexesOutsideTheTextThrow)
+{
+    CStringA text = "ab";
+    EXPECT_EQ(text[1], 'b');
+    EXPECT_EQ(text.GetAt(2), '\0');
+    EXPECT_THROW(text.GetAt(3), std::out_of_range);
+    EXPECT_THROW(text.GetAt(-1), std::out_of_range);
+    EXPECT_THROW(text.SetAt(2, 'x'), std::out_of_range);
+    text.SetAt(0, 'x');
+    EXPECT_STREQ(text, "xb");
+}
+
+TEST(CStringBuffer, ReleaseBufferFixesTheLength)
+{
+    CStringW text = L"abc";
+    wchar_t* buffer = text.GetBuffer(10);
+    EXPECT_STREQ(buffer, L"abc");
+    std::wcscpy(buffer, L"0123456789");
+    text.ReleaseBuffer();
+    EXPECT_STREQ(text, L"0123456789");
+
+    buffer = text.GetBuffer(2);
+    buffer[4] = L'\0';
+    text.ReleaseBuffer();
+    EXPECT_STREQ(text, L"0123");
+
+    text.GetBuffer(0);
+    text.ReleaseBuffer(99);
+    EXPECT_EQ(text.GetLength(), 4);
+    text.ReleaseBuffer(2);
+    EXPECT_STREQ(text, L"01");
+
+    buffer = text.GetBufferSetLength(3);
+    buffer[2] = L'x';
+    EXPECT_EQ(text.GetLength(), 3);
+    EXPECT_EQ(text.GetAt(2), L'x');
+
+    text.Preallocate(1000);
+    EXPECT_GE(text.GetAllocLength(), 1000);
+    EXPECT_STREQ(text, L"01x");
+}
+
+} // namespace

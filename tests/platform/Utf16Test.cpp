@@ -1,0 +1,97 @@
+#include <cbfoundation/platform/Utf16.h>
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+using cbf::platform::FromUtf16;
+using cbf::platform::ToUtf16;
+using cbf::platform::Utf16Length;
+
+namespace {
+
+std::u16string encode(const std::wstring& text)
+{
+    std::u16string units(Utf16Length(text.data(), text.size()), u'\0');
+    ToUtf16(text.data(), text.size(), units.data());
+    return units;
+}
+
+std::wstring decode(const std::u16string& units)
+{
+    std::wstring text(units.size(), L'\0');
+    text.resize(FromUtf16(units.data(), units.size(), text.data()));
+    return text;
+}
+
+std::wstring wide(std::initializer_list<unsigned> values)
+{
+    std::wstring text;
+    for (unsigned value : values)
+        text.push_back(static_cast<wchar_t>(value));
+    return text;
+}
+
+TEST(Utf16, EncodesAndDecodesPairsAndLoneSurrogates)
+{
+    const struct
+    {
+        std::wstring text;
+        std::u16string units;
+    } cases[] = {
+        {L"", u""},
+        {L"abc", u"abc"},
+        {L"\u00FC\u20AC\uFFFF", u"\u00FC\u20AC\uFFFF"},
+        {L"\U0001F600", {0xD83D, 0xDE00}},
+        {L"a\U00010000\U0010FFFFz", {u'a', 0xD800, 0xDC00, 0xDBFF, 0xDFFF, u'z'}},
+        {wide({0xD800, 'x'}), {0xD800, u'x'}},
+        {wide({0xDC00, 0xD800}), {0xDC00, 0xD800}},
+        {wide({'x', 0xDBFF}), {u'x', 0xDBFF}},
+    };
+    for (const auto& c : cases)
+    {
+        EXPECT_EQ(Utf16Length(c.text.data(), c.text.size()), c.units.size());
+        EXPECT_EQ(encode(c.text), c.units);
+        EXPECT_EQ(decode(c.units), c.text);
+    }
+}
+
+TEST(Utf16, ValuesBeyondUnicodeBecomeReplacementCharacter)
+{
+    if constexpr (sizeof(wchar_t) == 4)
+    {
+        const std::wstring text = {L'a', static_cast<wchar_t>(0x110000), static_cast<wchar_t>(-1)};
+        EXPECT_EQ(Utf16Length(text.data(), text.size()), 3u);
+        EXPECT_EQ(encode(text), (std::u16string{u'a', 0xFFFD, 0xFFFD}));
+    }
+}
+
+TEST(Utf16, AnyUnitSequenceSurvivesDecodeAndEncode)
+{
+    std::mt19937 random(20240611);
+    std::uniform_int_distribution<unsigned> length(0, 40);
+    std::uniform_int_distribution<unsigned> kind(0, 3);
+    std::uniform_int_distribution<unsigned> anyUnit(0, 0xFFFF);
+    std::uniform_int_distribution<unsigned> surrogateOffset(0, 0x3FF);
+    for (int round = 0; round < 2000; ++round)
+    {
+        std::u16string units;
+        for (unsigned n = length(random); n > 0; --n)
+        {
+            switch (kind(random))
+            {
+            case 0: units.push_back(static_cast<char16_t>(anyUnit(random))); break;
+            case 1: units.push_back(static_cast<char16_t>(0xD800 + surrogateOffset(random))); break;
+            case 2: units.push_back(static_cast<char16_t>(0xDC00 + surrogateOffset(random))); break;
+            default: units.push_back(u'a'); break;
+            }
+        }
+        const std::wstring text = decode(units);
+        ASSERT_LE(text.size(), units.size());
+        ASSERT_EQ(encode(text), units);
+    }
+}
+
+} // namespace
