@@ -18,10 +18,13 @@ namespace cbf::platform {
 /// configuration texts hold in practice. UTF-8 is decoded by a built-in codec;
 /// other code sets go through the C library.
 ///
-/// Bytes that do not form a valid character (a stray continuation byte, an
-/// overlong or truncated sequence, an encoded surrogate or a value above
-/// U+10FFFF in UTF-8) never fail the conversion: each such byte becomes one
-/// U+FFFD REPLACEMENT CHARACTER. ASCII text is returned unchanged.
+/// Bytes that do not form a valid character never fail the conversion. Outside
+/// Windows each such byte becomes one U+FFFD REPLACEMENT CHARACTER: in UTF-8
+/// a stray continuation byte, every byte of an overlong or truncated sequence,
+/// of an encoded surrogate or of a value above U+10FFFF. On Windows the
+/// system's conversion decides. ASCII text is returned unchanged.
+///
+/// On Windows a text longer than INT_MAX bytes throws std::length_error.
 CB_API std::wstring NarrowToWide(const char* text, std::size_t length);
 
 /// Converts `length` wide characters to narrow text in the process code page.
@@ -31,6 +34,8 @@ CB_API std::wstring NarrowToWide(const char* text, std::size_t length);
 /// surrogate and a value above U+10FFFF become U+FFFD, and a high surrogate
 /// directly followed by a low one is written as the single character the pair
 /// stands for. ASCII text is returned unchanged.
+///
+/// On Windows a text longer than INT_MAX characters throws std::length_error.
 CB_API std::string WideToNarrow(const wchar_t* text, std::size_t length);
 
 } // namespace cbf::platform

@@ -35,7 +35,9 @@ namespace cbf::platform {
 /// the formatting: it and the rest of the format are copied to the output as
 /// they stand, and no further argument is read (its type would be a guess).
 ///
-/// Results of any length are produced; the only limit is memory.
+/// Results of any length are produced; the only limit is memory, and a single
+/// number longer than INT_MAX characters, which throws std::length_error. A
+/// null format throws std::invalid_argument.
 CB_API void AppendFormat(std::string& out, const char* format, va_list arguments);
 
 /// The wide form of AppendFormat above: `%s` takes `const wchar_t*`, `%S`
