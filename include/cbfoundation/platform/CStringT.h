@@ -1,7 +1,7 @@
 // The library's narrow and wide string classes, CStringA and CStringW.
 //
-// They have the members and the behaviour of the host framework's string
-// classes that client code uses, so that such code ports unchanged:
+// Their members and behaviour are those that Windows client code expects of
+// its string classes, so that such code builds unchanged on every platform:
 // implicit conversion to a character pointer, lengths and positions as int,
 // Left/Right/Mid that clamp their arguments instead of failing, Format with
 // the Windows meaning of the conversions, GetBuffer/ReleaseBuffer for
