@@ -9,6 +9,8 @@
 #include <cbfoundation/base/exceptions/CbExceptionPreconditionViolation.h>
 #include <cbfoundation/base/exceptions/CbExceptionStream.h>
 #include <cbfoundation/base/exceptions/CbExceptionWrongFileVersion.h>
+#include <cbfoundation/base/streams/CbStreamReadBinary.h>
+#include <cbfoundation/base/streams/CbStreamWriteBinaryByteCount.h>
 
 #include "ReferenceCounterLocks.h"
 
@@ -25,3 +27,11 @@ const CbRTTI CbExceptionWrongFileVersion::RTTI(L"CbExceptionWrongFileVersion", C
                                                &CbExceptionWrongFileVersion::CloneByFactory);
 
 CbCriticalSection cbf::detail::g_referenceCounterLocks[cbf::detail::kReferenceCounterLockCount];
+
+const CbRTTI CbStreamRead::RTTI(L"CbStreamRead", nullptr, nullptr);
+const CbRTTI CbStreamReadBinary::RTTI(L"CbStreamReadBinary", CbStreamRead::RTTI, nullptr, nullptr);
+const CbRTTI CbStreamWrite::RTTI(L"CbStreamWrite", nullptr, nullptr);
+
+const CbRTTI CbStreamWriteBinary::RTTI(L"CbStreamWriteBinary", CbStreamWrite::RTTI, nullptr, nullptr);
+const CbRTTI CbStreamWriteBinaryByteCount::RTTI(L"CbStreamWriteBinaryByteCount", CbStreamWriteBinary::RTTI, nullptr,
+                                                nullptr);

@@ -1,0 +1,54 @@
+// CbFormatT: a piece of text made by printf-style formatting.
+#pragma once
+
+#include <cbfoundation/base/exceptions/CbExceptionPreconditionViolation.h>
+#include <cbfoundation/platform/CStringT.h>
+
+namespace cbf::detail {
+
+/// Arguments pass through the C variable argument list unchanged, except
+/// string objects, which pass their character pointer (an object cannot
+/// travel through `...`).
+template <class T>
+const T& FormatArgument(const T& argument)
+{
+    return argument;
+}
+
+template <class CharT>
+const CharT* FormatArgument(const CStringT<CharT>& argument)
+{
+    return argument.GetString();
+}
+
+} // namespace cbf::detail
+
+/// Text of `CharT` characters formatted once, at construction, and held:
+///
+///     stream << CbFormatW(L"%s: %d of %d", name, done, total);
+///
+/// The format has the conversions of CStringT::Format (the Windows meaning:
+/// `%s` takes text of the format's own width, `%S` of the other width, `%I64d`
+/// a 64-bit number, ...). CStringA and CStringW arguments may be passed as
+/// they are; they stand for their character pointers. A null format throws
+/// CbExceptionPreconditionViolation (source "CbFormat", line 1).
+template <class CharT>
+class CbFormatT
+{
+public:
+    template <class... Arguments>
+    explicit CbFormatT(const CharT* format, const Arguments&... arguments)
+    {
+        if (format == nullptr)
+            throw CbExceptionPreconditionViolation(L"CbFormat", 1);
+        m_text.Format(format, cbf::detail::FormatArgument(arguments)...);
+    }
+
+    /// The formatted text, valid while this object lives.
+    const CharT* GetText() const noexcept { return m_text.GetString(); }
+    const CStringT<CharT>& GetString() const noexcept { return m_text; }
+    operator const CharT*() const noexcept { return m_text.GetString(); }
+
+private:
+    CStringT<CharT> m_text;
+};

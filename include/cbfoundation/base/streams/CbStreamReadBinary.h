@@ -1,0 +1,87 @@
+// CbStreamReadBinary: the reader of the library's binary encoding.
+#pragma once
+
+#include <cbfoundation/base/streams/CbStreamRead.h>
+
+/// Decodes the binary form that CbStreamWriteBinary writes, from whatever
+/// source the concrete reader supplies through the one primitive `read`.
+///
+/// Each primitive is its little-endian memory image of fixed width (bool,
+/// the char types 1 byte; short 2; int, long, float 4; __int64, double 8),
+/// read with one call of `read` straight into the destination. `bool` reads
+/// any non-zero byte as true. `long` and `unsigned long` read 4 bytes and
+/// are sign- or zero-extended where `long` is wider.
+///
+/// A narrow string is a 32-bit byte count and the bytes. A wide string is
+/// the tag FF FE FF, a length in UTF-16 code units (1 byte below 255; else
+/// FF and 16 bits below 65535; else FF FF FF and 32 bits below 4294967295;
+/// else FF FF FF FF FF FF FF and 64 bits) and the UTF-16LE code units, which
+/// become wchar_t text (surrogate pairs become one character where wchar_t
+/// is 32 bits wide; an unpaired surrogate stays one unit). A string that
+/// contains NUL is cut at the first one. Strings are read in growing pieces,
+/// so a corrupt length costs no more memory than the data that is there.
+///
+/// Failures throw CbExceptionStream with the source name "CbStreamReadBinary"
+/// and a line that identifies the operation:
+///
+/// | data ends inside | line | | data ends inside | line |
+/// |---|---|---|---|---|
+/// | bool | 39 | | __int64 | 193 |
+/// | unsigned char | 60 | | float | 212 |
+/// | signed char | 79 | | double | 231 |
+/// | unsigned short | 98 | | char | 250 |
+/// | short | 117 | | unsigned long | 269 |
+/// | unsigned int | 136 | | long | 288 |
+/// | int | 155 | | the text of a wide string | 307 |
+/// | unsigned __int64 | 174 | | the text of a narrow string | 326 |
+///
+/// A wide string that does not begin with the tag FF FE FF throws line 397.
+/// The length fields of strings are read through the operators above, so data
+/// ending inside them throws those operators' lines (136 for a narrow length,
+/// 60, 98, 136 or 174 inside a wide one). A string whose read fails leaves
+/// its destination as it was; a failing primitive may have overwritten part
+/// of its destination with the bytes that did arrive.
+class CB_API CbStreamReadBinary : public CbStreamRead
+{
+public:
+    CbStreamReadBinary() = default;
+    CbStreamReadBinary(const CbStreamReadBinary&) = default;
+    CbStreamReadBinary& operator=(const CbStreamReadBinary&) = default;
+
+    using CbStreamRead::operator>>;
+
+    CbStreamRead& operator>>(CStringW& value) override;
+    CbStreamRead& operator>>(CStringA& value) override;
+    CbStreamRead& operator>>(long& value) override;
+    CbStreamRead& operator>>(unsigned long& value) override;
+    CbStreamRead& operator>>(char& value) override;
+    CbStreamRead& operator>>(double& value) override;
+    CbStreamRead& operator>>(float& value) override;
+    CbStreamRead& operator>>(__int64& value) override;
+    CbStreamRead& operator>>(unsigned __int64& value) override;
+    CbStreamRead& operator>>(int& value) override;
+    CbStreamRead& operator>>(unsigned int& value) override;
+    CbStreamRead& operator>>(short& value) override;
+    CbStreamRead& operator>>(unsigned short& value) override;
+    CbStreamRead& operator>>(signed char& value) override;
+    CbStreamRead& operator>>(unsigned char& value) override;
+    CbStreamRead& operator>>(bool& value) override;
+
+    CB_DECLARE_RTTI(CbStreamReadBinary)
+
+    /// Reads up to `count` raw bytes, without a length prefix, and returns how
+    /// many arrived (fewer only at the end of the source). Checks nothing.
+    virtual unsigned __int64 ReadBuffer(void* buffer, unsigned __int64 count);
+
+protected:
+    /// The source: places up to `count` bytes in `buffer` and returns how
+    /// many it placed, fewer than `count` only when the source ends.
+    virtual unsigned __int64 read(void* buffer, unsigned __int64 count) = 0;
+
+private:
+    void readExactly(void* buffer, unsigned __int64 count, unsigned line);
+    template <class TextBuffer>
+    void readText(TextBuffer& text, unsigned __int64 length, unsigned line);
+    unsigned __int64 readStringLengthA();
+    unsigned __int64 readStringLengthW();
+};

@@ -1,0 +1,39 @@
+// CbStreamReadBinaryMemory: a binary reader over a range of bytes.
+#pragma once
+
+#include <cbfoundation/base/streams/CbStreamReadBinary.h>
+
+#include <cstddef>
+
+/// Decodes the binary form from bytes in memory that it borrows: the range
+/// must stay valid and unchanged while the reader uses it. Reads run from the
+/// start of the range to its end; at the end a read delivers fewer bytes than
+/// asked, which the extraction operators turn into CbExceptionStream.
+///
+/// Copies share the range and start at the position of the original.
+class CB_API CbStreamReadBinaryMemory : public CbStreamReadBinary
+{
+public:
+    /// Reads `size` bytes from `data`. A null `data` with a non-zero `size`
+    /// throws CbExceptionPreconditionViolation (source
+    /// "CbStreamReadBinaryMemory", line 1).
+    CbStreamReadBinaryMemory(const void* data, unsigned __int64 size);
+
+    /// The number of bytes consumed so far.
+    unsigned __int64 GetPosition() const { return m_position; }
+
+    /// The number of bytes still to be read.
+    unsigned __int64 GetRemaining() const { return m_size - m_position; }
+
+    /// The size of the whole range.
+    unsigned __int64 GetSize() const { return m_size; }
+
+protected:
+    /// Copies up to `count` bytes and moves on by as many.
+    unsigned __int64 read(void* buffer, unsigned __int64 count) override;
+
+private:
+    const unsigned char* m_data;
+    std::size_t m_size;
+    std::size_t m_position = 0;
+};

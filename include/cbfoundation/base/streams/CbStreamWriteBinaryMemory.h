@@ -1,0 +1,51 @@
+// CbStreamWriteBinaryMemory: a binary writer into a byte buffer it owns.
+#pragma once
+
+#include <cbfoundation/base/streams/CbStreamWriteBinary.h>
+
+#include <cstddef>
+#include <memory>
+
+/// Collects the binary form of the values inserted into it in memory, in a
+/// buffer that grows as needed (by doubling, so appending costs amortised
+/// constant time per byte). The bytes can be read back with
+/// CbStreamReadBinaryMemory:
+///
+///     CbStreamWriteBinaryMemory out;
+///     out << 42 << L"name";
+///     CbStreamReadBinaryMemory in(out.GetData(), out.GetSize());
+///
+/// The writer owns its buffer alone: it can be moved, not copied. Failing to
+/// grow throws std::bad_alloc.
+class CB_API CbStreamWriteBinaryMemory : public CbStreamWriteBinary
+{
+public:
+    CbStreamWriteBinaryMemory() = default;
+    CbStreamWriteBinaryMemory(CbStreamWriteBinaryMemory&& other) noexcept;
+    CbStreamWriteBinaryMemory& operator=(CbStreamWriteBinaryMemory&& other) noexcept;
+
+    /// The bytes written so far; valid until the next insertion, Reserve or
+    /// Clear. Null while nothing has ever been written or reserved.
+    const unsigned char* GetData() const { return m_buffer.get(); }
+
+    /// The number of bytes written so far.
+    unsigned __int64 GetSize() const { return m_size; }
+
+    /// Makes room for `capacity` bytes in all without growing again.
+    void Reserve(unsigned __int64 capacity);
+
+    /// Forgets the bytes and keeps the memory for the next ones.
+    void Clear() { m_size = 0; }
+
+protected:
+    /// Appends the bytes.
+    CbStreamWrite& write(const void* buffer, unsigned __int64 count) override;
+
+private:
+    void growFor(unsigned __int64 count);
+    void reallocate(unsigned __int64 capacity);
+
+    std::unique_ptr<unsigned char[]> m_buffer;
+    std::size_t m_capacity = 0;
+    std::size_t m_size = 0;
+};

@@ -1,0 +1,32 @@
+#include <cbfoundation/base/streams/CbFormat.h>
+#include <cbfoundation/base/streams/CbStreamWrite.h>
+
+CbStreamWrite& CbStreamWrite::operator<<(const CStringW& value)
+{
+    return *this << value.GetString();
+}
+
+CbStreamWrite& CbStreamWrite::operator<<(const CStringA& value)
+{
+    return *this << value.GetString();
+}
+
+void CbStreamWrite::WriteVersion(unsigned int version)
+{
+    *this << version;
+}
+
+CbStreamWrite& CbStreamWrite::operator<<(const CbFormat& text)
+{
+    return *this << text.GetText();
+}
+
+CbStreamWrite& CbStreamWrite::operator<<(const CbFormatW& text)
+{
+    return *this << text.GetText();
+}
+
+CbStreamWrite& CbStreamWrite::operator<<(const CbFormatA& text)
+{
+    return *this << text.GetText();
+}

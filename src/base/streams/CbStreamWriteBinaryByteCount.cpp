@@ -1,0 +1,7 @@
+#include <cbfoundation/base/streams/CbStreamWriteBinaryByteCount.h>
+
+CbStreamWrite& CbStreamWriteBinaryByteCount::write(const void*, unsigned __int64 count)
+{
+    m_byteCount += count;
+    return *this;
+}

@@ -1,0 +1,57 @@
+#include <cbfoundation/base/streams/CbStreamWriteBinaryMemory.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <new>
+#include <utility>
+
+CbStreamWriteBinaryMemory::CbStreamWriteBinaryMemory(CbStreamWriteBinaryMemory&& other) noexcept
+    : CbStreamWriteBinary(other)
+    , m_buffer(std::move(other.m_buffer))
+    , m_capacity(std::exchange(other.m_capacity, 0))
+    , m_size(std::exchange(other.m_size, 0))
+{
+}
+
+CbStreamWriteBinaryMemory& CbStreamWriteBinaryMemory::operator=(CbStreamWriteBinaryMemory&& other) noexcept
+{
+    m_buffer = std::move(other.m_buffer);
+    m_capacity = std::exchange(other.m_capacity, 0);
+    m_size = std::exchange(other.m_size, 0);
+    return *this;
+}
+
+void CbStreamWriteBinaryMemory::Reserve(unsigned __int64 capacity)
+{
+    if (capacity > m_capacity)
+        reallocate(capacity);
+}
+
+CbStreamWrite& CbStreamWriteBinaryMemory::write(const void* buffer, unsigned __int64 count)
+{
+    if (count > m_capacity - m_size)
+        growFor(count);
+    if (count != 0)
+        std::memcpy(m_buffer.get() + m_size, buffer, count);
+    m_size += count;
+    return *this;
+}
+
+void CbStreamWriteBinaryMemory::growFor(unsigned __int64 count)
+{
+    if (count > SIZE_MAX - m_size)
+        throw std::bad_alloc();
+    reallocate(std::max<unsigned __int64>(m_size + count, 2 * m_capacity));
+}
+
+void CbStreamWriteBinaryMemory::reallocate(unsigned __int64 capacity)
+{
+    if (capacity > SIZE_MAX)
+        throw std::bad_alloc();
+    auto buffer = std::make_unique_for_overwrite<unsigned char[]>(static_cast<std::size_t>(capacity));
+    if (m_size != 0)
+        std::memcpy(buffer.get(), m_buffer.get(), m_size);
+    m_buffer = std::move(buffer);
+    m_capacity = static_cast<std::size_t>(capacity);
+}

@@ -1,0 +1,49 @@
+// Helpers shared by the stream tests: byte vectors in and out of the memory
+// streams, and checks of the exceptions the readers throw.
+#pragma once
+
+#include <cbfoundation/base/exceptions/CbExceptionStream.h>
+#include <cbfoundation/base/streams/CbStreamReadBinaryMemory.h>
+#include <cbfoundation/base/streams/CbStreamWriteBinaryMemory.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+namespace cbf::test {
+
+using Bytes = std::vector<unsigned char>;
+using WriteAction = std::function<void(CbStreamWrite&)>;
+using ReadAction = std::function<void(CbStreamRead&)>;
+
+inline Bytes BytesOf(const CbStreamWriteBinaryMemory& stream)
+{
+    return Bytes(stream.GetData(), stream.GetData() + stream.GetSize());
+}
+
+inline Bytes Encode(const WriteAction& write)
+{
+    CbStreamWriteBinaryMemory stream;
+    write(stream);
+    return BytesOf(stream);
+}
+
+/// Runs `read` over `bytes` and checks that it throws CbExceptionStream with
+/// the given source name and line.
+inline void ExpectStreamFailure(const Bytes& bytes, const ReadAction& read, const char* file, unsigned line)
+{
+    CbStreamReadBinaryMemory stream(bytes.data(), bytes.size());
+    try
+    {
+        read(stream);
+        ADD_FAILURE() << "no exception, expected " << file << " line " << line;
+    }
+    catch (const CbExceptionStream& e)
+    {
+        EXPECT_STREQ(e.GetFilename(), file);
+        EXPECT_EQ(e.GetCodeLine(), line);
+    }
+}
+
+} // namespace cbf::test
