@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -155,6 +156,30 @@ TEST(CbRTTITest, HashIsTimes33OverUtf16Units)
     const wchar_t astral[] = {static_cast<wchar_t>(0x1F600), 0};
     const wchar_t pair[] = {static_cast<wchar_t>(0xD83D), static_cast<wchar_t>(0xDE00), 0};
     EXPECT_EQ(CbHashKey<wchar_t*>::Hash(sizeof(wchar_t) == 2 ? pair : astral), 0xD83Du * 33 + 0xDE00u);
+
+    // Every length and mix of characters hashes like the one-at-a-time rule.
+    std::mt19937 random(7);
+    const unsigned alphabet[] = {'a', 'Z', '.', 0xE9, 0xFFFF, 0x1F600, 0x10FFFF, 0xD800};
+    for (int round = 0; round < 2000; ++round) {
+        std::vector<unsigned> units;
+        std::wstring text;
+        for (int n = random() % 13; n > 0; --n) {
+            unsigned c = alphabet[random() % 8];
+            if (sizeof(wchar_t) == 2 && c > 0xFFFF)
+                c = 0xDBFF; // a lone surrogate where wchar_t is 16-bit
+            text.push_back(static_cast<wchar_t>(c));
+            if (c > 0xFFFF) {
+                units.push_back(0xD800 + ((c - 0x10000) >> 10));
+                units.push_back(0xDC00 + (c & 0x3FF));
+            } else {
+                units.push_back(c);
+            }
+        }
+        unsigned expected = 0;
+        for (unsigned unit : units)
+            expected = expected * 33 + unit;
+        ASSERT_EQ(CbHashKey<wchar_t*>::Hash(text.c_str()), expected) << "round " << round;
+    }
 }
 
 TEST(CbRTTITest, GetDerivedOfUnknownNameEmptiesTheList)

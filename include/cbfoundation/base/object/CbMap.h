@@ -8,6 +8,8 @@
 #include <cbfoundation/base/object/CbPlexManagerPolicy.h>
 #include <cbfoundation/base/object/CbScopedPointer.h>
 
+#include <cstdint>
+
 namespace CbMapTypes {
 
 /// One key/value record of a CbMap, chained within its bucket. A free record
@@ -35,6 +37,8 @@ class CbMap : public CbCriticalSectionPolicy<0>,
               public CbIDumpable<0>
 {
 public:
+    static_assert(sizeof(SizeT) == 4, "bucket indices and hashes are 32-bit");
+
     using Association = CbMapTypes::SAssociation<Key, Value>;
 
     /// An empty map with `bucketCount` buckets (no bucket array for 0) whose
@@ -43,6 +47,7 @@ public:
                    float growthFactor = 1.0f)
         : CbPlexManagerPolicy<Association, SizeT>(initialBlockSize, fixedBlockSize, growthFactor),
           m_bucketCount(bucketCount),
+          m_bucketDivisor(divisorFor(bucketCount)),
           m_buckets(bucketCount ? new Association*[bucketCount]() : nullptr)
     {
     }
@@ -66,10 +71,11 @@ public:
         const SizeT oldCount = m_bucketCount;
         m_buckets = new Association*[count]();
         m_bucketCount = count;
+        m_bucketDivisor = divisorFor(count);
         for (SizeT i = 0; i < oldCount; ++i) {
             for (Association* a = old[i]; a;) {
                 Association* next = a->next;
-                pushFront(a, Hash::Hash(a->key) % count);
+                pushFront(a, bucketOf(a->key));
                 a = next;
             }
         }
@@ -80,7 +86,7 @@ public:
     {
         if (!m_buckets)
             return nullptr;
-        for (Association* a = m_buckets[Hash::Hash(key) % m_bucketCount]; a; a = a->next) {
+        for (Association* a = m_buckets[bucketOf(key)]; a; a = a->next) {
             if (Hash::Equal(a->key, key))
                 return a;
         }
@@ -94,7 +100,7 @@ public:
         Association* a = this->pool().Allocate();
         a->key = key;
         a->value = Value();
-        pushFront(a, Hash::Hash(key) % m_bucketCount);
+        pushFront(a, bucketOf(key));
         ++m_count;
         return a;
     }
@@ -126,6 +132,16 @@ private:
     /// The function text that InitHashTable's condition failure reports.
     static const char* initHashTableFunctionName() { return "CbMap::InitHashTable"; }
 
+    // hash mod bucket count without a division instruction (Lemire's
+    // "fastmod"): lookups are dominated by the division otherwise.
+    static std::uint64_t divisorFor(SizeT count) { return count ? ~std::uint64_t(0) / count + 1 : 0; }
+
+    SizeT bucketOf(const Key& key) const
+    {
+        const std::uint64_t low = m_bucketDivisor * Hash::Hash(key);
+        return static_cast<SizeT>((static_cast<unsigned __int128>(low) * m_bucketCount) >> 64);
+    }
+
     void pushFront(Association* a, SizeT bucket)
     {
         a->bucket = static_cast<unsigned>(bucket);
@@ -135,5 +151,6 @@ private:
 
     SizeT m_count = 0;
     SizeT m_bucketCount;
+    std::uint64_t m_bucketDivisor;
     Association** m_buckets;
 };
