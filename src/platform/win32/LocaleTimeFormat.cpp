@@ -1,5 +1,7 @@
 #include <cbfoundation/platform/LocaleTimeFormat.h>
 
+#include "platform/SystemTimeFields.h"
+
 namespace cbf::platform {
 
 namespace {
@@ -36,6 +38,10 @@ unsigned takeResult(int length, const wchar_t* buffer, std::wstring& text)
 unsigned FormatUserDate(const SYSTEMTIME& date, UserDateForm form, std::wstring& text)
 {
     text.clear();
+    // Checked here rather than left to the system: Wine's formatter takes
+    // February 29 of any year, which Windows refuses.
+    if (!IsValidSystemDate(date))
+        return kErrorInvalidParameter;
     const DateRequest request = requestOf(form);
     wchar_t buffer[kUserFormatBufferLength];
     const int length = ::GetDateFormatW(LOCALE_USER_DEFAULT, request.flags, &date, request.picture, buffer,
@@ -46,6 +52,8 @@ unsigned FormatUserDate(const SYSTEMTIME& date, UserDateForm form, std::wstring&
 unsigned FormatUserTime(const SYSTEMTIME& time, std::wstring& text)
 {
     text.clear();
+    if (!IsValidSystemTimeOfDay(time))
+        return kErrorInvalidParameter;
     wchar_t buffer[kUserFormatBufferLength];
     const int length = ::GetTimeFormatW(LOCALE_USER_DEFAULT, TIME_FORCE24HOURFORMAT, &time, L"hh:mm:ss", buffer,
                                         static_cast<int>(kUserFormatBufferLength));
