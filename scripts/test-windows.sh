@@ -4,44 +4,45 @@
 #
 # Environment:
 #   CBF_WINDOWS_BUILD_DIR  build folder (default: build-windows in the repository)
-#   CBF_JOBS               parallel compile jobs (default: 2)
+#   CBF_JOBS               parallel compile jobs (default: the number of cores)
 set -euo pipefail
 
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+source "$repo/scripts/lib.sh"
+
 build=${CBF_WINDOWS_BUILD_DIR:-$repo/build-windows}
-jobs=${CBF_JOBS:-2}
+jobs=${CBF_JOBS:-$(cbf_jobs)}
 toolchain=$repo/cmake/toolchains/mingw-w64-x86_64.cmake
-packages=(g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 wine)
+package=$build/package
+client_build=$build/install-client
+# GoogleTest for Windows is built from the sources of the googletest package.
+packages=(cmake ninja-build googletest g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 wine)
 
 step_started=$SECONDS
 step() {
     echo "== $* (at ${SECONDS}s)"
 }
 
-install_missing_packages() {
-    local missing=() package
-    for package in "${packages[@]}"; do
-        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" \
-            || missing+=("$package")
-    done
-    ((${#missing[@]} == 0)) && return 0
-
-    step "installing ${missing[*]}"
-    local sudo=()
-    [[ $(id -u) -eq 0 ]] || sudo=(sudo)
-    "${sudo[@]}" apt-get update -q
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
-}
-
 cross_build() {
     step "cross-building in $build"
-    local examples=OFF
-    [[ -f $repo/examples/CMakeLists.txt ]] && examples=ON
     cmake -S "$repo" -B "$build" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
         -DCMAKE_BUILD_TYPE=Release \
-        -DCBF_BUILD_TESTS=ON -DCBF_BUILD_EXAMPLES="$examples" >/dev/null
+        -DCBF_BUILD_TESTS=ON -DCBF_BUILD_EXAMPLES=ON >/dev/null
     cmake --build "$build" -j "$jobs"
+}
+
+# The installed package is all a client gets: the client is built against it
+# alone, with the same toolchain, and finds the DLLs in the package's bin/.
+build_installed_client() {
+    step "building the client against the installed package"
+    rm -rf "$package"
+    cmake --install "$build" --prefix "$package" >/dev/null
+    cmake -S "$repo/tests/install-client" -B "$client_build" -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+        -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_PREFIX_PATH="$package" >/dev/null
+    cmake --build "$client_build" -j "$jobs"
 }
 
 # A private Wine world for this run: a temporary prefix and HOME (the prefix
@@ -80,9 +81,22 @@ run_suite() {
     ctest --test-dir "$build" -j 2 --timeout 120 --output-on-failure --no-tests=error
 }
 
+run_installed_client() {
+    step "running the installed-package client under Wine"
+    WINEPATH="$package/bin" ctest --test-dir "$client_build" --timeout 120 --output-on-failure --no-tests=error
+}
+
+run_example() {
+    step "running examples/registry_tour under Wine"
+    CBF_WINE_TIMEOUT=120 "$repo/cmake/wine-run.sh" "$build/bin/registry_tour.exe"
+}
+
 trap stop_wine EXIT
-install_missing_packages
+cbf_ensure_packages "${packages[@]}"
 cross_build
+build_installed_client
 start_wine
 run_suite
+run_installed_client
+run_example
 step "done in $((SECONDS - step_started))s"
