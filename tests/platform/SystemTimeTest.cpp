@@ -1,6 +1,6 @@
-#include <cbfoundation/platform/CodePage.h>
 #include <cbfoundation/platform/LocaleTimeFormat.h>
 #include <cbfoundation/platform/SystemTime.h>
+#include <cbfoundation/platform/Utf16.h>
 
 #include "platform/ScopedTimeZone.h"
 
@@ -57,6 +57,16 @@ std::string expectedText(unsigned __int64 ticks)
                           static_cast<unsigned>(inDay / 1000 % 60), static_cast<unsigned>(inDay % 1000));
     t.wDayOfWeek = static_cast<unsigned short>(weekday{day}.c_encoding());
     return text(t);
+}
+
+// The path as wide text, whatever the process's locale: through UTF-16,
+// which std::filesystem converts to without consulting the locale.
+std::wstring wideTextOf(const std::filesystem::path& path)
+{
+    const std::u16string units = path.u16string();
+    std::wstring text(units.size(), L'\0');
+    text.resize(FromUtf16(units.data(), units.size(), text.data()));
+    return text;
 }
 
 } // namespace
@@ -250,9 +260,7 @@ TEST(SystemTimeTest, FileTimesOfAnEntryAndOfNothing)
 {
     // The name leaves ASCII so that the path's conversion to narrow text counts.
     const std::filesystem::path path = std::filesystem::temp_directory_path() / u8"cbf-dates-\u00e9t\u00e9.txt";
-    const std::string narrowPath = path.string();
-    const std::wstring widePath = NarrowToWide(narrowPath.c_str(), narrowPath.size());
-    const std::string parent = path.parent_path().string();
+    const std::wstring widePath = wideTextOf(path);
     std::ofstream(path) << "x";
     SYSTEMTIME now{};
     GetCurrentSystemTime(now);
@@ -268,7 +276,7 @@ TEST(SystemTimeTest, FileTimesOfAnEntryAndOfNothing)
     EXPECT_LE(FileTimeToTicks(creation), FileTimeToTicks(lastWrite) + kTicksPerSecond);
     EXPECT_GT(FileTimeToTicks(creation), nowTicks - minute);
 
-    EXPECT_TRUE(ReadFileTimes(NarrowToWide(parent.c_str(), parent.size()).c_str(), creation, lastWrite));
+    EXPECT_TRUE(ReadFileTimes(wideTextOf(path.parent_path()).c_str(), creation, lastWrite));
 
     std::filesystem::remove(path);
     const FILETIME marker = TicksToFileTime(42);
