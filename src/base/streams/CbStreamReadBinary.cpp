@@ -38,9 +38,6 @@ enum Line : unsigned
 };
 
 // The first piece of a string's text that is read at once, in code units.
-// Later pieces are as long as the text read so far, so a string costs
-// O(log n) reads while the memory held never exceeds about twice the data
-// that actually arrived, whatever length the stream declares.
 constexpr std::size_t kFirstPiece = 64 * 1024;
 
 template <class Unit>
@@ -50,46 +47,86 @@ std::size_t lengthUpToNul(const Unit* text, std::size_t size)
     return nul != nullptr ? static_cast<std::size_t>(nul - text) : size;
 }
 
-template <class CharT>
-void assignText(CStringT<CharT>& value, const CharT* text, std::size_t length)
+// Texts longer than CStringT's int lengths can express are moved in whole.
+void assignText(CStringA& value, const char* text, std::size_t length)
 {
     if (length <= INT_MAX)
         value.SetString(text, static_cast<int>(length));
     else
-        value = CStringT<CharT>(std::basic_string_view<CharT>(text, length));
+        value = CStringA(std::string(text, length));
+}
+
+// Widens UTF-16 code units to wide characters, up to the first NUL, and
+// returns how many it wrote. Text without NULs and surrogates, nearly all
+// text, is widened in one pass that the compiler vectorises; the rest goes
+// through the full decoder.
+std::size_t decodeUtf16(const char16_t* units, std::size_t count, wchar_t* out)
+{
+    char16_t special = 0;
+    for (std::size_t i = 0; i < count; ++i)
+    {
+        out[i] = static_cast<wchar_t>(units[i]);
+        special |= units[i] == 0 || (units[i] & 0xF800) == 0xD800 ? 1 : 0;
+    }
+    if (special == 0)
+        return count;
+    return cbf::platform::FromUtf16(units, lengthUpToNul(units, count), out);
+}
+
+// Decodes the code units straight into the destination's own buffer.
+void assignUtf16(CStringW& value, const char16_t* units, std::size_t count)
+{
+    if (count > INT_MAX)
+    {
+        std::wstring text(count, L'\0');
+        text.resize(decodeUtf16(units, count, text.data()));
+        value = CStringW(std::move(text));
+        return;
+    }
+    wchar_t* text = value.GetBufferSetLength(static_cast<int>(count));
+    value.ReleaseBufferSetLength(static_cast<int>(decodeUtf16(units, count, text)));
+}
+
+// Reads `length` units of text into `text` through `readExactly`, in pieces
+// that grow with what has arrived: a string costs O(log n) reads, and a
+// corrupt length fails at the end of the data having held no more than about
+// twice the data that was really there.
+template <class TextBuffer, class ReadExactly>
+void readText(TextBuffer& text, unsigned __int64 length, ReadExactly readExactly)
+{
+    std::size_t done = 0;
+    while (done < length)
+    {
+        const std::size_t step = std::max(done, kFirstPiece);
+        const auto piece = static_cast<std::size_t>(std::min<unsigned __int64>(length - done, step));
+        text.Resize(done + piece);
+        readExactly(text.Data() + done, piece * sizeof(*text.Data()));
+        done += piece;
+    }
+}
+
+// Kept out of line so that the read of every value stays small enough to inline.
+[[noreturn, gnu::noinline, gnu::cold]] void throwStreamFailure(unsigned line)
+{
+    throw CbExceptionStream(kSource, line);
 }
 
 } // namespace
 
 void CbStreamReadBinary::readExactly(void* buffer, unsigned __int64 count, unsigned line)
 {
-    if (read(buffer, count) != count)
-        throw CbExceptionStream(kSource, line);
-}
-
-template <class TextBuffer>
-void CbStreamReadBinary::readText(TextBuffer& text, unsigned __int64 length, unsigned line)
-{
-    std::size_t done = 0;
-    while (done < length)
-    {
-        const auto piece = static_cast<std::size_t>(std::min<unsigned __int64>(length - done, std::max(done, kFirstPiece)));
-        text.Resize(done + piece);
-        readExactly(text.Data() + done, piece * sizeof(*text.Data()), line);
-        done += piece;
-    }
+    if (read(buffer, count) != count) [[unlikely]]
+        throwStreamFailure(line);
 }
 
 CbStreamRead& CbStreamReadBinary::operator>>(CStringW& value)
 {
     const unsigned __int64 length = readStringLengthW();
     cbf::detail::TextBuffer<char16_t> units;
-    readText(units, length, kLineWideText);
-
-    const std::size_t count = lengthUpToNul(units.Data(), units.Size());
-    cbf::detail::TextBuffer<wchar_t> wide;
-    wide.Resize(count);
-    assignText(value, wide.Data(), cbf::platform::FromUtf16(units.Data(), count, wide.Data()));
+    readText(units, length, [this](void* buffer, unsigned __int64 count) {
+        readExactly(buffer, count, kLineWideText);
+    });
+    assignUtf16(value, units.Data(), units.Size());
     return *this;
 }
 
@@ -97,7 +134,9 @@ CbStreamRead& CbStreamReadBinary::operator>>(CStringA& value)
 {
     const unsigned __int64 length = readStringLengthA();
     cbf::detail::TextBuffer<char> bytes;
-    readText(bytes, length, kLineNarrowText);
+    readText(bytes, length, [this](void* buffer, unsigned __int64 count) {
+        readExactly(buffer, count, kLineNarrowText);
+    });
     assignText(value, bytes.Data(), lengthUpToNul(bytes.Data(), bytes.Size()));
     return *this;
 }
@@ -199,34 +238,43 @@ unsigned __int64 CbStreamReadBinary::ReadBuffer(void* buffer, unsigned __int64 c
     return read(buffer, count);
 }
 
+// The length fields are read as the extraction operators of their types
+// read them, and fail with the same lines, without dispatching through those
+// operators once per field.
+
 unsigned __int64 CbStreamReadBinary::readStringLengthA()
 {
     unsigned int length = 0;
-    *this >> length;
+    readExactly(&length, sizeof length, kLineUnsignedInt);
     return length;
 }
 
 unsigned __int64 CbStreamReadBinary::readStringLengthW()
 {
-    unsigned char mark = 0;
-    unsigned short tag = 0;
-    *this >> mark >> tag;
-    if (mark != 0xFF || tag != 0xFFFE)
-        throw CbExceptionStream(kSource, kLineMissingWideTag);
+    // The tag FF FE FF and the first length byte come in one read, since
+    // nearly every string is shorter than 255 units. Data that ends among
+    // them fails with the line of the field where it ended, as it would
+    // field by field.
+    unsigned char head[4] = {};
+    const unsigned __int64 delivered = read(head, sizeof head);
+    if (delivered < 3)
+        throwStreamFailure(delivered == 0 ? kLineUnsignedChar : kLineUnsignedShort);
+    if (head[0] != 0xFF || head[1] != 0xFE || head[2] != 0xFF)
+        throwStreamFailure(kLineMissingWideTag);
+    if (delivered < 4)
+        throwStreamFailure(kLineUnsignedChar);
+    if (head[3] < 0xFF)
+        return head[3];
 
-    unsigned char length8 = 0;
-    *this >> length8;
-    if (length8 < 0xFF)
-        return length8;
     unsigned short length16 = 0;
-    *this >> length16;
+    readExactly(&length16, sizeof length16, kLineUnsignedShort);
     if (length16 < 0xFFFF)
         return length16;
     unsigned int length32 = 0;
-    *this >> length32;
+    readExactly(&length32, sizeof length32, kLineUnsignedInt);
     if (length32 < 0xFFFFFFFF)
         return length32;
     unsigned __int64 length64 = 0;
-    *this >> length64;
+    readExactly(&length64, sizeof length64, kLineUnsignedInt64);
     return length64;
 }

@@ -1,6 +1,7 @@
 #include "StreamTestSupport.h"
 
-#include <cbfoundation/base/object/CbList.h>
+#include <cbfoundation/base/exceptions/CbExceptionPreconditionViolation.h>
+#include <cbfoundation/base/streams/CbFormat.h>
 #include <cbfoundation/base/streams/CbStreamWriteBinaryByteCount.h>
 
 #include <string>
@@ -110,6 +111,15 @@ TEST(CbStreamFamilyTest, MemoryWriterGrowsClearsAndMoves)
     EXPECT_EQ(out.GetSize(), 0u);
     out << 'x';
     EXPECT_EQ(cbf::test::BytesOf(out), (cbf::test::Bytes{'x'}));
+}
+
+TEST(CbStreamFamilyTest, FormatsHoldTheirText)
+{
+    const CbFormatA narrow("%s=%I64d %S", CStringA("n"), static_cast<__int64>(1) << 40, L"w");
+    EXPECT_STREQ(narrow.GetText(), "n=1099511627776 w");
+    const CbFormat wide(L"%5.1f|%-3c|", 2.34, L'x');
+    EXPECT_STREQ(wide, L"  2.3|x  |");
+    EXPECT_THROW(CbFormatW(static_cast<const wchar_t*>(nullptr)), CbExceptionPreconditionViolation);
 }
 
 } // namespace

@@ -4,34 +4,15 @@
 #include <cbfoundation/base/exceptions/CbExceptionPreconditionViolation.h>
 #include <cbfoundation/platform/CStringT.h>
 
-namespace cbf::detail {
-
-/// Arguments pass through the C variable argument list unchanged, except
-/// string objects, which pass their character pointer (an object cannot
-/// travel through `...`).
-template <class T>
-const T& FormatArgument(const T& argument)
-{
-    return argument;
-}
-
-template <class CharT>
-const CharT* FormatArgument(const CStringT<CharT>& argument)
-{
-    return argument.GetString();
-}
-
-} // namespace cbf::detail
-
 /// Text of `CharT` characters formatted once, at construction, and held:
 ///
 ///     stream << CbFormatW(L"%s: %d of %d", name, done, total);
 ///
 /// The format has the conversions of CStringT::Format (the Windows meaning:
 /// `%s` takes text of the format's own width, `%S` of the other width, `%I64d`
-/// a 64-bit number, ...). CStringA and CStringW arguments may be passed as
-/// they are; they stand for their character pointers. A null format throws
-/// CbExceptionPreconditionViolation (source "CbFormat", line 1).
+/// a 64-bit number, ...); CStringA and CStringW arguments may be passed as
+/// they are. A null format throws CbExceptionPreconditionViolation (source
+/// "CbFormat", line 1).
 template <class CharT>
 class CbFormatT
 {
@@ -41,7 +22,7 @@ public:
     {
         if (format == nullptr)
             throw CbExceptionPreconditionViolation(L"CbFormat", 1);
-        m_text.Format(format, cbf::detail::FormatArgument(arguments)...);
+        m_text.Format(format, arguments...);
     }
 
     /// The formatted text, valid while this object lives.

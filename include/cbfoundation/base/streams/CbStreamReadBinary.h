@@ -80,8 +80,6 @@ protected:
 
 private:
     void readExactly(void* buffer, unsigned __int64 count, unsigned line);
-    template <class TextBuffer>
-    void readText(TextBuffer& text, unsigned __int64 length, unsigned line);
     unsigned __int64 readStringLengthA();
     unsigned __int64 readStringLengthW();
 };

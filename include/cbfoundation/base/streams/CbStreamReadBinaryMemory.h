@@ -3,8 +3,6 @@
 
 #include <cbfoundation/base/streams/CbStreamReadBinary.h>
 
-#include <cstddef>
-
 /// Decodes the binary form from bytes in memory that it borrows: the range
 /// must stay valid and unchanged while the reader uses it. Reads run from the
 /// start of the range to its end; at the end a read delivers fewer bytes than
@@ -20,20 +18,20 @@ public:
     CbStreamReadBinaryMemory(const void* data, unsigned __int64 size);
 
     /// The number of bytes consumed so far.
-    unsigned __int64 GetPosition() const { return m_position; }
+    unsigned __int64 GetPosition() const { return static_cast<unsigned __int64>(m_next - m_begin); }
 
     /// The number of bytes still to be read.
-    unsigned __int64 GetRemaining() const { return m_size - m_position; }
+    unsigned __int64 GetRemaining() const { return static_cast<unsigned __int64>(m_end - m_next); }
 
     /// The size of the whole range.
-    unsigned __int64 GetSize() const { return m_size; }
+    unsigned __int64 GetSize() const { return static_cast<unsigned __int64>(m_end - m_begin); }
 
 protected:
     /// Copies up to `count` bytes and moves on by as many.
     unsigned __int64 read(void* buffer, unsigned __int64 count) override;
 
 private:
-    const unsigned char* m_data;
-    std::size_t m_size;
-    std::size_t m_position = 0;
+    const unsigned char* m_begin;
+    const unsigned char* m_next;
+    const unsigned char* m_end;
 };
