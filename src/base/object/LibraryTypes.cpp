@@ -11,6 +11,7 @@
 #include <cbfoundation/base/exceptions/CbExceptionWrongFileVersion.h>
 #include <cbfoundation/base/streams/CbStreamReadBinary.h>
 #include <cbfoundation/base/streams/CbStreamWriteBinaryByteCount.h>
+#include <cbfoundation/base/values/CbVariant.h>
 
 #include "ReferenceCounterLocks.h"
 
@@ -35,3 +36,5 @@ const CbRTTI CbStreamWrite::RTTI(L"CbStreamWrite", nullptr, nullptr);
 const CbRTTI CbStreamWriteBinary::RTTI(L"CbStreamWriteBinary", CbStreamWrite::RTTI, nullptr, nullptr);
 const CbRTTI CbStreamWriteBinaryByteCount::RTTI(L"CbStreamWriteBinaryByteCount", CbStreamWriteBinary::RTTI, nullptr,
                                                 nullptr);
+const CbRTTI CbVariant::CbExceptionConversion::RTTI(L"CbVariant::CbExceptionConversion", CbException::RTTI, nullptr,
+                                                    &CbVariant::CbExceptionConversion::CloneByFactory);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -140,6 +141,15 @@ TEST(CbArrayTest, StorageBlockIsReferenceCountedAndFreedWithTheArray)
 
     CbMemoryBlock<0, unsigned> empty(0);
     EXPECT_EQ(empty.GetData(), nullptr);
+
+    // One allocation for block and buffer: the whole buffer is usable and aligned.
+    for (unsigned size : {0u, 1u, 100u}) {
+        CbSmartPointer<CbMemoryBlock<0, unsigned>> compact(CbMemoryBlock<0, unsigned>::Create(size));
+        EXPECT_EQ(compact->GetData() == nullptr, size == 0);
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(compact->GetData()) % alignof(std::max_align_t), 0u);
+        if (size > 0)
+            std::memset(compact->GetData(), 0xAB, size);
+    }
 }
 
 TEST(CbArrayTest, RefusesStorageBeyondThirtyTwoBitsAndHeapsThatCannotDeliver)

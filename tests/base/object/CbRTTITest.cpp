@@ -110,7 +110,7 @@ TEST(CbRTTITest, GetDerivedOfListsTheClassAndAllDescendants)
     EXPECT_EQ(sorted(names(list)),
               (std::vector<std::wstring>{L"CbException", L"CbExceptionCondition", L"CbExceptionOutOfMemory",
                                          L"CbExceptionPreconditionViolation", L"CbExceptionStream",
-                                         L"CbExceptionWrongFileVersion"}))
+                                         L"CbExceptionWrongFileVersion", L"CbVariant::CbExceptionConversion"}))
         << "old contents are replaced";
 }
 

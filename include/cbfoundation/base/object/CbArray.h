@@ -153,7 +153,7 @@ private:
             throw CbException(kSourceName, kCapacityTooLargeLine, allocateFunctionName());
         if (bytes == 0)
             return;
-        Storage* block = new Storage(static_cast<unsigned>(bytes));
+        Storage* block = Storage::Create(static_cast<unsigned>(bytes));
         m_storage = block;
         m_data = reinterpret_cast<T*>(block->GetData());
     }

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <new>
 
 /// One heap buffer of a size fixed at construction, owned by whoever holds a
 /// reference to the block (a CbSmartPointer); the last owner frees it.
@@ -17,7 +18,8 @@
 /// `SizeT` is the type of the size in bytes.
 ///
 /// The buffer is suitably aligned for any fundamental type and its contents
-/// are left as the heap gives them.
+/// are left as the heap gives them. Create makes a block whose buffer shares
+/// the block's own heap allocation, which halves the allocations of arrays.
 template <bool Locking, class SizeT>
 class CbMemoryBlock : public CbReferenceCounted, public CbCriticalSectionPolicy<Locking>
 {
@@ -29,7 +31,7 @@ public:
     /// Allocates `size` bytes (none for 0: the data is then null). Throws
     /// CbExceptionOutOfMemory (kSourceName, kOutOfMemoryLine) when the heap
     /// cannot supply them; nothing is allocated then.
-    explicit CbMemoryBlock(SizeT size) : m_data(allocate(size)) {}
+    explicit CbMemoryBlock(SizeT size) : m_data(static_cast<unsigned char*>(allocate(size))) {}
 
     /// Frees the buffer.
     ~CbMemoryBlock() override { std::free(m_data); }
@@ -37,21 +39,55 @@ public:
     CbMemoryBlock(const CbMemoryBlock&) = delete;
     CbMemoryBlock& operator=(const CbMemoryBlock&) = delete;
 
+    /// A new block of `size` bytes in one heap allocation with its buffer.
+    /// It must be owned through reference counting (CbSmartPointer), which
+    /// deletes it. Throws as the constructor does.
+    static CbMemoryBlock* Create(SizeT size);
+
     unsigned char* GetData() const { return m_data; }
 
 private:
-    static unsigned char* allocate(SizeT size)
+    class Compact;
+
+    static void* allocate(std::uint64_t size)
     {
         if (size == 0)
             return nullptr;
         // A size no address space can hold is refused before the heap sees
         // it: some heaps abort on such requests instead of failing them.
-        void* data = static_cast<std::uint64_t>(size) <= PTRDIFF_MAX ? std::malloc(static_cast<std::size_t>(size))
-                                                                      : nullptr;
+        void* data = size <= PTRDIFF_MAX ? std::malloc(static_cast<std::size_t>(size)) : nullptr;
         if (!data)
             throw CbExceptionOutOfMemory(kSourceName, kOutOfMemoryLine);
-        return static_cast<unsigned char*>(data);
+        return data;
     }
+
+    CbMemoryBlock(unsigned char* buffer, std::nullptr_t) : m_data(buffer) {}
 
     unsigned char* m_data;
 };
+
+/// The block of Create: the buffer follows the block in the same allocation,
+/// which the block's deletion frees as a whole.
+template <bool Locking, class SizeT>
+class CbMemoryBlock<Locking, SizeT>::Compact final : public CbMemoryBlock<Locking, SizeT>
+{
+public:
+    static constexpr std::size_t kBufferOffset =
+        (sizeof(CbMemoryBlock) + alignof(std::max_align_t) - 1) / alignof(std::max_align_t) * alignof(std::max_align_t);
+
+    Compact() : CbMemoryBlock(reinterpret_cast<unsigned char*>(this) + kBufferOffset, nullptr) {}
+
+    // The buffer is part of this allocation: nothing for the base to free.
+    ~Compact() override { this->m_data = nullptr; }
+
+    static void operator delete(void* memory) { std::free(memory); }
+};
+
+template <bool Locking, class SizeT>
+CbMemoryBlock<Locking, SizeT>* CbMemoryBlock<Locking, SizeT>::Create(SizeT size)
+{
+    if (size == 0)
+        return new CbMemoryBlock(0);
+    void* memory = allocate(Compact::kBufferOffset + static_cast<std::uint64_t>(size));
+    return ::new (memory) Compact;
+}

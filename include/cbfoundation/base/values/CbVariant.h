@@ -1,0 +1,459 @@
+// CbVariant: a strictly typed tagged value.
+#pragma once
+
+#include <cbfoundation/Export.h>
+#include <cbfoundation/base/exceptions/CbException.h>
+#include <cbfoundation/base/object/CbArray.h>
+#include <cbfoundation/platform/CStringT.h>
+#include <cbfoundation/platform/LongModel.h>
+#include <cbfoundation/platform/Types.h>
+
+#include <concepts>
+#include <cstddef>
+#include <utility>
+
+class CbDateTime;
+class CbRTTI;
+class CbStreamReadBinary;
+class CbStreamWriteBinary;
+class IObject;
+
+/// One value of one of eighteen types, or nothing.
+///
+/// A variant is strictly typed: every typed accessor demands exactly the
+/// type the variant holds and throws otherwise, even where a conversion
+/// would be lossless (a variant holding a `short` does not answer
+/// `operator int`). Nothing converts implicitly.
+///
+///     CbVariant value;
+///     value = 42;                       // holds an int
+///     int n = value;                    // 42
+///     value = L"text";                  // now a wide string; the int is gone
+///     CStringW& text = value;           // the held string, changeable in place
+///     short s = std::as_const(value);   // throws: the variant holds no short
+///
+/// Scalars are stored inline. Strings, byte arrays, dates and objects are
+/// heap objects that the variant owns alone: copies are deep, moves hand the
+/// object over and leave the source null. Assigning a value of the type the
+/// variant already holds changes the held object in place, so references
+/// obtained through the reference accessors stay valid; any other assignment
+/// first destroys the held object.
+///
+/// `long` and `unsigned long` are 32-bit types here as on every stored form:
+/// they share the tags of `int` and `unsigned int`. Where `long` is 64 bits
+/// wide, assigning a value outside the 32-bit range throws
+/// CbVariant::CbExceptionConversion (line kLongOutOfRangeLine for `long`,
+/// kUnsignedLongOutOfRangeLine for `unsigned long`) and leaves the variant
+/// unchanged, and `operator long&` and `operator unsigned long&` are not
+/// offered (a 32-bit value cannot be referenced as a 64-bit `long`).
+///
+/// A typed accessor that finds another type throws a CbException whose file
+/// name is "CbVariant.h" and whose line and function name identify the
+/// accessor (for instance line 233, "CbVariant::operator int"). Note that on
+/// a non-const variant `int n = value;` calls the reference accessor
+/// (line 235, "CbVariant::operator int &").
+///
+/// Not thread-safe: a variant is used by one thread at a time.
+class CB_API CbVariant
+{
+public:
+    /// The type tags. The numbers are stored in the binary form; 11 is a gap
+    /// that no variant ever holds.
+    enum EVariantType : unsigned
+    {
+        eVariantTypeNull = 0,
+        eVariantTypeBool = 1,
+        eVariantTypeInt = 2,
+        eVariantTypeInt64 = 3,
+        eVariantTypeUInt = 4,
+        eVariantTypeFloat = 5,
+        eVariantTypeDouble = 6,
+        eVariantTypeChar = 7,
+        eVariantTypeStringW = 8,
+        eVariantTypeByteArray = 9,
+        eVariantTypeDateTime = 10,
+        eVariantTypeSChar = 12,
+        eVariantTypeUChar = 13,
+        eVariantTypeShort = 14,
+        eVariantTypeUShort = 15,
+        eVariantTypeUInt64 = 16,
+        eVariantTypeObject = 17,
+        eVariantTypeStringA = 18,
+    };
+
+    /// The byte array a variant of tag eVariantTypeByteArray holds.
+    using ByteArray = CbArray<unsigned char, 0, CbArrayPolicyConstructDefault>;
+
+    /// A variant value that cannot be converted or copied (an unknown type).
+    /// Its file name is "CbVariant.cpp".
+    class CB_API CbExceptionConversion : public CbException
+    {
+        CB_DECLARE_RTTI(CbExceptionConversion)
+        CB_DECLARE_CLONE(CbExceptionConversion)
+
+    public:
+        explicit CbExceptionConversion(unsigned line);
+        CbExceptionConversion(unsigned line, const CbException& cause);
+        CbExceptionConversion(const CbExceptionConversion& other);
+        CbExceptionConversion& operator=(const CbExceptionConversion& other);
+        ~CbExceptionConversion() override;
+    };
+
+    /// Lines of the CbExceptionConversion thrown where `long` is 64 bits wide
+    /// and an assigned `long` or `unsigned long` does not fit in 32 bits.
+    static constexpr unsigned kLongOutOfRangeLine = 424;
+    static constexpr unsigned kUnsignedLongOutOfRangeLine = 425;
+
+    // Construction
+
+    /// A null variant.
+    CbVariant() noexcept = default;
+
+    /// A deep copy; throws CbExceptionConversion (line 218) for an unknown type.
+    CbVariant(const CbVariant& other)
+    {
+        if (isInlineType(other.m_type))
+            takeCopy(other);
+        else
+            copyObject(other);
+    }
+
+    /// Takes the other's value (the held object itself); the other becomes null.
+    CbVariant(CbVariant&& other) noexcept { takeValue(other); }
+
+    /// Holds a new default instance of the class `type` describes, made by the
+    /// create function registered under its name. Without a create function,
+    /// or when it returns null or throws, throws CbException
+    /// ("CbVariant.cpp", 146, "CbVariant::CbVariant").
+    explicit CbVariant(const CbRTTI& type);
+
+    ~CbVariant() { SetNull(); }
+
+    // State
+
+    EVariantType GetType() const { return m_type; }
+    bool IsNull() const { return m_type == eVariantTypeNull; }
+
+    /// Destroys the held object, if any, and makes the variant null.
+    void SetNull() noexcept
+    {
+        if (holdsObject())
+            destroyObject();
+        m_type = eVariantTypeNull;
+    }
+
+    CbVariant& operator=(std::nullptr_t)
+    {
+        SetNull();
+        return *this;
+    }
+
+    // Copying and moving
+
+    /// Deep copy, reusing the held object when both hold the same type of
+    /// string, array or date. Throws CbExceptionConversion (line 218) for an
+    /// unknown type and leaves this variant unchanged then.
+    CbVariant& operator=(const CbVariant& other)
+    {
+        if (isInlineType(other.m_type)) {
+            SetNull();
+            takeCopy(other);
+        } else if (this != &other) {
+            copyObject(other);
+        }
+        return *this;
+    }
+
+    CbVariant& operator=(CbVariant&& other) noexcept
+    {
+        if (this != &other) {
+            SetNull();
+            takeValue(other);
+        }
+        return *this;
+    }
+
+    // Assignment of values
+
+    CbVariant& operator=(bool value) { return storeScalar(eVariantTypeBool, &Payload::asBool, value); }
+    CbVariant& operator=(char value) { return storeScalar(eVariantTypeChar, &Payload::asChar, value); }
+    CbVariant& operator=(signed char value) { return storeScalar(eVariantTypeSChar, &Payload::asSChar, value); }
+    CbVariant& operator=(unsigned char value) { return storeScalar(eVariantTypeUChar, &Payload::asUChar, value); }
+    CbVariant& operator=(short value) { return storeScalar(eVariantTypeShort, &Payload::asShort, value); }
+    CbVariant& operator=(unsigned short value) { return storeScalar(eVariantTypeUShort, &Payload::asUShort, value); }
+    CbVariant& operator=(int value) { return storeScalar(eVariantTypeInt, &Payload::asInt, value); }
+    CbVariant& operator=(unsigned int value) { return storeScalar(eVariantTypeUInt, &Payload::asUInt, value); }
+    CbVariant& operator=(__int64 value) { return storeScalar(eVariantTypeInt64, &Payload::asInt64, value); }
+    CbVariant& operator=(unsigned __int64 value) { return storeScalar(eVariantTypeUInt64, &Payload::asUInt64, value); }
+    CbVariant& operator=(float value) { return storeScalar(eVariantTypeFloat, &Payload::asFloat, value); }
+    CbVariant& operator=(double value) { return storeScalar(eVariantTypeDouble, &Payload::asDouble, value); }
+
+    /// Holds an int; see the class comment for values outside 32 bits.
+    CbVariant& operator=(long value);
+
+    /// Holds an unsigned int; see the class comment for values outside 32 bits.
+    CbVariant& operator=(unsigned long value);
+
+    /// Holds a wide string (a null pointer gives the empty string).
+    CbVariant& operator=(const wchar_t* value);
+    CbVariant& operator=(const CStringW& value);
+
+    /// Holds a narrow string (a null pointer gives the empty string).
+    CbVariant& operator=(const char* value);
+    CbVariant& operator=(const CStringA& value);
+
+    CbVariant& operator=(const ByteArray& value);
+    CbVariant& operator=(const CbDateTime& value);
+
+    /// Holds a copy of `object`, made by the clone function registered under
+    /// the name of its class (the object may be the one this variant holds).
+    /// Without a clone function, or when it returns null or throws, throws
+    /// CbException ("CbVariant.cpp", 416, "CbVariant::operator =") and the
+    /// variant is left null.
+    CbVariant& operator=(const IObject& object);
+
+    // Typed access: each demands exactly its type (see the class comment)
+
+    operator bool() const { return read(eVariantTypeBool, &Payload::asBool, 203, "CbVariant::operator bool"); }
+    operator bool&() { return refer(eVariantTypeBool, &Payload::asBool, 205, "CbVariant::operator bool &"); }
+    operator char() const { return read(eVariantTypeChar, &Payload::asChar, 208, "CbVariant::operator char"); }
+    operator char&() { return refer(eVariantTypeChar, &Payload::asChar, 210, "CbVariant::operator char &"); }
+    operator signed char() const
+    {
+        return read(eVariantTypeSChar, &Payload::asSChar, 213, "CbVariant::operator signed char");
+    }
+    operator signed char&()
+    {
+        return refer(eVariantTypeSChar, &Payload::asSChar, 215, "CbVariant::operator signed char &");
+    }
+    operator unsigned char() const
+    {
+        return read(eVariantTypeUChar, &Payload::asUChar, 218, "CbVariant::operator unsigned char");
+    }
+    operator unsigned char&()
+    {
+        return refer(eVariantTypeUChar, &Payload::asUChar, 220, "CbVariant::operator unsigned char &");
+    }
+    operator short() const { return read(eVariantTypeShort, &Payload::asShort, 223, "CbVariant::operator short"); }
+    operator short&() { return refer(eVariantTypeShort, &Payload::asShort, 225, "CbVariant::operator short &"); }
+    operator unsigned short() const
+    {
+        return read(eVariantTypeUShort, &Payload::asUShort, 228, "CbVariant::operator unsigned short");
+    }
+    operator unsigned short&()
+    {
+        return refer(eVariantTypeUShort, &Payload::asUShort, 230, "CbVariant::operator unsigned short &");
+    }
+    operator int() const { return read(eVariantTypeInt, &Payload::asInt, 233, "CbVariant::operator int"); }
+    operator int&() { return refer(eVariantTypeInt, &Payload::asInt, 235, "CbVariant::operator int &"); }
+    operator unsigned int() const
+    {
+        return read(eVariantTypeUInt, &Payload::asUInt, 238, "CbVariant::operator unsigned int");
+    }
+    operator unsigned int&()
+    {
+        return refer(eVariantTypeUInt, &Payload::asUInt, 240, "CbVariant::operator unsigned int &");
+    }
+    operator __int64() const { return read(eVariantTypeInt64, &Payload::asInt64, 243, "CbVariant::operator __int64"); }
+    operator __int64&() { return refer(eVariantTypeInt64, &Payload::asInt64, 245, "CbVariant::operator __int64 &"); }
+    operator unsigned __int64() const
+    {
+        return read(eVariantTypeUInt64, &Payload::asUInt64, 248, "CbVariant::operator unsigned __int64");
+    }
+    operator unsigned __int64&()
+    {
+        return refer(eVariantTypeUInt64, &Payload::asUInt64, 250, "CbVariant::operator unsigned __int64 &");
+    }
+
+    /// The held int (tag eVariantTypeInt), widened where `long` is 64 bits.
+    operator long() const { return read(eVariantTypeInt, &Payload::asInt, 253, "CbVariant::operator long"); }
+
+    /// The held unsigned int (tag eVariantTypeUInt), widened likewise.
+    operator unsigned long() const
+    {
+        return read(eVariantTypeUInt, &Payload::asUInt, 258, "CbVariant::operator unsigned long");
+    }
+
+    /// `long&` and `unsigned long&` to the held 32-bit value; offered only
+    /// where `long` is 32 bits wide.
+    template <class Long>
+        requires cbf::platform::kLongIs32Bit && std::same_as<Long, long>
+    operator Long&()
+    {
+        return refer(eVariantTypeInt, &Payload::asLong, 255, "CbVariant::operator long &");
+    }
+    template <class Long>
+        requires cbf::platform::kLongIs32Bit && std::same_as<Long, unsigned long>
+    operator Long&()
+    {
+        return refer(eVariantTypeUInt, &Payload::asULong, 260, "CbVariant::operator unsigned long &");
+    }
+
+    /// Where `long` is 64 bits wide, `long n = variant;` on a non-const
+    /// variant would otherwise have no best conversion (every reference
+    /// accessor converts equally well); this reads through the value accessor.
+    template <class Long>
+        requires(!cbf::platform::kLongIs32Bit) && (std::same_as<Long, long> || std::same_as<Long, unsigned long>)
+    operator Long()
+    {
+        return std::as_const(*this).operator Long();
+    }
+
+    operator float() const { return read(eVariantTypeFloat, &Payload::asFloat, 263, "CbVariant::operator float"); }
+    operator float&() { return refer(eVariantTypeFloat, &Payload::asFloat, 265, "CbVariant::operator float &"); }
+    operator double() const { return read(eVariantTypeDouble, &Payload::asDouble, 268, "CbVariant::operator double"); }
+    operator double&() { return refer(eVariantTypeDouble, &Payload::asDouble, 270, "CbVariant::operator double &"); }
+
+    operator const CStringA&() const;
+    operator CStringA&();
+    /// The narrow string's characters, valid until the variant changes.
+    operator const char*() const;
+
+    operator const CStringW&() const;
+    operator CStringW&();
+    /// The wide string's characters, valid until the variant changes.
+    operator const wchar_t*() const;
+
+    operator const ByteArray&() const;
+    operator ByteArray&();
+
+    operator const CbDateTime&() const;
+    operator CbDateTime&();
+
+    operator const IObject&() const;
+    operator IObject&();
+
+    // Comparison
+
+    /// Same type and equal value. Floating-point values compare as IEEE
+    /// numbers (a NaN equals nothing, +0 equals -0), strings code unit by
+    /// code unit, byte arrays by content. Two objects (or an unknown type)
+    /// throw CbException ("CbVariant.cpp", 500, "CbVariant::operator ==").
+    bool operator==(const CbVariant& other) const;
+    bool operator!=(const CbVariant& other) const { return !(*this == other); }
+
+    /// Ordering of two variants of one type: numbers by value (IEEE for
+    /// floating point: false with a NaN), strings case-sensitively code unit
+    /// by code unit, dates by time. Every non-null variant is greater than a
+    /// null one; variants of different types order by their type tags.
+    /// A right operand holding a byte array, an object or an unknown type
+    /// throws CbException ("CbVariant.cpp", 534, "CbVariant::operator <").
+    bool operator<(const CbVariant& other) const;
+
+    /// As operator<, mirrored; throws with line 568 and "CbVariant::operator >".
+    bool operator>(const CbVariant& other) const;
+
+    // Binary form
+
+    /// Writes the variant record: version stamp 0, the tag as 32 bits, the
+    /// value. A date is written as its local-time text "YYYY-MM-DD hh:mm:ss"
+    /// (seconds precision). An object cannot be written: after the stamp and
+    /// the tag, throws CbException ("CbVariant.cpp", 743, "CbVariant::Serialize").
+    void Serialize(CbStreamWriteBinary& stream) const;
+
+    /// Replaces the value with the record read from `stream`. An unknown tag
+    /// (11, 17, above 18) throws CbException ("CbVariant.cpp", 701,
+    /// "CbVariant::Serialize") and leaves the variant null; a date text that
+    /// does not parse gives a null variant. When the stream fails inside the
+    /// record its exception passes through and the variant holds the record's
+    /// type with the part of the value that arrived (or is null).
+    void Serialize(CbStreamReadBinary& stream);
+
+private:
+    union Payload
+    {
+        unsigned __int64 asUInt64;
+        bool asBool;
+        char asChar;
+        signed char asSChar;
+        unsigned char asUChar;
+        short asShort;
+        unsigned short asUShort;
+        int asInt;
+        unsigned int asUInt;
+        long asLong;
+        unsigned long asULong;
+        __int64 asInt64;
+        float asFloat;
+        double asDouble;
+        CStringW* stringW;
+        CStringA* stringA;
+        ByteArray* byteArray;
+        CbDateTime* dateTime;
+        IObject* object;
+    };
+    static_assert(sizeof(Payload) == 8, "the payload slot is 8 bytes");
+
+    // Sets of tags as bit masks; 11, the gap, belongs to none.
+    static constexpr unsigned kKnownTypes = ((1u << (eVariantTypeStringA + 1)) - 1) & ~(1u << 11);
+    static constexpr unsigned kObjectTypes = 1u << eVariantTypeStringW | 1u << eVariantTypeByteArray |
+                                             1u << eVariantTypeDateTime | 1u << eVariantTypeObject |
+                                             1u << eVariantTypeStringA;
+    static constexpr unsigned kInlineTypes = kKnownTypes & ~kObjectTypes;
+
+    static constexpr bool isIn(unsigned types, unsigned tag) { return tag <= eVariantTypeStringA && (types >> tag & 1u); }
+
+    /// Whether `tag` is one of the enumerators.
+    static constexpr bool isKnownType(unsigned tag) { return isIn(kKnownTypes, tag); }
+
+    /// Null or a scalar: copied as the tag and the slot.
+    static constexpr bool isInlineType(unsigned tag) { return isIn(kInlineTypes, tag); }
+
+    bool holdsObject() const { return isIn(kObjectTypes, m_type); }
+    void destroyObject() noexcept;
+
+    template <class T>
+    CbVariant& storeScalar(EVariantType type, T Payload::*member, T value)
+    {
+        SetNull();
+        m_value.*member = value;
+        m_type = type;
+        return *this;
+    }
+
+    template <class T>
+    T read(EVariantType type, T Payload::*member, unsigned line, const char* function) const
+    {
+        requireType(type, line, function);
+        return m_value.*member;
+    }
+
+    template <class T>
+    T& refer(EVariantType type, T Payload::*member, unsigned line, const char* function)
+    {
+        requireType(type, line, function);
+        return m_value.*member;
+    }
+
+    void requireType(EVariantType type, unsigned line, const char* function) const
+    {
+        if (m_type != type)
+            throwWrongType(line, function);
+    }
+
+    [[noreturn]] static void throwWrongType(unsigned line, const char* function);
+
+    template <class T>
+    void assignOwned(EVariantType type, T* Payload::*member, const T& value);
+
+    void takeCopy(const CbVariant& other) noexcept
+    {
+        m_value = other.m_value;
+        m_type = other.m_type;
+    }
+
+    void takeValue(CbVariant& other) noexcept
+    {
+        takeCopy(other);
+        other.m_type = eVariantTypeNull;
+    }
+
+    void copyObject(const CbVariant& other);
+    void requireOrdered(unsigned line, const char* function) const;
+    static bool lessThan(const CbVariant& left, const CbVariant& right);
+    void readValue(CbStreamReadBinary& stream, EVariantType type);
+    void readDateTime(CbStreamReadBinary& stream);
+
+    EVariantType m_type = eVariantTypeNull;
+    Payload m_value{};
+};

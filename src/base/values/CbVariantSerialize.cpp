@@ -1,0 +1,183 @@
+// The binary form of CbVariant: the variant record.
+
+#include <cbfoundation/base/values/CbVariant.h>
+
+#include <cbfoundation/base/streams/CbStreamReadBinary.h>
+#include <cbfoundation/base/streams/CbStreamWriteBinary.h>
+#include <cbfoundation/base/values/CbArraySerializer.h>
+#include <cbfoundation/base/values/CbDateTime.h>
+
+#include <memory>
+
+namespace {
+
+const char* const kSourceName = "CbVariant.cpp";
+const unsigned int kRecordVersion = 0;
+
+// Dates travel as local-time text in the one layout the text constructor
+// parses; milliseconds are not stored.
+const wchar_t* const kDateFormat = L"Y-m-d H:i:s";
+const bool kLocalTime = true;
+
+} // namespace
+
+void CbVariant::Serialize(CbStreamWriteBinary& stream) const
+{
+    stream.WriteVersion(kRecordVersion);
+    stream << static_cast<unsigned int>(m_type);
+    switch (m_type) {
+    case eVariantTypeNull:
+        break;
+    case eVariantTypeBool:
+        stream << m_value.asBool;
+        break;
+    case eVariantTypeChar:
+        stream << m_value.asChar;
+        break;
+    case eVariantTypeSChar:
+        stream << m_value.asSChar;
+        break;
+    case eVariantTypeUChar:
+        stream << m_value.asUChar;
+        break;
+    case eVariantTypeShort:
+        stream << m_value.asShort;
+        break;
+    case eVariantTypeUShort:
+        stream << m_value.asUShort;
+        break;
+    case eVariantTypeInt:
+        stream << m_value.asInt;
+        break;
+    case eVariantTypeUInt:
+        stream << m_value.asUInt;
+        break;
+    case eVariantTypeInt64:
+        stream << m_value.asInt64;
+        break;
+    case eVariantTypeUInt64:
+        stream << m_value.asUInt64;
+        break;
+    case eVariantTypeFloat:
+        stream << m_value.asFloat;
+        break;
+    case eVariantTypeDouble:
+        stream << m_value.asDouble;
+        break;
+    case eVariantTypeStringW:
+        stream << *m_value.stringW;
+        break;
+    case eVariantTypeStringA:
+        stream << *m_value.stringA;
+        break;
+    case eVariantTypeByteArray:
+        CbArraySerializer<const ByteArray>(*m_value.byteArray).Serialize(stream);
+        break;
+    case eVariantTypeDateTime:
+        stream << m_value.dateTime->ToString(kDateFormat, kLocalTime);
+        break;
+    default:
+        throw CbException(kSourceName, 743, "CbVariant::Serialize");
+    }
+}
+
+void CbVariant::Serialize(CbStreamReadBinary& stream)
+{
+    SetNull();
+    stream.ReadAndCompareVersion(kRecordVersion);
+    unsigned int tag = eVariantTypeNull;
+    stream >> tag;
+    if (!isKnownType(tag) || tag == eVariantTypeObject)
+        throw CbException(kSourceName, 701, "CbVariant::Serialize");
+    readValue(stream, static_cast<EVariantType>(tag));
+}
+
+// The tag is set before the value is read, so a stream that fails inside the
+// value leaves the variant holding that type with what arrived of the value.
+void CbVariant::readValue(CbStreamReadBinary& stream, EVariantType type)
+{
+    if (type == eVariantTypeDateTime) {
+        readDateTime(stream);
+        return;
+    }
+    m_value.asUInt64 = 0;
+    switch (type) {
+    case eVariantTypeStringW:
+        m_value.stringW = new CStringW;
+        break;
+    case eVariantTypeStringA:
+        m_value.stringA = new CStringA;
+        break;
+    case eVariantTypeByteArray:
+        m_value.byteArray = new ByteArray;
+        break;
+    default:
+        break;
+    }
+    m_type = type;
+
+    switch (type) {
+    case eVariantTypeBool:
+        stream >> m_value.asBool;
+        break;
+    case eVariantTypeChar:
+        stream >> m_value.asChar;
+        break;
+    case eVariantTypeSChar:
+        stream >> m_value.asSChar;
+        break;
+    case eVariantTypeUChar:
+        stream >> m_value.asUChar;
+        break;
+    case eVariantTypeShort:
+        stream >> m_value.asShort;
+        break;
+    case eVariantTypeUShort:
+        stream >> m_value.asUShort;
+        break;
+    case eVariantTypeInt:
+        stream >> m_value.asInt;
+        break;
+    case eVariantTypeUInt:
+        stream >> m_value.asUInt;
+        break;
+    case eVariantTypeInt64:
+        stream >> m_value.asInt64;
+        break;
+    case eVariantTypeUInt64:
+        stream >> m_value.asUInt64;
+        break;
+    case eVariantTypeFloat:
+        stream >> m_value.asFloat;
+        break;
+    case eVariantTypeDouble:
+        stream >> m_value.asDouble;
+        break;
+    case eVariantTypeStringW:
+        stream >> *m_value.stringW;
+        break;
+    case eVariantTypeStringA:
+        stream >> *m_value.stringA;
+        break;
+    case eVariantTypeByteArray:
+        CbArraySerializer<ByteArray>(*m_value.byteArray).Serialize(stream);
+        break;
+    default:
+        break;
+    }
+}
+
+// A date text that does not parse is no error: the record then reads as null.
+void CbVariant::readDateTime(CbStreamReadBinary& stream)
+{
+    CStringW text;
+    stream >> text;
+    std::unique_ptr<CbDateTime> date;
+    try {
+        date = std::make_unique<CbDateTime>(text, kLocalTime);
+    } catch (...) {
+        return;
+    }
+    m_value.dateTime = date.release();
+    m_type = eVariantTypeDateTime;
+}
