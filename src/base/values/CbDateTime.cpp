@@ -190,18 +190,73 @@ SYSTEMTIME fieldsOfSecondsSince1970(__int64 seconds)
 
 // ---- Formatting ------------------------------------------------------------
 
-void appendDecimal(std::wstring& out, unsigned value, unsigned minimumDigits)
+// Collects formatted text on the stack and hands it over with a single
+// allocation of the right size; only text longer than the buffer (long
+// locale names) goes to the heap on the way.
+class TextBuilder
 {
+public:
+    void Append(wchar_t character)
+    {
+        if (m_length == kCapacity)
+            spill();
+        m_buffer[m_length++] = character;
+    }
+
+    void Append(const wchar_t* text, std::size_t length)
+    {
+        if (length > kCapacity - m_length) {
+            spill();
+            if (length > kCapacity) {
+                m_spilled.append(text, length);
+                return;
+            }
+        }
+        for (std::size_t i = 0; i < length; ++i)
+            m_buffer[m_length++] = text[i];
+    }
+
+    void Append(const std::wstring& text) { Append(text.data(), text.size()); }
+
+    CStringW Take()
+    {
+        if (m_spilled.empty())
+            return CStringW(m_buffer, static_cast<int>(m_length));
+        spill();
+        return CStringW(std::move(m_spilled));
+    }
+
+private:
+    static constexpr std::size_t kCapacity = 64;
+
+    void spill()
+    {
+        m_spilled.append(m_buffer, m_length);
+        m_length = 0;
+    }
+
+    wchar_t m_buffer[kCapacity];
+    std::size_t m_length = 0;
+    std::wstring m_spilled;
+};
+
+void appendDecimal(TextBuilder& out, unsigned value, unsigned minimumDigits)
+{
+    if (value < 100 && minimumDigits == 2) { // the common case, kept short
+        out.Append(static_cast<wchar_t>(L'0' + value / 10));
+        out.Append(static_cast<wchar_t>(L'0' + value % 10));
+        return;
+    }
     wchar_t digits[10];
-    unsigned count = 0;
+    wchar_t* const end = digits + 10;
+    wchar_t* first = end;
     do {
-        digits[count++] = static_cast<wchar_t>(L'0' + value % 10);
+        *--first = static_cast<wchar_t>(L'0' + value % 10);
         value /= 10;
     } while (value != 0);
-    for (unsigned i = count; i < minimumDigits; ++i)
-        out += L'0';
-    while (count > 0)
-        out += digits[--count];
+    for (auto count = static_cast<unsigned>(end - first); count < minimumDigits; ++count)
+        out.Append(L'0');
+    out.Append(first, static_cast<std::size_t>(end - first));
 }
 
 const wchar_t* errorName(unsigned error)
@@ -229,7 +284,7 @@ std::wstring userDateOrEmpty(const SYSTEMTIME& date, UserDateForm form)
     return text;
 }
 
-void appendDaysInMonth(std::wstring& out, const SYSTEMTIME& time)
+void appendDaysInMonth(TextBuilder& out, const SYSTEMTIME& time)
 {
     if (time.wMonth < 1 || time.wMonth > 12)
         return;
@@ -237,36 +292,29 @@ void appendDaysInMonth(std::wstring& out, const SYSTEMTIME& time)
     appendDecimal(out, starts[time.wMonth] - starts[time.wMonth - 1], 0);
 }
 
-void appendTwoDigitYear(std::wstring& out, unsigned year)
-{
-    std::wstring digits;
-    appendDecimal(digits, year, 2);
-    out.append(digits, digits.size() - 2, 2);
-}
-
-void appendLetter(std::wstring& out, wchar_t letter, const SYSTEMTIME& time)
+void appendLetter(TextBuilder& out, wchar_t letter, const SYSTEMTIME& time)
 {
     switch (letter) {
     case L'Y': appendDecimal(out, time.wYear, 4); break;
-    case L'y': appendTwoDigitYear(out, time.wYear); break;
+    case L'y': appendDecimal(out, time.wYear % 100u, 2); break; // the last two of at least two digits
     case L'm': appendDecimal(out, time.wMonth, 2); break;
     case L'n': appendDecimal(out, time.wMonth, 0); break;
-    case L'F': out += userDateOrError(time, UserDateForm::MonthName); break;
-    case L'M': out += userDateOrError(time, UserDateForm::MonthAbbreviation); break;
+    case L'F': out.Append(userDateOrError(time, UserDateForm::MonthName)); break;
+    case L'M': out.Append(userDateOrError(time, UserDateForm::MonthAbbreviation)); break;
     case L'd': appendDecimal(out, time.wDay, 2); break;
     case L'j': appendDecimal(out, time.wDay, 0); break;
-    case L'l': out += userDateOrError(time, UserDateForm::WeekdayName); break;
-    case L'D': out += userDateOrError(time, UserDateForm::WeekdayName).substr(0, 3); break;
+    case L'l': out.Append(userDateOrError(time, UserDateForm::WeekdayName)); break;
+    case L'D': out.Append(userDateOrError(time, UserDateForm::WeekdayName).substr(0, 3)); break;
     case L't': appendDaysInMonth(out, time); break;
     case L'H': appendDecimal(out, time.wHour, 2); break;
     case L'G': appendDecimal(out, time.wHour, 0); break;
     case L'h': appendDecimal(out, time.wHour % 12u, 2); break;
     case L'g': appendDecimal(out, time.wHour % 12u, 0); break;
-    case L'A': out += time.wHour < 12 ? L"AM" : L"PM"; break;
-    case L'a': out += time.wHour < 12 ? L"am" : L"pm"; break;
+    case L'A': out.Append(time.wHour < 12 ? L"AM" : L"PM", 2); break;
+    case L'a': out.Append(time.wHour < 12 ? L"am" : L"pm", 2); break;
     case L'i': appendDecimal(out, time.wMinute, 2); break;
     case L's': appendDecimal(out, time.wSecond, 2); break;
-    default: out += letter; break;
+    default: out.Append(letter); break;
     }
 }
 
@@ -627,18 +675,17 @@ CStringW CbDateTime::ToString(EFormat format, bool local) const
 
 CStringW CbDateTime::ToString(const wchar_t* format, bool local) const
 {
-    std::wstring text;
     if (format == nullptr)
-        return CStringW(std::move(text));
+        return CStringW();
     const SYSTEMTIME time = fieldsIn(local);
-    text.reserve(32);
+    TextBuilder text;
     for (const wchar_t* next = format; *next != L'\0'; ++next) {
         if (*next != L'\\')
             appendLetter(text, *next, time);
         else if (next[1] != L'\0')
-            text += *++next;
+            text.Append(*++next);
     }
-    return CStringW(std::move(text));
+    return text.Take();
 }
 
 // ---- Binary form ------------------------------------------------------------

@@ -121,8 +121,11 @@ std::string longDatePicture(locale_t locale)
         if (end == std::string::npos)
             end = dateAndTime.size();
         const std::string word = dateAndTime.substr(start, end - start);
-        if (!word.empty() && !holdsTimeOfDay(word))
-            picture += (picture.empty() ? "" : " ") + withFullNames(word);
+        if (!word.empty() && !holdsTimeOfDay(word)) {
+            if (!picture.empty())
+                picture += ' ';
+            picture += withFullNames(word);
+        }
         start = end + 1;
     }
     // Punctuation that led to the time ("%Y, %T") has nothing to lead to.

@@ -86,6 +86,14 @@ TEST(CbDateTimeFormatTest, EveryLetterOfTheFormat)
     };
     for (const Case& c : cases)
         EXPECT_EQ(format(c.value, c.pattern), c.expected) << c.pattern;
+
+    std::wstring longPattern;
+    std::wstring longText;
+    for (int i = 0; i < 20; ++i) {
+        longPattern += L"Y-m-d H:i:s|";
+        longText += L"2024-02-29 13:05:09|";
+    }
+    EXPECT_EQ(format(leapDay, longPattern.c_str()), longText);
     EXPECT_EQ(leapDay.ToString(static_cast<const wchar_t*>(nullptr)), L"");
 }
 
