@@ -1,7 +1,7 @@
 #include <cbfoundation/platform/COleException.h>
 #include <cbfoundation/platform/CTime.h>
 
-#include "platform/ScopedTimeZone.h"
+#include "platform/TimeTestSupport.h"
 
 #include <gtest/gtest.h>
 

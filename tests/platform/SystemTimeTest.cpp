@@ -2,7 +2,7 @@
 #include <cbfoundation/platform/SystemTime.h>
 #include <cbfoundation/platform/Utf16.h>
 
-#include "platform/ScopedTimeZone.h"
+#include "platform/TimeTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -21,29 +21,6 @@ namespace {
 constexpr unsigned __int64 kTicksPerDay = 864000000000ULL;
 constexpr __int64 kDaysFrom1601To1970 = 134774;
 
-SYSTEMTIME fields(unsigned year, unsigned month, unsigned day, unsigned hour = 0, unsigned minute = 0,
-                  unsigned second = 0, unsigned millisecond = 0)
-{
-    SYSTEMTIME time{};
-    time.wYear = static_cast<unsigned short>(year);
-    time.wMonth = static_cast<unsigned short>(month);
-    time.wDay = static_cast<unsigned short>(day);
-    time.wHour = static_cast<unsigned short>(hour);
-    time.wMinute = static_cast<unsigned short>(minute);
-    time.wSecond = static_cast<unsigned short>(second);
-    time.wMilliseconds = static_cast<unsigned short>(millisecond);
-    return time;
-}
-
-std::string text(const SYSTEMTIME& t)
-{
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%04u-%02u-%02u %02u:%02u:%02u.%03u (%u)", unsigned{t.wYear},
-                  unsigned{t.wMonth}, unsigned{t.wDay}, unsigned{t.wHour}, unsigned{t.wMinute},
-                  unsigned{t.wSecond}, unsigned{t.wMilliseconds}, unsigned{t.wDayOfWeek});
-    return buffer;
-}
-
 // The same instant, computed independently with the standard calendar.
 std::string expectedText(unsigned __int64 ticks)
 {
@@ -52,11 +29,12 @@ std::string expectedText(unsigned __int64 ticks)
     const sys_days day{std::chrono::days{days - kDaysFrom1601To1970}};
     const year_month_day date{day};
     const unsigned __int64 inDay = ticks % kTicksPerDay / 10000;
-    SYSTEMTIME t = fields(static_cast<unsigned>(int(date.year())), unsigned(date.month()), unsigned(date.day()),
-                          static_cast<unsigned>(inDay / 3600000), static_cast<unsigned>(inDay / 60000 % 60),
-                          static_cast<unsigned>(inDay / 1000 % 60), static_cast<unsigned>(inDay % 1000));
+    SYSTEMTIME t = SystemTimeOf(static_cast<unsigned>(int(date.year())), unsigned(date.month()),
+                                unsigned(date.day()), static_cast<unsigned>(inDay / 3600000),
+                                static_cast<unsigned>(inDay / 60000 % 60), static_cast<unsigned>(inDay / 1000 % 60),
+                                static_cast<unsigned>(inDay % 1000));
     t.wDayOfWeek = static_cast<unsigned short>(weekday{day}.c_encoding());
-    return text(t);
+    return TextOf(t);
 }
 
 // The path as wide text, whatever the process's locale: through UTF-16,
@@ -79,11 +57,11 @@ TEST(SystemTimeTest, TicksAndFieldsAgreeWithTheStandardCalendarOverTheWholeRange
         const unsigned __int64 ticks = anyTicks(random);
         SYSTEMTIME t{};
         ASSERT_TRUE(TicksToSystemTime(ticks, t)) << ticks;
-        ASSERT_EQ(text(t), expectedText(ticks)) << ticks;
+        ASSERT_EQ(TextOf(t), expectedText(ticks)) << ticks;
 
         unsigned __int64 back = 0;
-        ASSERT_TRUE(SystemTimeToTicks(t, back)) << text(t);
-        ASSERT_EQ(back, ticks - ticks % 10000) << text(t);
+        ASSERT_TRUE(SystemTimeToTicks(t, back)) << TextOf(t);
+        ASSERT_EQ(back, ticks - ticks % 10000) << TextOf(t);
     }
 }
 
@@ -103,13 +81,13 @@ TEST(SystemTimeTest, EdgesOfTheRange)
     for (const Case& c : cases) {
         SYSTEMTIME t{};
         ASSERT_TRUE(TicksToSystemTime(c.ticks, t));
-        EXPECT_EQ(text(t), c.expected);
+        EXPECT_EQ(TextOf(t), c.expected);
     }
 
-    SYSTEMTIME untouched = fields(2000, 1, 1);
+    SYSTEMTIME untouched = SystemTimeOf(2000, 1, 1);
     EXPECT_FALSE(TicksToSystemTime(kLargestTicks + 1, untouched));
     EXPECT_FALSE(TicksToSystemTime(~0ULL, untouched));
-    EXPECT_EQ(text(untouched), "2000-01-01 00:00:00.000 (0)");
+    EXPECT_EQ(TextOf(untouched), "2000-01-01 00:00:00.000 (0)");
 }
 
 TEST(SystemTimeTest, OnlyValidFieldsHaveTicks)
@@ -120,35 +98,35 @@ TEST(SystemTimeTest, OnlyValidFieldsHaveTicks)
         bool valid;
     };
     const Case cases[] = {
-        {fields(1601, 1, 1), true},
-        {fields(2000, 2, 29), true},
-        {fields(2024, 2, 29, 23, 59, 59, 999), true},
-        {fields(30828, 9, 14, 2, 48, 5, 477), true},
-        {fields(1600, 12, 31, 23, 59, 59, 999), false},
-        {fields(1900, 2, 29), false},
-        {fields(2023, 2, 29), false},
-        {fields(2024, 2, 30), false},
-        {fields(2024, 4, 31), false},
-        {fields(2024, 0, 1), false},
-        {fields(2024, 13, 1), false},
-        {fields(2024, 1, 0), false},
-        {fields(2024, 1, 1, 24), false},
-        {fields(2024, 1, 1, 0, 60), false},
-        {fields(2024, 1, 1, 0, 0, 60), false},
-        {fields(2024, 1, 1, 0, 0, 0, 1000), false},
-        {fields(30828, 9, 14, 2, 48, 5, 478), false},
-        {fields(30828, 12, 31), false},
-        {fields(65535, 12, 31), false},
+        {SystemTimeOf(1601, 1, 1), true},
+        {SystemTimeOf(2000, 2, 29), true},
+        {SystemTimeOf(2024, 2, 29, 23, 59, 59, 999), true},
+        {SystemTimeOf(30828, 9, 14, 2, 48, 5, 477), true},
+        {SystemTimeOf(1600, 12, 31, 23, 59, 59, 999), false},
+        {SystemTimeOf(1900, 2, 29), false},
+        {SystemTimeOf(2023, 2, 29), false},
+        {SystemTimeOf(2024, 2, 30), false},
+        {SystemTimeOf(2024, 4, 31), false},
+        {SystemTimeOf(2024, 0, 1), false},
+        {SystemTimeOf(2024, 13, 1), false},
+        {SystemTimeOf(2024, 1, 0), false},
+        {SystemTimeOf(2024, 1, 1, 24), false},
+        {SystemTimeOf(2024, 1, 1, 0, 60), false},
+        {SystemTimeOf(2024, 1, 1, 0, 0, 60), false},
+        {SystemTimeOf(2024, 1, 1, 0, 0, 0, 1000), false},
+        {SystemTimeOf(30828, 9, 14, 2, 48, 5, 478), false},
+        {SystemTimeOf(30828, 12, 31), false},
+        {SystemTimeOf(65535, 12, 31), false},
     };
     for (const Case& c : cases) {
         unsigned __int64 ticks = 12345;
-        EXPECT_EQ(SystemTimeToTicks(c.time, ticks), c.valid) << text(c.time);
+        EXPECT_EQ(SystemTimeToTicks(c.time, ticks), c.valid) << TextOf(c.time);
         if (!c.valid) {
-            EXPECT_EQ(ticks, 12345u) << text(c.time);
+            EXPECT_EQ(ticks, 12345u) << TextOf(c.time);
         }
     }
 
-    SYSTEMTIME anyWeekday = fields(1970, 1, 1);
+    SYSTEMTIME anyWeekday = SystemTimeOf(1970, 1, 1);
     anyWeekday.wDayOfWeek = 9;
     unsigned __int64 ticks = 0;
     ASSERT_TRUE(SystemTimeToTicks(anyWeekday, ticks));
@@ -163,7 +141,7 @@ TEST(SystemTimeTest, TheClockIsUtcWithMilliseconds)
     const auto after = std::chrono::system_clock::now();
 
     unsigned __int64 ticks = 0;
-    ASSERT_TRUE(SystemTimeToTicks(now, ticks)) << text(now);
+    ASSERT_TRUE(SystemTimeToTicks(now, ticks)) << TextOf(now);
     const auto sinceEpoch = std::chrono::milliseconds(static_cast<__int64>((ticks - kTicksFrom1601To1970) / 10000));
     const auto toMilliseconds = [](auto t) {
         return std::chrono::duration_cast<std::chrono::milliseconds>(t.time_since_epoch());
@@ -181,26 +159,26 @@ TEST(SystemTimeTest, UtcToLocalFollowsTheZoneAcrossDaylightSavingSwitches)
         const char* local;
     };
     const Case cases[] = {
-        {"UTC", fields(2024, 7, 1, 12, 0, 0, 250), "2024-07-01 12:00:00.250 (1)"},
-        {"Europe/Berlin", fields(2024, 1, 15, 12), "2024-01-15 13:00:00.000 (1)"},
-        {"Europe/Berlin", fields(2024, 3, 31, 0, 59, 59, 999), "2024-03-31 01:59:59.999 (0)"},
-        {"Europe/Berlin", fields(2024, 3, 31, 1), "2024-03-31 03:00:00.000 (0)"},
-        {"Europe/Berlin", fields(2024, 10, 27, 0, 59, 59), "2024-10-27 02:59:59.000 (0)"},
-        {"Europe/Berlin", fields(2024, 10, 27, 1), "2024-10-27 02:00:00.000 (0)"},
-        {"Europe/Berlin", fields(2024, 12, 31, 23, 30), "2025-01-01 00:30:00.000 (3)"},
-        {"America/New_York", fields(2024, 3, 10, 6, 59, 59), "2024-03-10 01:59:59.000 (0)"},
-        {"America/New_York", fields(2024, 3, 10, 7), "2024-03-10 03:00:00.000 (0)"},
-        {"America/New_York", fields(2024, 11, 3, 5, 59, 59), "2024-11-03 01:59:59.000 (0)"},
-        {"America/New_York", fields(2024, 11, 3, 6), "2024-11-03 01:00:00.000 (0)"},
-        {"America/New_York", fields(2024, 1, 1, 3), "2023-12-31 22:00:00.000 (0)"},
+        {"UTC", SystemTimeOf(2024, 7, 1, 12, 0, 0, 250), "2024-07-01 12:00:00.250 (1)"},
+        {"Europe/Berlin", SystemTimeOf(2024, 1, 15, 12), "2024-01-15 13:00:00.000 (1)"},
+        {"Europe/Berlin", SystemTimeOf(2024, 3, 31, 0, 59, 59, 999), "2024-03-31 01:59:59.999 (0)"},
+        {"Europe/Berlin", SystemTimeOf(2024, 3, 31, 1), "2024-03-31 03:00:00.000 (0)"},
+        {"Europe/Berlin", SystemTimeOf(2024, 10, 27, 0, 59, 59), "2024-10-27 02:59:59.000 (0)"},
+        {"Europe/Berlin", SystemTimeOf(2024, 10, 27, 1), "2024-10-27 02:00:00.000 (0)"},
+        {"Europe/Berlin", SystemTimeOf(2024, 12, 31, 23, 30), "2025-01-01 00:30:00.000 (3)"},
+        {"America/New_York", SystemTimeOf(2024, 3, 10, 6, 59, 59), "2024-03-10 01:59:59.000 (0)"},
+        {"America/New_York", SystemTimeOf(2024, 3, 10, 7), "2024-03-10 03:00:00.000 (0)"},
+        {"America/New_York", SystemTimeOf(2024, 11, 3, 5, 59, 59), "2024-11-03 01:59:59.000 (0)"},
+        {"America/New_York", SystemTimeOf(2024, 11, 3, 6), "2024-11-03 01:00:00.000 (0)"},
+        {"America/New_York", SystemTimeOf(2024, 1, 1, 3), "2023-12-31 22:00:00.000 (0)"},
     };
     for (const Case& c : cases) {
         const ScopedTimeZone zone(c.zone);
         if (!zone.IsHonoured())
             GTEST_SKIP() << kTimeZoneNotHonoured;
         SYSTEMTIME local{};
-        ASSERT_TRUE(UtcToLocalTime(c.utc, local)) << c.zone << " " << text(c.utc);
-        EXPECT_EQ(text(local), c.local) << c.zone << " " << text(c.utc);
+        ASSERT_TRUE(UtcToLocalTime(c.utc, local)) << c.zone << " " << TextOf(c.utc);
+        EXPECT_EQ(TextOf(local), c.local) << c.zone << " " << TextOf(c.utc);
     }
 }
 
@@ -213,36 +191,37 @@ TEST(SystemTimeTest, LocalToUtcReadsRepeatedTimesAsDaylightAndSkippedTimesWithTh
         const char* utc;
     };
     const Case cases[] = {
-        {"UTC", fields(2024, 7, 1, 12, 0, 0, 250), "2024-07-01 12:00:00.250 (1)"},
-        {"Europe/Berlin", fields(2024, 1, 15, 13), "2024-01-15 12:00:00.000 (1)"},
-        {"Europe/Berlin", fields(2024, 7, 15, 13), "2024-07-15 11:00:00.000 (1)"},
-        {"Europe/Berlin", fields(2024, 3, 31, 1, 59, 59), "2024-03-31 00:59:59.000 (0)"},
-        {"Europe/Berlin", fields(2024, 3, 31, 2, 30), "2024-03-31 01:30:00.000 (0)"}, // skipped
-        {"Europe/Berlin", fields(2024, 3, 31, 3), "2024-03-31 01:00:00.000 (0)"},
-        {"Europe/Berlin", fields(2024, 10, 27, 2, 30), "2024-10-27 00:30:00.000 (0)"}, // repeated
-        {"Europe/Berlin", fields(2024, 10, 27, 3), "2024-10-27 02:00:00.000 (0)"},
-        {"America/New_York", fields(2024, 3, 10, 2, 30), "2024-03-10 07:30:00.000 (0)"}, // skipped
-        {"America/New_York", fields(2024, 11, 3, 1, 30), "2024-11-03 05:30:00.000 (0)"}, // repeated
-        {"America/New_York", fields(2023, 12, 31, 22), "2024-01-01 03:00:00.000 (1)"},
+        {"UTC", SystemTimeOf(2024, 7, 1, 12, 0, 0, 250), "2024-07-01 12:00:00.250 (1)"},
+        {"Europe/Berlin", SystemTimeOf(2024, 1, 15, 13), "2024-01-15 12:00:00.000 (1)"},
+        {"Europe/Berlin", SystemTimeOf(2024, 7, 15, 13), "2024-07-15 11:00:00.000 (1)"},
+        {"Europe/Berlin", SystemTimeOf(2024, 3, 31, 1, 59, 59), "2024-03-31 00:59:59.000 (0)"},
+        {"Europe/Berlin", SystemTimeOf(2024, 3, 31, 2, 30), "2024-03-31 01:30:00.000 (0)"}, // skipped
+        {"Europe/Berlin", SystemTimeOf(2024, 3, 31, 3), "2024-03-31 01:00:00.000 (0)"},
+        {"Europe/Berlin", SystemTimeOf(2024, 10, 27, 2, 30), "2024-10-27 00:30:00.000 (0)"}, // repeated
+        {"Europe/Berlin", SystemTimeOf(2024, 10, 27, 3), "2024-10-27 02:00:00.000 (0)"},
+        {"America/New_York", SystemTimeOf(2024, 3, 10, 2, 30), "2024-03-10 07:30:00.000 (0)"}, // skipped
+        {"America/New_York", SystemTimeOf(2024, 11, 3, 1, 30), "2024-11-03 05:30:00.000 (0)"}, // repeated
+        {"America/New_York", SystemTimeOf(2023, 12, 31, 22), "2024-01-01 03:00:00.000 (1)"},
     };
     for (const Case& c : cases) {
         const ScopedTimeZone zone(c.zone);
         if (!zone.IsHonoured())
             GTEST_SKIP() << kTimeZoneNotHonoured;
         SYSTEMTIME utc{};
-        ASSERT_TRUE(LocalTimeToUtc(c.local, utc)) << c.zone << " " << text(c.local);
-        EXPECT_EQ(text(utc), c.utc) << c.zone << " " << text(c.local);
+        ASSERT_TRUE(LocalTimeToUtc(c.local, utc)) << c.zone << " " << TextOf(c.local);
+        EXPECT_EQ(TextOf(utc), c.utc) << c.zone << " " << TextOf(c.local);
     }
 }
 
 TEST(SystemTimeTest, LocalConversionsRefuseFieldsThatAreNoTime)
 {
-    const SYSTEMTIME invalid[] = {fields(2023, 2, 29, 12), fields(2024, 1, 1, 25), fields(1500, 1, 1)};
+    const SYSTEMTIME invalid[] = {SystemTimeOf(2023, 2, 29, 12), SystemTimeOf(2024, 1, 1, 25),
+                                  SystemTimeOf(1500, 1, 1)};
     for (const SYSTEMTIME& time : invalid) {
-        SYSTEMTIME out = fields(1999, 9, 9);
-        EXPECT_FALSE(UtcToLocalTime(time, out)) << text(time);
-        EXPECT_FALSE(LocalTimeToUtc(time, out)) << text(time);
-        EXPECT_EQ(text(out), "1999-09-09 00:00:00.000 (0)");
+        SYSTEMTIME out = SystemTimeOf(1999, 9, 9);
+        EXPECT_FALSE(UtcToLocalTime(time, out)) << TextOf(time);
+        EXPECT_FALSE(LocalTimeToUtc(time, out)) << TextOf(time);
+        EXPECT_EQ(TextOf(out), "1999-09-09 00:00:00.000 (0)");
     }
 }
 
@@ -250,10 +229,10 @@ TEST(SystemTimeTest, EveryUnambiguousLocalTimeRoundTrips)
 {
     // Whatever the zone, a time that is not next to a switch comes back.
     SYSTEMTIME local{};
-    ASSERT_TRUE(UtcToLocalTime(fields(2024, 5, 20, 10, 11, 12, 13), local));
+    ASSERT_TRUE(UtcToLocalTime(SystemTimeOf(2024, 5, 20, 10, 11, 12, 13), local));
     SYSTEMTIME utc{};
     ASSERT_TRUE(LocalTimeToUtc(local, utc));
-    EXPECT_EQ(text(utc), "2024-05-20 10:11:12.013 (1)");
+    EXPECT_EQ(TextOf(utc), "2024-05-20 10:11:12.013 (1)");
 }
 
 TEST(SystemTimeTest, FileTimesOfAnEntryAndOfNothing)
@@ -295,8 +274,8 @@ TEST(SystemTimeTest, LocaleNamesAreDistinctAndTheLongDateShowsTheDate)
     for (unsigned month = 1; month <= 12; ++month) {
         std::wstring name;
         std::wstring abbreviation;
-        ASSERT_EQ(FormatUserDate(fields(2024, month, 1), UserDateForm::MonthName, name), 0u);
-        ASSERT_EQ(FormatUserDate(fields(2024, month, 1), UserDateForm::MonthAbbreviation, abbreviation), 0u);
+        ASSERT_EQ(FormatUserDate(SystemTimeOf(2024, month, 1), UserDateForm::MonthName, name), 0u);
+        ASSERT_EQ(FormatUserDate(SystemTimeOf(2024, month, 1), UserDateForm::MonthAbbreviation, abbreviation), 0u);
         months.insert(name);
         abbreviations.insert(abbreviation);
     }
@@ -306,15 +285,15 @@ TEST(SystemTimeTest, LocaleNamesAreDistinctAndTheLongDateShowsTheDate)
     std::set<std::wstring> weekdays;
     for (unsigned day = 1; day <= 14; ++day) {
         std::wstring name;
-        ASSERT_EQ(FormatUserDate(fields(2024, 1, day), UserDateForm::WeekdayName, name), 0u);
+        ASSERT_EQ(FormatUserDate(SystemTimeOf(2024, 1, day), UserDateForm::WeekdayName, name), 0u);
         weekdays.insert(name);
     }
     EXPECT_EQ(weekdays.size(), 7u);
 
     std::wstring longDate;
     std::wstring shortDate;
-    ASSERT_EQ(FormatUserDate(fields(2024, 2, 29), UserDateForm::LongDate, longDate), 0u);
-    ASSERT_EQ(FormatUserDate(fields(2024, 2, 29), UserDateForm::ShortDate, shortDate), 0u);
+    ASSERT_EQ(FormatUserDate(SystemTimeOf(2024, 2, 29), UserDateForm::LongDate, longDate), 0u);
+    ASSERT_EQ(FormatUserDate(SystemTimeOf(2024, 2, 29), UserDateForm::ShortDate, shortDate), 0u);
     EXPECT_NE(longDate.find(L"29"), std::wstring::npos);
     EXPECT_NE(longDate.find(L"2024"), std::wstring::npos);
     EXPECT_NE(shortDate.find(L"29"), std::wstring::npos);
@@ -322,19 +301,19 @@ TEST(SystemTimeTest, LocaleNamesAreDistinctAndTheLongDateShowsTheDate)
 
 TEST(SystemTimeTest, FormattersReportInvalidFieldsAsInvalidParameter)
 {
-    const SYSTEMTIME invalidDates[] = {fields(2023, 2, 29), fields(2024, 13, 1), fields(1600, 1, 1)};
+    const SYSTEMTIME invalidDates[] = {SystemTimeOf(2023, 2, 29), SystemTimeOf(2024, 13, 1), SystemTimeOf(1600, 1, 1)};
     for (const SYSTEMTIME& date : invalidDates) {
         for (UserDateForm form : {UserDateForm::LongDate, UserDateForm::ShortDate, UserDateForm::WeekdayName,
                                   UserDateForm::MonthName, UserDateForm::MonthAbbreviation}) {
             std::wstring out = L"old";
-            EXPECT_EQ(FormatUserDate(date, form, out), kErrorInvalidParameter) << text(date);
+            EXPECT_EQ(FormatUserDate(date, form, out), kErrorInvalidParameter) << TextOf(date);
             EXPECT_EQ(out, L"");
         }
     }
 
     std::wstring time;
-    EXPECT_EQ(FormatUserTime(fields(2024, 2, 29, 13, 5, 9), time), 0u);
+    EXPECT_EQ(FormatUserTime(SystemTimeOf(2024, 2, 29, 13, 5, 9), time), 0u);
     EXPECT_EQ(time, L"13:05:09");
-    EXPECT_EQ(FormatUserTime(fields(2024, 2, 29, 24, 5, 9), time), kErrorInvalidParameter);
+    EXPECT_EQ(FormatUserTime(SystemTimeOf(2024, 2, 29, 24, 5, 9), time), kErrorInvalidParameter);
     EXPECT_EQ(time, L"");
 }

@@ -87,11 +87,15 @@ CB_API bool SystemTimeToTicks(const SYSTEMTIME& fields, unsigned __int64& ticks)
 /// a valid time (see SystemTimeToTicks) or the local time has none.
 CB_API bool UtcToLocalTime(const SYSTEMTIME& utc, SYSTEMTIME& local);
 
-/// Converts local fields of the current time zone to UTC. A wall-clock time
-/// that occurs twice, when the clocks go back, is read as its first occurrence
-/// (daylight time); one that the clocks skip when they go forward is read with
-/// the offset in force before the switch. False, leaving `utc` unchanged, for
-/// fields that are not a valid time.
+/// Converts local fields of the current time zone to UTC. False, leaving
+/// `utc` unchanged, for fields that are not a valid time.
+///
+/// Around a daylight-saving switch Windows reads the fields by its own rules.
+/// Elsewhere a wall-clock time that occurs twice, when the clocks go back, is
+/// read as its first occurrence (daylight time), and one that the clocks skip
+/// when they go forward is read with the offset in force before the switch
+/// (in Berlin, 02:30 on the morning the clocks jump from 02:00 to 03:00 is
+/// read as 02:30 CET, that is 01:30 UTC).
 CB_API bool LocalTimeToUtc(const SYSTEMTIME& local, SYSTEMTIME& utc);
 
 /// The local-time fields of a second count since 1970-01-01 00:00:00 UTC, by

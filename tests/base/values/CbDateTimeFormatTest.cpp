@@ -1,5 +1,7 @@
 #include <cbfoundation/base/values/CbDateTime.h>
 
+#include "platform/TimeTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -9,14 +11,7 @@ namespace {
 CbDateTime at(unsigned year, unsigned month, unsigned day, unsigned hour = 0, unsigned minute = 0,
               unsigned second = 0)
 {
-    SYSTEMTIME t{};
-    t.wYear = static_cast<unsigned short>(year);
-    t.wMonth = static_cast<unsigned short>(month);
-    t.wDay = static_cast<unsigned short>(day);
-    t.wHour = static_cast<unsigned short>(hour);
-    t.wMinute = static_cast<unsigned short>(minute);
-    t.wSecond = static_cast<unsigned short>(second);
-    return CbDateTime(t);
+    return CbDateTime(SystemTimeOf(year, month, day, hour, minute, second));
 }
 
 std::wstring format(const CbDateTime& value, const wchar_t* pattern)
