@@ -57,7 +57,7 @@ TEST(CbStreamFamilyTest, ByteCountEqualsWhatTheMemoryWriterStores)
 {
     CStringW longText;
     for (int i = 0; i < 70000; ++i)
-        longText.AppendChar(i % 1000 == 0 ? L'\U0001F600' : L'x');
+        longText += i % 1000 == 0 ? L"\U0001F600" : L"x";
     const unsigned char raw[] = {1, 2, 3};
     const WriteAction sequences[] = {
         [](CbStreamWrite& s) { s << L"abc" << 1; },
