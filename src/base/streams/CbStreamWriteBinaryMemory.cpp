@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -49,9 +50,10 @@ void CbStreamWriteBinaryMemory::reallocate(unsigned __int64 capacity)
 {
     if (capacity > SIZE_MAX)
         throw std::bad_alloc();
-    auto buffer = std::make_unique_for_overwrite<unsigned char[]>(static_cast<std::size_t>(capacity));
-    if (m_size != 0)
-        std::memcpy(buffer.get(), m_buffer.get(), m_size);
-    m_buffer = std::move(buffer);
+    void* grown = std::realloc(m_buffer.get(), static_cast<std::size_t>(capacity));
+    if (grown == nullptr)
+        throw std::bad_alloc();
+    static_cast<void>(m_buffer.release());
+    m_buffer.reset(static_cast<unsigned char*>(grown));
     m_capacity = static_cast<std::size_t>(capacity);
 }

@@ -18,8 +18,9 @@
 /// else FF FF FF FF FF FF FF and 64 bits) and the UTF-16LE code units, which
 /// become wchar_t text (surrogate pairs become one character where wchar_t
 /// is 32 bits wide; an unpaired surrogate stays one unit). A string that
-/// contains NUL is cut at the first one. Strings are read in growing pieces,
-/// so a corrupt length costs no more memory than the data that is there.
+/// contains NUL is cut at the first one. The text is read in pieces that grow
+/// with what has arrived, so a corrupt length fails at the end of the data
+/// without first reserving the memory it claims.
 ///
 /// Failures throw CbExceptionStream with the source name "CbStreamReadBinary"
 /// and a line that identifies the operation:
@@ -36,9 +37,11 @@
 /// | unsigned __int64 | 174 | | the text of a narrow string | 326 |
 ///
 /// A wide string that does not begin with the tag FF FE FF throws line 397.
-/// The length fields of strings are read through the operators above, so data
-/// ending inside them throws those operators' lines (136 for a narrow length,
-/// 60, 98, 136 or 174 inside a wide one). A string whose read fails leaves
+/// Data ending inside the length fields of a string throws the line of the
+/// field's type: 136 for a narrow length; 60 (the first tag byte, the first
+/// length byte), 98 (the tag's 16 bits, a 16-bit length), 136 or 174 inside a
+/// wide one. The tag and the first length byte come with one read of 4 bytes,
+/// so a wrong tag has consumed up to 4 bytes. A string whose read fails leaves
 /// its destination as it was; a failing primitive may have overwritten part
 /// of its destination with the bytes that did arrive.
 class CB_API CbStreamReadBinary : public CbStreamRead

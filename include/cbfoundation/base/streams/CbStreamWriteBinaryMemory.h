@@ -4,6 +4,7 @@
 #include <cbfoundation/base/streams/CbStreamWriteBinary.h>
 
 #include <cstddef>
+#include <cstdlib>
 #include <memory>
 
 /// Collects the binary form of the values inserted into it in memory, in a
@@ -45,7 +46,14 @@ private:
     void growFor(unsigned __int64 count);
     void reallocate(unsigned __int64 capacity);
 
-    std::unique_ptr<unsigned char[]> m_buffer;
+    // The buffer comes from malloc so that growing it can use realloc, which
+    // moves large blocks by remapping their pages instead of copying them.
+    struct FreeBuffer
+    {
+        void operator()(unsigned char* buffer) const noexcept { std::free(buffer); }
+    };
+
+    std::unique_ptr<unsigned char, FreeBuffer> m_buffer;
     std::size_t m_capacity = 0;
     std::size_t m_size = 0;
 };
