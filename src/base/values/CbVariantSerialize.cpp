@@ -83,23 +83,58 @@ void CbVariant::Serialize(CbStreamWriteBinary& stream) const
 
 void CbVariant::Serialize(CbStreamReadBinary& stream)
 {
-    SetNull();
-    stream.ReadAndCompareVersion(kRecordVersion);
-    unsigned int tag = eVariantTypeNull;
-    stream >> tag;
-    if (!isKnownType(tag) || tag == eVariantTypeObject)
-        throw CbException(kSourceName, 701, "CbVariant::Serialize");
-    readValue(stream, static_cast<EVariantType>(tag));
-}
-
-// The tag is set before the value is read, so a stream that fails inside the
-// value leaves the variant holding that type with what arrived of the value.
-void CbVariant::readValue(CbStreamReadBinary& stream, EVariantType type)
-{
+    const EVariantType type = readType(stream);
     if (type == eVariantTypeDateTime) {
+        SetNull();
         readDateTime(stream);
         return;
     }
+    prepareFor(type);
+    readValue(stream, type);
+}
+
+// The stamp and the tag of a record; whatever fails here leaves the variant null.
+CbVariant::EVariantType CbVariant::readType(CbStreamReadBinary& stream)
+{
+    unsigned int tag = eVariantTypeNull;
+    try {
+        stream.ReadAndCompareVersion(kRecordVersion);
+        stream >> tag;
+    } catch (...) {
+        SetNull();
+        throw;
+    }
+    if (!isKnownType(tag) || tag == eVariantTypeObject) {
+        SetNull();
+        throw CbException(kSourceName, 701, "CbVariant::Serialize");
+    }
+    return static_cast<EVariantType>(tag);
+}
+
+// Gives the variant the type of the record and an empty value of it: a held
+// string or byte array of that type is emptied and kept (saving its
+// allocations, and references to it stay valid), anything else is released
+// and an empty object made. The tag is set before the value is read, so a
+// stream that fails inside the value leaves the variant holding that type
+// with what arrived of the value.
+void CbVariant::prepareFor(EVariantType type)
+{
+    if (type == m_type) {
+        switch (type) {
+        case eVariantTypeStringW:
+            m_value.stringW->Empty();
+            return;
+        case eVariantTypeStringA:
+            m_value.stringA->Empty();
+            return;
+        case eVariantTypeByteArray:
+            m_value.byteArray->SetSize(0);
+            return;
+        default:
+            break;
+        }
+    }
+    SetNull();
     m_value.asUInt64 = 0;
     switch (type) {
     case eVariantTypeStringW:
@@ -115,7 +150,10 @@ void CbVariant::readValue(CbStreamReadBinary& stream, EVariantType type)
         break;
     }
     m_type = type;
+}
 
+void CbVariant::readValue(CbStreamReadBinary& stream, EVariantType type)
+{
     switch (type) {
     case eVariantTypeBool:
         stream >> m_value.asBool;

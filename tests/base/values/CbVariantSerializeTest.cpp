@@ -226,6 +226,29 @@ TEST(CbVariantSerializeTest, StreamsEndingInsideARecordLeaveAValidVariant)
     }
 }
 
+TEST(CbVariantSerializeTest, HeldStringsAndArraysTakeARecordOfTheirTypeInPlace)
+{
+    CbVariant v;
+    v = L"old text";
+    const CStringW& text = v;
+    const Bytes_t textRecord = write({Make(L"new")});
+    CbStreamReadBinaryMemory in(textRecord.data(), textRecord.size());
+    v.Serialize(in);
+    EXPECT_STREQ(text.GetString(), L"new");
+
+    v = L"old text";
+    CbStreamReadBinaryMemory cut(textRecord.data(), textRecord.size() - 1);
+    EXPECT_THROW(v.Serialize(cut), CbExceptionStream);
+    EXPECT_STREQ(text.GetString(), L"") << "a failed read never leaves the old value";
+
+    v = Bytes({9, 9, 9, 9});
+    const CbVariant::ByteArray& bytes = v;
+    const Bytes_t arrayRecord = write({Make(Bytes({1, 2}))});
+    CbStreamReadBinaryMemory arrayIn(arrayRecord.data(), arrayRecord.size());
+    v.Serialize(arrayIn);
+    EXPECT_TRUE(Make(bytes) == Make(Bytes({1, 2})));
+}
+
 TEST(CbVariantSerializeTest, ArraySerializerReplacesTheElements)
 {
     CbVariant::ByteArray array = Bytes({9, 9, 9, 9});

@@ -158,6 +158,10 @@ public:
         if (isInlineType(other.m_type)) {
             SetNull();
             takeCopy(other);
+        } else if (m_type == other.m_type && m_type == eVariantTypeStringW) {
+            *m_value.stringW = *other.m_value.stringW;
+        } else if (m_type == other.m_type && m_type == eVariantTypeByteArray) {
+            *m_value.byteArray = *other.m_value.byteArray;
         } else if (this != &other) {
             copyObject(other);
         }
@@ -356,7 +360,9 @@ public:
     /// "CbVariant::Serialize") and leaves the variant null; a date text that
     /// does not parse gives a null variant. When the stream fails inside the
     /// record its exception passes through and the variant holds the record's
-    /// type with the part of the value that arrived (or is null).
+    /// type with the part of the value that arrived (or is null). A string or
+    /// byte array the variant holds takes a record of its own type in place,
+    /// as an assignment would.
     void Serialize(CbStreamReadBinary& stream);
 
 private:
@@ -451,6 +457,8 @@ private:
     void copyObject(const CbVariant& other);
     void requireOrdered(unsigned line, const char* function) const;
     static bool lessThan(const CbVariant& left, const CbVariant& right);
+    EVariantType readType(CbStreamReadBinary& stream);
+    void prepareFor(EVariantType type);
     void readValue(CbStreamReadBinary& stream, EVariantType type);
     void readDateTime(CbStreamReadBinary& stream);
 
