@@ -1,8 +1,9 @@
 #include <cbfoundation/base/exceptions/CbExceptionPreconditionViolation.h>
 #include <cbfoundation/base/streams/CbStreamReadBinaryMemory.h>
 
+#include "CopyBytes.h"
+
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
@@ -27,17 +28,6 @@ unsigned __int64 CbStreamReadBinaryMemory::read(void* buffer, unsigned __int64 c
     const std::size_t delivered = std::min<unsigned __int64>(count, GetRemaining());
     const unsigned char* source = m_next;
     m_next += delivered;
-    // Most reads are single primitives: copies of a constant width compile
-    // to plain moves instead of a call of the general memcpy.
-    if (delivered == 4)
-        std::memcpy(buffer, source, 4);
-    else if (delivered == 8)
-        std::memcpy(buffer, source, 8);
-    else if (delivered == 1)
-        std::memcpy(buffer, source, 1);
-    else if (delivered == 2)
-        std::memcpy(buffer, source, 2);
-    else if (delivered != 0)
-        std::memcpy(buffer, source, delivered);
+    cbf::detail::CopyBytes(buffer, source, delivered);
     return delivered;
 }

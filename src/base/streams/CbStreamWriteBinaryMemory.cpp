@@ -1,5 +1,7 @@
 #include <cbfoundation/base/streams/CbStreamWriteBinaryMemory.h>
 
+#include "CopyBytes.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -33,8 +35,7 @@ CbStreamWrite& CbStreamWriteBinaryMemory::write(const void* buffer, unsigned __i
 {
     if (count > m_capacity - m_size)
         growFor(count);
-    if (count != 0)
-        std::memcpy(m_buffer.get() + m_size, buffer, count);
+    cbf::detail::CopyBytes(m_buffer.get() + m_size, buffer, count);
     m_size += count;
     return *this;
 }
