@@ -1,0 +1,232 @@
+#include "StreamTestSupport.h"
+
+#include <cbfoundation/base/exceptions/CbExceptionPreconditionViolation.h>
+#include <cbfoundation/base/exceptions/CbExceptionWrongFileVersion.h>
+#include <cbfoundation/base/streams/CbStreamWriteBinaryByteCount.h>
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+
+using cbf::test::Bytes;
+using cbf::test::ExpectStreamFailure;
+using cbf::test::ReadAction;
+
+namespace {
+
+template <class T>
+void expectBitExactRoundTrip(T value)
+{
+    CbStreamWriteBinaryMemory out;
+    out << value;
+    CbStreamReadBinaryMemory in(out.GetData(), out.GetSize());
+    T back{};
+    in >> back;
+    EXPECT_EQ(std::memcmp(&back, &value, sizeof(T)), 0) << "a value of " << sizeof(T) << " bytes";
+    EXPECT_EQ(in.GetRemaining(), 0u);
+}
+
+template <class... T>
+void expectLimitsRoundTrip()
+{
+    (expectBitExactRoundTrip(std::numeric_limits<T>::lowest()), ...);
+    (expectBitExactRoundTrip(std::numeric_limits<T>::max()), ...);
+}
+
+TEST(CbStreamReadBinaryTest, EveryPrimitiveRoundTripsBitExactly)
+{
+    expectLimitsRoundTrip<bool, char, signed char, unsigned char, short, unsigned short, int, unsigned int,
+                          __int64, unsigned __int64, float, double>();
+    expectBitExactRoundTrip(static_cast<long>(INT32_MIN));
+    expectBitExactRoundTrip(static_cast<unsigned long>(UINT32_MAX));
+    // -0, NaNs quiet and signalling with payloads, infinity, the smallest subnormal.
+    const std::uint64_t doubles[] = {0x8000000000000000, 0x7FF8000000000001, 0x7FF0000000000001,
+                                     0xFFF4000000000ABC, 0x7FF0000000000000, 0x0000000000000001};
+    for (std::uint64_t bits : doubles)
+        expectBitExactRoundTrip(std::bit_cast<double>(bits));
+    const std::uint32_t floats[] = {0x80000000, 0x7FC00001, 0x7F800001, 0xFFA00ABC, 0xFF800000, 0x00000001};
+    for (std::uint32_t bits : floats)
+        expectBitExactRoundTrip(std::bit_cast<float>(bits));
+}
+
+// Forms the writer never produces but the reader accepts: longer length
+// forms than needed, 65534 in the 16-bit field, bool bytes other than 0 and
+// 1; and texts cut at a NUL, `long` sign-extended.
+TEST(CbStreamReadBinaryTest, DecodesEveryFormItAccepts)
+{
+    const std::pair<Bytes, int> wideCases[] = {
+        {{0xFF, 0xFE, 0xFF, 0xFF, 3, 0, 'a', 0, 'b', 0, 'c', 0}, 3},
+        {{0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 3, 0, 0, 0, 'a', 0, 'b', 0, 'c', 0}, 3},
+        {{0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 1, 0, 0, 0, 0, 0, 0, 0, 'a', 0}, 1},
+        {{0xFF, 0xFE, 0xFF, 3, 'a', 0, 0, 0, 'c', 0}, 1},
+        {[] {
+             Bytes bytes = {0xFF, 0xFE, 0xFF, 0xFF, 0xFE, 0xFF};
+             bytes.resize(bytes.size() + 2 * 65534, 'x');
+             return bytes;
+         }(),
+         65534},
+    };
+    for (const auto& [bytes, length] : wideCases)
+    {
+        CbStreamReadBinaryMemory in(bytes.data(), bytes.size());
+        CStringW value;
+        in >> value;
+        EXPECT_EQ(value.GetLength(), length);
+        EXPECT_EQ(in.GetRemaining(), 0u);
+    }
+
+    const Bytes stored = {0x02, 0x80, 3, 0, 0, 0, 'a', 0, 'c', 0xFF, 0xFF, 0xFF, 0xFF, 0xFE, 0xFF, 0xFF, 0xFF};
+    CbStreamReadBinaryMemory in(stored.data(), stored.size());
+    bool two = false, high = false;
+    CStringA narrow("old");
+    long minusOne = 0;
+    unsigned long large = 0;
+    in >> two >> high >> narrow >> minusOne >> large;
+    EXPECT_TRUE(two && high && narrow == "a");
+    EXPECT_EQ(minusOne, -1L);
+    EXPECT_EQ(large, 0xFFFFFFFEUL);
+    EXPECT_EQ(cbf::test::Encode([&](CbStreamWrite& s) { s << two; }), Bytes{1});
+}
+
+// Unpaired high and low surrogates, a low before a high and a proper pair
+// come back byte for byte.
+TEST(CbStreamReadBinaryTest, SurrogatesSurviveReadAndWriteUnchanged)
+{
+    const Bytes stored = {0xFF, 0xFE, 0xFF, 0x08, 0x00, 0xD8, 'A',  0x00, 0x00, 0xDC, 0x00, 0xDC,
+                          0x00, 0xD8, 0x3D, 0xD8, 0x00, 0xDE, 0xFF, 0xDB};
+    CbStreamReadBinaryMemory in(stored.data(), stored.size());
+    CStringW text;
+    in >> text;
+    EXPECT_EQ(text.GetLength(), sizeof(wchar_t) == 2 ? 8 : 7);
+    EXPECT_EQ(cbf::test::Encode([&](CbStreamWrite& s) { s << text; }), stored);
+}
+
+template <class T>
+ReadAction extract()
+{
+    return [](CbStreamRead& s) {
+        T value{};
+        s >> value;
+    };
+}
+
+void expectFailure(const Bytes& bytes, const ReadAction& read, unsigned line)
+{
+    CbStreamReadBinaryMemory in(bytes.data(), bytes.size());
+    ExpectStreamFailure([&] { read(in); }, "CbStreamReadBinary", line);
+}
+
+TEST(CbStreamReadBinaryTest, ShortPrimitivesThrowTheirOperatorsLine)
+{
+    const std::tuple<const char*, ReadAction, std::size_t, unsigned> cases[] = {
+        {"bool", extract<bool>(), 1, 39},
+        {"unsigned char", extract<unsigned char>(), 1, 60},
+        {"signed char", extract<signed char>(), 1, 79},
+        {"unsigned short", extract<unsigned short>(), 2, 98},
+        {"short", extract<short>(), 2, 117},
+        {"unsigned int", extract<unsigned int>(), 4, 136},
+        {"int", extract<int>(), 4, 155},
+        {"unsigned __int64", extract<unsigned __int64>(), 8, 174},
+        {"__int64", extract<__int64>(), 8, 193},
+        {"float", extract<float>(), 4, 212},
+        {"double", extract<double>(), 8, 231},
+        {"char", extract<char>(), 1, 250},
+        {"unsigned long", extract<unsigned long>(), 4, 269},
+        {"long", extract<long>(), 4, 288},
+    };
+    for (const auto& [type, read, width, line] : cases)
+    {
+        SCOPED_TRACE(type);
+        expectFailure(Bytes(width - 1, 0x11), read, line);
+    }
+}
+
+TEST(CbStreamReadBinaryTest, BadStringsFailCleanlyAndLeaveTheDestinationAlone)
+{
+    const std::tuple<const char*, Bytes, bool, unsigned> cases[] = {
+        {"no tag: zeros", {0, 0, 0, 0}, true, 397},
+        {"no tag: FF FF FE", {0xFF, 0xFF, 0xFE, 0}, true, 397},
+        {"no tag: a narrow string", {3, 0, 0, 0, 'a', 'b', 'c'}, true, 397},
+        {"no tag, 3 bytes", {0xFE, 0xFF, 0xFF}, true, 397},
+        {"empty", {}, true, 60},
+        {"ends inside the tag", {0xFF, 0xFE}, true, 98},
+        {"ends before the length", {0xFF, 0xFE, 0xFF}, true, 60},
+        {"ends inside the 16-bit length", {0xFF, 0xFE, 0xFF, 0xFF, 1}, true, 98},
+        {"ends inside the 32-bit length", {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 1}, true, 136},
+        {"ends inside the 64-bit length", {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 1}, true, 174},
+        {"wide text ends early", {0xFF, 0xFE, 0xFF, 3, 'a', 0, 'b', 0, 'c'}, true, 307},
+        {"2^40 units", {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0, 1, 0, 0, 'a', 0},
+         true, 307},
+        {"ends inside the narrow length", {3, 0}, false, 136},
+        {"narrow text ends early", {3, 0, 0, 0, 'a', 'b'}, false, 326},
+        {"2^32-1 bytes", {0xFF, 0xFF, 0xFF, 0xFF, 'a'}, false, 326},
+    };
+    for (const auto& [name, bytes, isWide, line] : cases)
+    {
+        SCOPED_TRACE(name);
+        CStringW wide(L"kept");
+        CStringA narrow("kept");
+        expectFailure(bytes, [&, isWide = isWide](CbStreamRead& s) { isWide ? s >> wide : s >> narrow; }, line);
+        EXPECT_TRUE(wide == L"kept" && narrow == "kept");
+    }
+}
+
+TEST(CbStreamReadBinaryTest, VersionStampsNewerThanExpectedAreRefused)
+{
+    const std::tuple<unsigned, unsigned, bool> cases[] = {
+        {3, 4, true}, {4, 4, true}, {7, 7, true}, {0xFFFFFFFF, 0xFFFFFFFF, true}, {5, 4, false}, {1, 0, false}};
+    for (const auto& [stamp, expected, accepted] : cases)
+    {
+        CbStreamWriteBinaryMemory out;
+        out.WriteVersion(stamp);
+        CbStreamReadBinaryMemory in(out.GetData(), out.GetSize());
+        try
+        {
+            EXPECT_EQ(in.ReadAndCompareVersion(expected), stamp);
+            EXPECT_TRUE(accepted) << stamp;
+        }
+        catch (const CbExceptionWrongFileVersion& e)
+        {
+            EXPECT_FALSE(accepted) << stamp;
+            EXPECT_STREQ(e.GetFilename(), "CbStreamRead");
+            EXPECT_EQ(e.GetCodeLine(), 46u);
+        }
+        EXPECT_EQ(in.GetPosition(), 4u);
+    }
+    expectFailure(Bytes{4, 0, 0}, [](CbStreamRead& s) { s.ReadAndCompareVersion(4); }, 136);
+}
+
+TEST(CbStreamReadBinaryTest, MemoryReaderDeliversShortCountsAtTheEnd)
+{
+    const Bytes bytes = {1, 2, 3, 4, 5};
+    CbStreamReadBinaryMemory in(bytes.data(), bytes.size());
+    unsigned char buffer[8] = {};
+    EXPECT_EQ(in.ReadBuffer(buffer, 2) + in.ReadBuffer(buffer, 8) + in.ReadBuffer(buffer, 8), 5u);
+    EXPECT_EQ(buffer[2], 5);
+    EXPECT_EQ(in.GetPosition(), in.GetSize());
+    EXPECT_THROW(CbStreamReadBinaryMemory(nullptr, 1), CbExceptionPreconditionViolation);
+    EXPECT_EQ(CbStreamReadBinaryMemory(nullptr, 0).GetRemaining(), 0u);
+}
+
+TEST(CbStreamReadBinaryTest, StreamClassesAreRegisteredWithTheirBases)
+{
+    const std::pair<const CbRTTI&, const CbRTTI*> cases[] = {
+        {CbStreamRead::RTTI, nullptr},
+        {CbStreamReadBinary::RTTI, &CbStreamRead::RTTI},
+        {CbStreamWrite::RTTI, nullptr},
+        {CbStreamWriteBinary::RTTI, &CbStreamWrite::RTTI},
+        {CbStreamWriteBinaryByteCount::RTTI, &CbStreamWriteBinary::RTTI},
+    };
+    for (const auto& [rtti, base] : cases)
+    {
+        EXPECT_EQ(CbRTTI::Find(rtti.GetName()), &rtti);
+        const CbRTTI** bases = rtti.GetBaseClassRTTI();
+        EXPECT_EQ(bases == nullptr ? nullptr : bases[1], base);
+    }
+    EXPECT_STREQ(CbStreamWriteBinaryByteCount().GetClassNameW(), L"CbStreamWriteBinaryByteCount");
+    // The memory streams are not registered: they answer as their base.
+    EXPECT_STREQ(CbStreamReadBinaryMemory(nullptr, 0).GetClassNameW(), L"CbStreamReadBinary");
+}
+
+} // namespace
