@@ -89,8 +89,8 @@ void assignUtf16(CStringW& value, const char16_t* units, std::size_t count)
 
 // Reads `length` units of text into `text` through `readExactly`, in pieces
 // that grow with what has arrived: a string costs O(log n) reads, and a
-// corrupt length fails at the end of the data having held no more than about
-// twice the data that was really there.
+// corrupt length fails at the end of the data having held memory for a small
+// multiple of the data that was really there, never for what it claimed.
 template <class TextBuffer, class ReadExactly>
 void readText(TextBuffer& text, unsigned __int64 length, ReadExactly readExactly)
 {

@@ -41,8 +41,9 @@ public:
     CbStreamWrite& operator<<(const CbFormatW& text);
     CbStreamWrite& operator<<(const CbFormatA& text);
 
-    /// The text accumulated by a narrow or wide string stream, written
-    /// through the character-pointer operator of its width.
+    /// The text accumulated by a narrow or wide string stream (taken through
+    /// the stream's conversion to its string), written through the
+    /// character-pointer operator of its width.
     template <class StringT>
     CbStreamWrite& operator<<(const CbStreamWriteASCIIStringT<StringT>& stream)
     {
