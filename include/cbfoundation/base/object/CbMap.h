@@ -62,9 +62,11 @@ public:
     /// CbExceptionPreconditionViolation when the map has no bucket array.
     void InitHashTable(SizeT count)
     {
-        if (count == 0)
+        if (count == 0) {
             Condition::HandleUnfulfilledCondition("CbMap", 884, initHashTableFunctionName(),
                                                   Condition::eConditionHandlingThrow);
+            return;
+        }
         if (count == m_bucketCount)
             return;
         CbScopedPointer<Association*[]> old(m_buckets);
