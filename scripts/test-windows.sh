@@ -92,6 +92,7 @@ run_example() {
 }
 
 trap stop_wine EXIT
+trap 'exit 130' INT TERM
 cbf_ensure_packages "${packages[@]}"
 cross_build
 build_installed_client
