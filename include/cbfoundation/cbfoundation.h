@@ -3,12 +3,16 @@
 
 #include <cbfoundation/Export.h>
 #include <cbfoundation/platform/CStringT.h>
+#include <cbfoundation/platform/CTime.h>
+#include <cbfoundation/platform/SystemTime.h>
 #include <cbfoundation/platform/Types.h>
 
+#include <cbfoundation/base/object/CbArray.h>
 #include <cbfoundation/base/object/CbCriticalSection.h>
 #include <cbfoundation/base/object/CbCriticalSectionAuto.h>
 #include <cbfoundation/base/object/CbList.h>
 #include <cbfoundation/base/object/CbListPolicyElementCount.h>
+#include <cbfoundation/base/object/CbMemoryBlock.h>
 #include <cbfoundation/base/object/CbMap.h>
 #include <cbfoundation/base/object/CbNoType.h>
 #include <cbfoundation/base/object/CbPlexManager.h>
@@ -27,3 +31,19 @@
 #include <cbfoundation/base/exceptions/CbExceptionWrongFileVersion.h>
 #include <cbfoundation/base/exceptions/Condition.h>
 #include <cbfoundation/base/exceptions/IException.h>
+
+#include <cbfoundation/base/streams/CbFormat.h>
+#include <cbfoundation/base/streams/CbStreamRead.h>
+#include <cbfoundation/base/streams/CbStreamReadBinary.h>
+#include <cbfoundation/base/streams/CbStreamReadBinaryMemory.h>
+#include <cbfoundation/base/streams/CbStreamWrite.h>
+#include <cbfoundation/base/streams/CbStreamWriteBinary.h>
+#include <cbfoundation/base/streams/CbStreamWriteBinaryByteCount.h>
+#include <cbfoundation/base/streams/CbStreamWriteBinaryMemory.h>
+#include <cbfoundation/base/streams/IStreamRead.h>
+#include <cbfoundation/base/streams/IStreamWrite.h>
+
+#include <cbfoundation/base/values/CbArraySerializer.h>
+#include <cbfoundation/base/values/CbDateTime.h>
+#include <cbfoundation/base/values/CbVariant.h>
+#include <cbfoundation/base/values/IDateTime.h>
