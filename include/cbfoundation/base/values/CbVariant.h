@@ -18,7 +18,7 @@ class CbStreamReadBinary;
 class CbStreamWriteBinary;
 class IObject;
 
-/// One value of one of eighteen types, or nothing.
+/// Nothing, or one value of one of seventeen types.
 ///
 /// A variant is strictly typed: every typed accessor demands exactly the
 /// type the variant holds and throws otherwise, even where a conversion
