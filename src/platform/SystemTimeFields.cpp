@@ -1,5 +1,8 @@
 #include "platform/SystemTimeFields.h"
 
+#include <cstdlib>
+#include <string>
+
 namespace cbf::platform {
 
 bool IsGregorianLeapYear(unsigned year)
@@ -24,6 +27,16 @@ bool IsValidSystemDate(const SYSTEMTIME& fields)
 bool IsValidSystemTimeOfDay(const SYSTEMTIME& fields)
 {
     return fields.wHour <= 23 && fields.wMinute <= 59 && fields.wSecond <= 59 && fields.wMilliseconds <= 999;
+}
+
+// Reading the variable is the same everywhere; only setting it differs.
+bool GetTimeZoneVariable(std::string& value)
+{
+    const char* current = std::getenv("TZ");
+    if (current == nullptr)
+        return false;
+    value = current;
+    return true;
 }
 
 } // namespace cbf::platform

@@ -227,13 +227,4 @@ bool SetTimeZoneVariable(const char* value)
     return true;
 }
 
-bool GetTimeZoneVariable(std::string& value)
-{
-    const char* current = std::getenv("TZ");
-    if (current == nullptr)
-        return false;
-    value = current;
-    return true;
-}
-
 } // namespace cbf::platform

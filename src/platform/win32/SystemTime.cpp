@@ -78,13 +78,4 @@ bool SetTimeZoneVariable(const char*)
     return false;
 }
 
-bool GetTimeZoneVariable(std::string& value)
-{
-    const char* current = std::getenv("TZ");
-    if (current == nullptr)
-        return false;
-    value = current;
-    return true;
-}
-
 } // namespace cbf::platform
