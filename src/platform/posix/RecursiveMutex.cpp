@@ -12,7 +12,8 @@ namespace {
 struct Native
 {
     pthread_mutex_t mutex;
-    // Written only by the owner while it holds the mutex; read by anyone.
+    // Written only by the owner while it holds the mutex, so a plain
+    // load-and-store suffices; atomic only because anyone may read it.
     std::atomic<long> recursion{0};
 };
 
@@ -26,6 +27,12 @@ Native& native(unsigned char* storage)
 const Native& native(const unsigned char* storage)
 {
     return *std::launder(reinterpret_cast<const Native*>(storage));
+}
+
+// The caller owns the mutex: no other thread writes the count meanwhile.
+void addRecursion(Native& n, long delta)
+{
+    n.recursion.store(n.recursion.load(std::memory_order_relaxed) + delta, std::memory_order_relaxed);
 }
 
 } // namespace
@@ -51,13 +58,13 @@ void RecursiveMutex::Enter()
 {
     Native& n = native(m_native);
     pthread_mutex_lock(&n.mutex);
-    n.recursion.fetch_add(1, std::memory_order_relaxed);
+    addRecursion(n, 1);
 }
 
 void RecursiveMutex::Leave()
 {
     Native& n = native(m_native);
-    n.recursion.fetch_sub(1, std::memory_order_relaxed);
+    addRecursion(n, -1);
     pthread_mutex_unlock(&n.mutex);
 }
 
@@ -66,7 +73,7 @@ bool RecursiveMutex::TryEnter()
     Native& n = native(m_native);
     if (pthread_mutex_trylock(&n.mutex) != 0)
         return false;
-    n.recursion.fetch_add(1, std::memory_order_relaxed);
+    addRecursion(n, 1);
     return true;
 }
 

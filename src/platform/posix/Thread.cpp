@@ -8,8 +8,11 @@ namespace cbf::platform {
 unsigned CurrentThreadId()
 {
     // The kernel's thread id is what debuggers and /proc show; it is cached
-    // because the system call would otherwise run on every exception.
-    thread_local const unsigned id = static_cast<unsigned>(::syscall(SYS_gettid));
+    // because the system call would otherwise run on every exception and
+    // every final release. A constant-initialised slot needs no guard.
+    static thread_local unsigned id = 0;
+    if (id == 0)
+        id = static_cast<unsigned>(::syscall(SYS_gettid));
     return id;
 }
 
