@@ -34,12 +34,7 @@ TYPED_TEST_SUITE(CStringTest, CharacterTypes);
 TYPED_TEST(CStringTest, ExtractionClampsItsArguments)
 {
     const auto hello = this->S("Hello");
-    struct Case
-    {
-        typename TestFixture::String actual;
-        const char* expected;
-    };
-    const Case cases[] = {
+    const std::pair<typename TestFixture::String, const char*> cases[] = {
         {hello.Left(-1), ""},       {hello.Left(0), ""},         {hello.Left(3), "Hel"},
         {hello.Left(99), "Hello"},  {hello.Right(-5), ""},       {hello.Right(2), "lo"},
         {hello.Right(99), "Hello"}, {hello.Mid(-2), "Hello"},    {hello.Mid(2), "llo"},
@@ -47,8 +42,8 @@ TYPED_TEST(CStringTest, ExtractionClampsItsArguments)
         {hello.Mid(-1, 2), "He"},   {hello.Mid(3, 99), "lo"},    {hello.Mid(2, -1), ""},
         {hello.Mid(9, 2), ""},      {hello.Mid(1, INT_MAX), "ello"}, {hello.Mid(INT_MAX, INT_MAX), ""},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(c.actual, this->S(c.expected));
+    for (const auto& [actual, expected] : cases)
+        EXPECT_EQ(actual, this->S(expected));
 }
 
 TYPED_TEST(CStringTest, SearchAnswersPositionsOrMinusOne)
@@ -68,22 +63,16 @@ TYPED_TEST(CStringTest, SearchAnswersPositionsOrMinusOne)
         EXPECT_EQ(c[0], c[1]);
 }
 
-TYPED_TEST(CStringTest, TrimRemovesWhitespaceOrTheGivenCharacters)
-{
-    using Char = TypeParam;
-    auto text = this->S(" \t\r\n x y \n");
-    EXPECT_EQ(text.Trim(), this->S("x y"));
-    text = this->S("--x-");
-    EXPECT_EQ(text.TrimLeft(Char('-')), this->S("x-"));
-    text = this->S("abxba");
-    EXPECT_EQ(text.Trim(this->S("ab")), this->S("x"));
-    text = this->S("   ");
-    EXPECT_TRUE(text.TrimRight().IsEmpty());
-}
-
 TYPED_TEST(CStringTest, EditingReturnsCountsAndClamps)
 {
     using Char = TypeParam;
+    const std::pair<typename TestFixture::String, const char*> trimmed[] = {
+        {this->S(" \t\r\n x y \n").Trim(), "x y"}, {this->S("--x-").TrimLeft(Char('-')), "x-"},
+        {this->S("abxba").Trim(this->S("ab")), "x"},   {this->S("   ").TrimRight(), ""},
+    };
+    for (const auto& [actual, expected] : trimmed)
+        EXPECT_EQ(actual, this->S(expected));
+
     auto text = this->S("a.b.c");
     EXPECT_EQ(text.Replace(Char('.'), Char('/')), 2);
     EXPECT_EQ(text, this->S("a/b/c"));
@@ -123,19 +112,12 @@ TYPED_TEST(CStringTest, ComparisonsAgreeForEveryOperandForm)
             const Char* const p = b;
             const int expected = std::strcmp(left, right);
             SCOPED_TRACE(std::string(left) + " vs " + right);
-            EXPECT_EQ(a.Compare(b) < 0, expected < 0);
-            EXPECT_EQ(a.Compare(b) == 0, expected == 0);
-            EXPECT_EQ(a == b, expected == 0);
-            EXPECT_EQ(a == p, expected == 0);
-            EXPECT_EQ(p == a, expected == 0);
-            EXPECT_EQ(a != p, expected != 0);
-            EXPECT_EQ(a < b, expected < 0);
-            EXPECT_EQ(a < p, expected < 0);
-            EXPECT_EQ(p > a, expected < 0);
-            EXPECT_EQ(a >= p, expected >= 0);
-            EXPECT_EQ(p <= a, expected >= 0);
-            EXPECT_EQ(a > b, expected > 0);
-            EXPECT_EQ(a <= b, expected <= 0);
+            for (bool less : {a.Compare(b) < 0, a < b, a < p, p > a, !(a >= p), !(p <= a)})
+                EXPECT_EQ(less, expected < 0);
+            for (bool equal : {a.Compare(b) == 0, a == b, a == p, p == a, !(a != p)})
+                EXPECT_EQ(equal, expected == 0);
+            for (bool greater : {a > b, !(a <= b)})
+                EXPECT_EQ(greater, expected > 0);
         }
     }
     EXPECT_EQ(this->S("ABC").CompareNoCase(this->S("abc")), 0);
@@ -144,31 +126,22 @@ TYPED_TEST(CStringTest, ComparisonsAgreeForEveryOperandForm)
     EXPECT_EQ(this->S("").Compare(static_cast<const Char*>(nullptr)), 0);
 }
 
-TEST(CStringMixedForms, OperatorsCompileWithoutAmbiguity)
+// Literals, characters and the other width on either side resolve without ambiguity.
+TEST(CStringMixedForms, OperatorsAcceptLiteralsCharactersAndTheOtherWidth)
 {
-    CStringW s = L"x";
+    const CStringW s = L"x";
     const CStringW t = L"y";
-    EXPECT_TRUE(s == L"x");
-    EXPECT_TRUE(L"x" == s);
-    EXPECT_TRUE(s < t);
-    EXPECT_TRUE(L"w" < s);
-    EXPECT_TRUE(s != t);
-    EXPECT_EQ(s + t, CStringW(L"xy"));
-    EXPECT_EQ(s + L"z", CStringW(L"xz"));
-    EXPECT_EQ(L"z" + s, CStringW(L"zx"));
-    EXPECT_EQ(s + L'!', CStringW(L"x!"));
-    EXPECT_EQ(L'!' + s, CStringW(L"!x"));
-    EXPECT_EQ(s + '.', CStringW(L"x."));
-    EXPECT_EQ(L"a" + s + L"b" + t, CStringW(L"axby"));
-    s += t;
-    s += L"1";
-    s += L'2';
-    s += "3";
-    s += '4';
-    s += CStringA("5");
-    EXPECT_STREQ(s, L"xy12345");
+    EXPECT_TRUE(s == L"x" && L"x" == s && s < t && L"w" < s && s != t);
+    const std::pair<CStringW, const wchar_t*> sums[] = {
+        {s + t, L"xy"}, {s + L"z", L"xz"}, {L"z" + s, L"zx"}, {s + L'!', L"x!"}, {L'!' + s, L"!x"}, {s + '.', L"x."},
+        {L"a" + s + L"b" + t, L"axby"}, {CStringW(s) += t, L"xy"}, {CStringW(s) += L"1", L"x1"},
+        {CStringW(s) += L'2', L"x2"}, {CStringW(s) += "3", L"x3"}, {CStringW(s) += '4', L"x4"},
+        {CStringW(s) += CStringA("5"), L"x5"},
+    };
+    for (const auto& [actual, expected] : sums)
+        EXPECT_EQ(actual, CStringW(expected));
 
-    CStringA a = "p";
+    const CStringA a = "p";
     EXPECT_EQ(a + "q" + 'r' + L's', CStringA("pqrs"));
     EXPECT_TRUE("p" == a);
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <numeric>
 #include <string>
 
 using cbf::platform::NarrowToWide;
@@ -26,48 +27,30 @@ bool codePageIsUtf8()
 }
 
 // Switches LC_CTYPE for one test and restores it afterwards.
-class CtypeLocale
+struct CtypeLocale
 {
-public:
     explicit CtypeLocale(const char* name)
-        : m_previous(std::setlocale(LC_CTYPE, nullptr))
-        , m_active(std::setlocale(LC_CTYPE, name) != nullptr)
+        : active(std::setlocale(LC_CTYPE, name) != nullptr)
     {
     }
 
-    ~CtypeLocale()
-    {
-        std::setlocale(LC_CTYPE, m_previous.c_str());
-    }
+    ~CtypeLocale() { std::setlocale(LC_CTYPE, previous.c_str()); }
 
-    bool IsActive() const
-    {
-        return m_active;
-    }
-
-private:
-    std::string m_previous;
-    bool m_active;
+    const std::string previous = std::setlocale(LC_CTYPE, nullptr);
+    const bool active;
 };
 
-TEST(CodePage, AsciiSurvivesBothWaysUnchanged)
+TEST(CodePage, AsciiSurvivesUnchangedAndTextOfTheCodePageRoundTrips)
 {
-    std::string narrow;
-    std::wstring wide;
-    for (int c = 0; c < 0x80; ++c)
-    {
-        narrow.push_back(static_cast<char>(c));
-        wide.push_back(static_cast<wchar_t>(c));
-    }
+    std::string narrow(0x80, '\0');
+    std::iota(narrow.begin(), narrow.end(), '\0');
+    const std::wstring wide(narrow.begin(), narrow.end());
     EXPECT_EQ(toWide(narrow), wide);
     EXPECT_EQ(toNarrow(wide), narrow);
     EXPECT_EQ(toWide(""), L"");
     EXPECT_EQ(NarrowToWide(nullptr, 0), L"");
     EXPECT_EQ(WideToNarrow(nullptr, 0), "");
-}
 
-TEST(CodePage, TextOfTheCodePageRoundTrips)
-{
     const std::wstring text = L"Gr\u00FC\u00DFe \u20AC, caf\u00E9";
     EXPECT_EQ(toWide(toNarrow(text)), text);
 }
@@ -76,11 +59,7 @@ TEST(CodePageUtf8, DecodesValidTextAndReplacesEachInvalidByte)
 {
     if (!codePageIsUtf8())
         GTEST_SKIP() << "the process code page is not UTF-8";
-    const struct
-    {
-        const char* narrow;
-        const wchar_t* wide;
-    } cases[] = {
+    const std::pair<const char*, const wchar_t*> cases[] = {
         {"Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC", L"Gr\u00FC\u00DFe \u20AC"},
         {"\xF0\x9F\x98\x80|\xF4\x8F\xBF\xBF", L"\U0001F600|\U0010FFFF"},
         {"a\x80z", L"a\uFFFDz"},                              // stray continuation byte
@@ -92,8 +71,8 @@ TEST(CodePageUtf8, DecodesValidTextAndReplacesEachInvalidByte)
         {"\xFE\xFF\xF5", L"\uFFFD\uFFFD\uFFFD"},              // never valid
         {"\xF0\x9F\x98", L"\uFFFD\uFFFD\uFFFD"},              // cut at the end
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(toWide(c.narrow), c.wide) << c.narrow;
+    for (const auto& [narrow, wide] : cases)
+        EXPECT_EQ(toWide(narrow), wide) << narrow;
 }
 
 TEST(CodePageUtf8, EncodesWhatUtf8CannotCarryAsReplacementCharacter)
@@ -115,7 +94,7 @@ TEST(CodePageUtf8, EncodesWhatUtf8CannotCarryAsReplacementCharacter)
 TEST(CodePageUtf8, UsedInTheUtf8Locale)
 {
     const CtypeLocale locale("C.UTF-8");
-    if (!locale.IsActive() || !codePageIsUtf8())
+    if (!locale.active || !codePageIsUtf8())
         GTEST_SKIP() << "no C.UTF-8 locale, or the code page does not follow it";
     EXPECT_EQ(toWide("\xE2\x82\xAC\x80"), L"\u20AC\uFFFD");
 }
@@ -129,7 +108,7 @@ TEST(CodePageSingleByte, LatinTextMapsToSingleBytes)
     for (const char* name : names)
     {
         const CtypeLocale locale(name);
-        if (!locale.IsActive() || toNarrow(L"\u00FC") != "\xFC")
+        if (!locale.active || toNarrow(L"\u00FC") != "\xFC")
             continue;
         EXPECT_EQ(toWide("Gr\xFC\xDF" "e"), L"Gr\u00FC\u00DFe");
         EXPECT_EQ(toNarrow(L"Gr\u00FC\u00DFe \u65E5"), "Gr\xFC\xDF" "e ?");

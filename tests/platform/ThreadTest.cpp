@@ -21,25 +21,16 @@ TEST(ThreadTest, CurrentThreadIdIsNonZeroStableAndPerThread)
 
 TEST(ThreadTest, InterlockedOperationsReturnTheNewValueAndWrap)
 {
-    struct Case
-    {
-        unsigned start;
-        unsigned afterIncrement;
-        unsigned afterDecrement;
-    };
-    const Case cases[] = {
-        {0u, 1u, UINT_MAX},
-        {1u, 2u, 0u},
-        {0x7FFFFFFFu, 0x80000000u, 0x7FFFFFFEu},
-        {UINT_MAX, 0u, UINT_MAX - 1},
-    };
-    for (const Case& c : cases) {
-        volatile unsigned value = c.start;
-        EXPECT_EQ(InterlockedIncrement32(&value), c.afterIncrement) << c.start;
-        EXPECT_EQ(InterlockedRead32(&value), c.afterIncrement) << c.start;
+    // Start, after an increment, after a decrement.
+    const unsigned cases[][3] = {
+        {0u, 1u, UINT_MAX}, {1u, 2u, 0u}, {0x7FFFFFFFu, 0x80000000u, 0x7FFFFFFEu}, {UINT_MAX, 0u, UINT_MAX - 1}};
+    for (const auto& [start, afterIncrement, afterDecrement] : cases) {
+        volatile unsigned value = start;
+        EXPECT_EQ(InterlockedIncrement32(&value), afterIncrement) << start;
+        EXPECT_EQ(InterlockedRead32(&value), afterIncrement) << start;
 
-        value = c.start;
-        EXPECT_EQ(InterlockedDecrement32(&value), c.afterDecrement) << c.start;
-        EXPECT_EQ(InterlockedRead32(&value), c.afterDecrement) << c.start;
+        value = start;
+        EXPECT_EQ(InterlockedDecrement32(&value), afterDecrement) << start;
+        EXPECT_EQ(InterlockedRead32(&value), afterDecrement) << start;
     }
 }

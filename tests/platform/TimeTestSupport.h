@@ -43,15 +43,16 @@ inline constexpr const char* kTimeZoneNotHonoured =
 inline SYSTEMTIME SystemTimeOf(unsigned year, unsigned month, unsigned day, unsigned hour = 0, unsigned minute = 0,
                                unsigned second = 0, unsigned millisecond = 0)
 {
-    SYSTEMTIME time{};
-    time.wYear = static_cast<unsigned short>(year);
-    time.wMonth = static_cast<unsigned short>(month);
-    time.wDay = static_cast<unsigned short>(day);
-    time.wHour = static_cast<unsigned short>(hour);
-    time.wMinute = static_cast<unsigned short>(minute);
-    time.wSecond = static_cast<unsigned short>(second);
-    time.wMilliseconds = static_cast<unsigned short>(millisecond);
-    return time;
+    using Field = unsigned short;
+    return {Field(year), Field(month), 0, Field(day), Field(hour), Field(minute), Field(second), Field(millisecond)};
+}
+
+/// The fields of a text in the form TextOf writes; the day of week is not read.
+inline SYSTEMTIME SystemTimeFrom(const char* text)
+{
+    unsigned f[7] = {};
+    std::sscanf(text, "%u-%u-%u %u:%u:%u.%u", &f[0], &f[1], &f[2], &f[3], &f[4], &f[5], &f[6]);
+    return SystemTimeOf(f[0], f[1], f[2], f[3], f[4], f[5], f[6]);
 }
 
 /// "YYYY-MM-DD hh:mm:ss.mmm (day of week)".
