@@ -18,24 +18,18 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
-namespace {
+using cbf::platform::FileTimeToTicks;
+using cbf::platform::TicksToFileTime;
 
-std::string fieldsOf(const CbDateTime& value)
-{
-    return TextOf(value);
-}
+namespace {
 
 CbDateTime at(unsigned year, unsigned month, unsigned day, unsigned hour = 0, unsigned minute = 0,
               unsigned second = 0, unsigned millisecond = 0)
 {
     return CbDateTime(SystemTimeOf(year, month, day, hour, minute, second, millisecond));
-}
-
-CbDateTime fromSeconds(__int64 seconds)
-{
-    return CbDateTime(seconds);
 }
 
 std::vector<unsigned char> bytesOf(const CbDateTime& value)
@@ -49,28 +43,19 @@ std::vector<unsigned char> bytesOf(const CbDateTime& value)
 
 TEST(CbDateTimeTest, TextInTheFixedShapeIsStoredAsScanned)
 {
-    struct Case
-    {
-        const char* text;
-        const char* fields;
-    };
-    const Case cases[] = {
-        {"2024-02-29 13:05:09", "2024-02-29 13:05:09.000 (0)"},
-        {"2023-02-30 25:61:61", "2023-02-30 25:61:61.000 (0)"},
-        {"2024-02-29 13:05:09.750Z and more", "2024-02-29 13:05:09.000 (0)"},
-        {"2024-02-29  3:05: 9", "2024-02-29 03:05:09.000 (0)"},
-        {" 202-+2-29 13:05:09", "0202-02-29 13:05:09.000 (0)"},
-        {"2024--1-29 13:05:09", "2024-65535-29 13:05:09.000 (0)"},
+    const std::pair<const char*, const char*> cases[] = {
+        {"2024-02-29 13:05:09", "2024-02-29 13:05:09.000 (0)"}, {"2023-02-30 25:61:61", "2023-02-30 25:61:61.000 (0)"},
+        {"2024-02-29  3:05: 9", "2024-02-29 03:05:09.000 (0)"}, {" 202-+2-29 13:05:09", "0202-02-29 13:05:09.000 (0)"},
         {"0000-00-00 00:00:00", "0000-00-00 00:00:00.000 (0)"},
+        {"2024-02-29 13:05:09.750Z and more", "2024-02-29 13:05:09.000 (0)"},
+        {"2024--1-29 13:05:09", "2024-65535-29 13:05:09.000 (0)"},
     };
-    for (const Case& c : cases) {
-        const std::wstring wide(c.text, c.text + std::char_traits<char>::length(c.text));
-        EXPECT_TRUE(CbDateTime::HasValidFormat(c.text)) << c.text;
-        EXPECT_TRUE(CbDateTime::HasValidFormat(wide.c_str())) << c.text;
-        EXPECT_EQ(fieldsOf(CbDateTime(c.text)), c.fields);
-        EXPECT_EQ(fieldsOf(CbDateTime(wide.c_str())), c.fields);
-        EXPECT_EQ(fieldsOf(CbDateTime(c.text, false)), c.fields);
-        EXPECT_EQ(fieldsOf(CbDateTime(wide.c_str(), false)), c.fields);
+    for (const auto& [text, fields] : cases) {
+        const CStringW wideText(text);
+        EXPECT_TRUE(CbDateTime::HasValidFormat(text) && CbDateTime::HasValidFormat(wideText.GetString())) << text;
+        for (const CbDateTime& value : {CbDateTime(text), CbDateTime(wideText.GetString()), CbDateTime(text, false),
+                                        CbDateTime(wideText.GetString(), false)})
+            EXPECT_EQ(TextOf(value), fields);
     }
 }
 
@@ -80,14 +65,8 @@ TEST(CbDateTimeTest, TextInAnyOtherShapeThrowsWithItsPlace)
         "2024-02-29T13:05:09", "2024-2-29 13:05:09", "2024-02-29 13:05:0", "", "2024/02/29 13:05:09",
         "abcd-ef-gh ij:kl:mn", "2024-02-29 13:05:+x", "2024-02-29 13:05:- ", "2024-02-29 13:0x:09",
     };
-    struct Operation
-    {
-        std::function<void(const char*, const wchar_t*)> run;
-        unsigned line;
-        const char* function;
-    };
     CbDateTime target;
-    const Operation operations[] = {
+    const std::tuple<std::function<void(const char*, const wchar_t*)>, unsigned, const char*> operations[] = {
         {[](const char* t, const wchar_t*) { CbDateTime{t}; }, 210, "CbDateTime::CbDateTime"},
         {[](const char* t, const wchar_t*) { CbDateTime(t, true); }, 235, "CbDateTime::CbDateTime"},
         {[](const char*, const wchar_t* w) { CbDateTime{w}; }, 267, "CbDateTime::CbDateTime"},
@@ -96,18 +75,17 @@ TEST(CbDateTimeTest, TextInAnyOtherShapeThrowsWithItsPlace)
         {[&](const char*, const wchar_t* w) { target = w; }, 452, "CbDateTime::operator ="},
     };
     for (const char* text : rejected) {
-        const std::wstring wide(text, text + std::char_traits<char>::length(text));
-        EXPECT_FALSE(CbDateTime::HasValidFormat(text)) << text;
-        EXPECT_FALSE(CbDateTime::HasValidFormat(wide.c_str())) << text;
-        for (const Operation& operation : operations) {
+        const CStringW wideText(text);
+        EXPECT_FALSE(CbDateTime::HasValidFormat(text) || CbDateTime::HasValidFormat(wideText.GetString())) << text;
+        for (const auto& [run, line, function] : operations) {
             try {
-                operation.run(text, wide.c_str());
-                ADD_FAILURE() << "accepted " << text << " (line " << operation.line << ")";
+                run(text, wideText.GetString());
+                ADD_FAILURE() << "accepted " << text << " (line " << line << ")";
             } catch (const CbException& e) {
                 EXPECT_TRUE(e.Is(CbException::RTTI));
                 EXPECT_STREQ(e.GetFilename(), "CbDateTime");
-                EXPECT_EQ(e.GetCodeLine(), operation.line) << text;
-                EXPECT_STREQ(e.GetFunctionName(), operation.function);
+                EXPECT_EQ(e.GetCodeLine(), line) << text;
+                EXPECT_STREQ(e.GetFunctionName(), function);
             }
         }
     }
@@ -117,51 +95,34 @@ TEST(CbDateTimeTest, TextInAnyOtherShapeThrowsWithItsPlace)
 
 TEST(CbDateTimeTest, AFailedAssignmentKeepsWhatWasScannedBeforeTheFailure)
 {
-    struct Case
-    {
-        const wchar_t* text;
-        const char* fields;
-    };
-    const Case cases[] = {
+    const std::pair<const wchar_t*, const char*> cases[] = {
         {L"2024/02/29 13:05:09", "1999-12-31 23:59:58.000 (0)"},
         {L"2024-02-xx 13:05:09", "2024-02-31 23:59:58.000 (0)"},
         {L"2024-02-29 13:05:+x", "2024-02-29 13:05:58.000 (0)"},
     };
-    for (const Case& c : cases) {
-        CbDateTime value = at(1999, 12, 31, 23, 59, 58, 500);
-        value = CbDateTime(static_cast<unsigned __int64>(value)); // fills in the day of week
-        ASSERT_EQ(static_cast<SYSTEMTIME>(value).wDayOfWeek, 5); // a Friday
-        EXPECT_THROW(value = c.text, CbException);
-        EXPECT_EQ(fieldsOf(value), c.fields);
+    for (const auto& [text, fields] : cases) {
+        CbDateTime value(static_cast<unsigned __int64>(at(1999, 12, 31, 23, 59, 58, 500))); // a Friday
+        ASSERT_EQ(static_cast<SYSTEMTIME>(value).wDayOfWeek, 5);
+        EXPECT_THROW(value = text, CbException);
+        EXPECT_EQ(TextOf(value), fields);
     }
 }
 
 TEST(CbDateTimeTest, SecondsSince1970FollowTheGregorianCalendar)
 {
-    struct Case
-    {
-        __int64 seconds;
-        const char* fields;
-    };
-    const Case cases[] = {
-        {0, "1970-01-01 00:00:00.000 (4)"},
-        {951782400, "2000-02-29 00:00:00.000 (2)"},
-        {-1, "1969-12-31 23:59:59.000 (3)"},
-        {-11644473600, "1601-01-01 00:00:00.000 (1)"},
-        {-11644473601, "1601-01-01 00:00:00.000 (1)"},
-        {std::numeric_limits<__int64>::min(), "1601-01-01 00:00:00.000 (1)"},
-        {1709211909, "2024-02-29 13:05:09.000 (4)"},
-        {4107542399, "2100-02-28 23:59:59.000 (0)"},
-        {4107542400, "2100-03-01 00:00:00.000 (1)"},
+    const std::pair<__int64, const char*> cases[] = {
+        {0, "1970-01-01 00:00:00.000 (4)"},           {951782400, "2000-02-29 00:00:00.000 (2)"},
+        {-1, "1969-12-31 23:59:59.000 (3)"},          {1709211909, "2024-02-29 13:05:09.000 (4)"},
+        {-11644473600, "1601-01-01 00:00:00.000 (1)"}, {-11644473601, "1601-01-01 00:00:00.000 (1)"},
+        {4107542399, "2100-02-28 23:59:59.000 (0)"},  {4107542400, "2100-03-01 00:00:00.000 (1)"},
         {253402300799, "9999-12-31 23:59:59.000 (5)"},
+        {std::numeric_limits<__int64>::min(), "1601-01-01 00:00:00.000 (1)"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(fieldsOf(fromSeconds(c.seconds)), c.fields) << c.seconds;
+    for (const auto& [seconds, fields] : cases)
+        EXPECT_EQ(TextOf(CbDateTime(seconds)), fields) << seconds;
 
-    CbDateTime assigned;
-    assigned = static_cast<__int64>(951782400);
-    EXPECT_EQ(fieldsOf(assigned), "2000-02-29 00:00:00.000 (2)");
-    EXPECT_NO_THROW(fromSeconds(std::numeric_limits<__int64>::max()));
+    EXPECT_EQ(TextOf(CbDateTime() = static_cast<__int64>(951782400)), "2000-02-29 00:00:00.000 (2)");
+    EXPECT_NO_THROW(CbDateTime(std::numeric_limits<__int64>::max()));
 }
 
 TEST(CbDateTimeTest, SecondsAgreeWithGmtimeAndWithTheTickConversion)
@@ -171,9 +132,9 @@ TEST(CbDateTimeTest, SecondsAgreeWithGmtimeAndWithTheTickConversion)
     int comparedWithGmtime = 0;
     for (int i = 0; i < 20000; ++i) {
         const __int64 seconds = anySecond(random);
-        const CbDateTime value = fromSeconds(seconds);
+        const CbDateTime value(seconds);
         const auto ticks = static_cast<unsigned __int64>(seconds + 11644473600) * 10000000ULL;
-        ASSERT_EQ(fieldsOf(value), fieldsOf(CbDateTime(ticks))) << seconds;
+        ASSERT_EQ(TextOf(value), TextOf(CbDateTime(ticks))) << seconds;
         ASSERT_EQ(static_cast<unsigned __int64>(value), ticks) << seconds;
 
         // The Windows runtime's gmtime stops at 1970 and 3000.
@@ -183,7 +144,7 @@ TEST(CbDateTimeTest, SecondsAgreeWithGmtimeAndWithTheTickConversion)
             char expected[64];
             std::snprintf(expected, sizeof expected, "%04d-%02d-%02d %02d:%02d:%02d.000 (%d)", utc->tm_year + 1900,
                           utc->tm_mon + 1, utc->tm_mday, utc->tm_hour, utc->tm_min, utc->tm_sec, utc->tm_wday);
-            ASSERT_EQ(fieldsOf(value), expected) << seconds;
+            ASSERT_EQ(TextOf(value), expected) << seconds;
         }
     }
     EXPECT_GT(comparedWithGmtime, 1000);
@@ -193,25 +154,16 @@ TEST(CbDateTimeTest, TicksAndFileTimesConvertBothWays)
 {
     const unsigned __int64 ticks = 133536855090000000ULL + 1234567; // 2024-02-29 13:05:09.1234567
     const CbDateTime fromTicks(ticks);
-    EXPECT_EQ(fieldsOf(fromTicks), "2024-02-29 13:05:09.123 (4)");
+    EXPECT_EQ(TextOf(fromTicks), "2024-02-29 13:05:09.123 (4)");
     EXPECT_EQ(static_cast<unsigned __int64>(fromTicks), ticks - 4567);
+    EXPECT_EQ(CbDateTime(TicksToFileTime(ticks)), fromTicks);
+    EXPECT_EQ(FileTimeToTicks(fromTicks), ticks - 4567);
 
-    FILETIME fileTime;
-    fileTime.dwLowDateTime = static_cast<unsigned>(ticks & 0xFFFFFFFFu);
-    fileTime.dwHighDateTime = static_cast<unsigned>(ticks >> 32);
-    EXPECT_EQ(CbDateTime(fileTime), fromTicks);
-    const FILETIME back = fromTicks;
-    EXPECT_EQ(back.dwLowDateTime, static_cast<unsigned>((ticks - 4567) & 0xFFFFFFFFu));
-    EXPECT_EQ(back.dwHighDateTime, static_cast<unsigned>(ticks >> 32));
+    EXPECT_EQ(CbDateTime() = ticks, fromTicks);
+    EXPECT_EQ(CbDateTime() = TicksToFileTime(ticks), fromTicks);
 
-    CbDateTime assigned;
-    assigned = ticks;
-    EXPECT_EQ(assigned, fromTicks);
-    assigned = fileTime;
-    EXPECT_EQ(assigned, fromTicks);
-
-    EXPECT_EQ(fieldsOf(CbDateTime(0x8000000000000000ULL)), "1601-01-01 00:00:00.000 (1)");
-    EXPECT_EQ(fieldsOf(CbDateTime(~0ULL)), "1601-01-01 00:00:00.000 (1)");
+    EXPECT_EQ(TextOf(CbDateTime(0x8000000000000000ULL)), "1601-01-01 00:00:00.000 (1)");
+    EXPECT_EQ(TextOf(CbDateTime(~0ULL)), "1601-01-01 00:00:00.000 (1)");
 }
 
 TEST(CbDateTimeTest, FieldsThatFormNoDateCountAsTheFirstTick)
@@ -221,14 +173,10 @@ TEST(CbDateTimeTest, FieldsThatFormNoDateCountAsTheFirstTick)
     const CbDateTime invalid[] = {at(2024, 2, 30), at(2024, 13, 1), at(2024, 1, 1, 24), at(1600, 1, 1),
                                   at(2024, 1, 1, 0, 0, 0, 1000), at(0, 0, 0)};
     for (const CbDateTime& value : invalid) {
-        SCOPED_TRACE(fieldsOf(value));
+        SCOPED_TRACE(TextOf(value));
         EXPECT_EQ(static_cast<unsigned __int64>(value), 0u);
-        const FILETIME fileTime = value;
-        EXPECT_EQ(fileTime.dwLowDateTime | fileTime.dwHighDateTime, 0u);
-        EXPECT_TRUE(value == first);
-        EXPECT_TRUE(value == invalid[0]);
-        EXPECT_TRUE(value < valid);
-        EXPECT_FALSE(value > first);
+        EXPECT_EQ(FileTimeToTicks(value), 0u);
+        EXPECT_TRUE(value == first && value == invalid[0] && value < valid && !(value > first));
         EXPECT_EQ(bytesOf(value), bytesOf(first));
         EXPECT_EQ(value.ToString(L"Y-m-d H:i:s", true), value.ToString(L"Y-m-d H:i:s", false));
         EXPECT_EQ(value.IsLeapYear(true), CbDateTime::IsLeapYear(value.GetYear()));
@@ -238,89 +186,42 @@ TEST(CbDateTimeTest, FieldsThatFormNoDateCountAsTheFirstTick)
 TEST(CbDateTimeTest, ComparisonIsChronologicalAndIgnoresTheDayOfWeek)
 {
     const std::pair<CbDateTime, CbDateTime> ordered[] = {
-        {at(2024, 2, 29, 13, 5, 9, 0), at(2024, 2, 29, 13, 5, 9, 1)},
-        {at(2024, 2, 29, 13, 5, 9), at(2024, 2, 29, 13, 5, 10)},
+        {at(2024, 2, 29, 13, 5, 9, 0), at(2024, 2, 29, 13, 5, 9, 1)}, {at(1601, 1, 1), at(30828, 9, 14)},
+        {at(2024, 2, 29, 13, 5, 9), at(2024, 2, 29, 13, 5, 10)},     {at(9999, 1, 1), at(10000, 1, 1)},
         {at(2023, 12, 31, 23, 59, 59, 999), at(2024, 1, 1)},
-        {at(1601, 1, 1), at(30828, 9, 14)},
-        {at(9999, 1, 1), at(10000, 1, 1)},
     };
     for (const auto& [earlier, later] : ordered) {
-        SCOPED_TRACE(fieldsOf(earlier) + " < " + fieldsOf(later));
+        SCOPED_TRACE(TextOf(earlier) + " < " + TextOf(later));
         EXPECT_TRUE(earlier < later && earlier <= later && later > earlier && later >= earlier);
         EXPECT_TRUE(earlier != later && !(earlier == later));
         EXPECT_FALSE(later < earlier || later <= earlier || earlier > later || earlier >= later);
         EXPECT_TRUE(earlier == earlier && earlier <= earlier && earlier >= earlier && !(earlier != earlier));
     }
 
-    SYSTEMTIME thursday = at(2024, 2, 29);
-    thursday.wDayOfWeek = 4;
-    SYSTEMTIME wrongDay = thursday;
+    SYSTEMTIME wrongDay = SystemTimeOf(2024, 2, 29); // a Thursday
     wrongDay.wDayOfWeek = 6;
-    EXPECT_TRUE(CbDateTime(thursday) == CbDateTime(wrongDay));
+    EXPECT_TRUE(CbDateTime(wrongDay) == at(2024, 2, 29));
 }
 
 TEST(CbDateTimeTest, CopiesFromOtherDatesGoThroughTheSettersWhichKeepSixteenBits)
 {
-    class Recorder : public IDateTime
+    class WideYear : public CbDateTime
     {
     public:
+        using CbDateTime::CbDateTime;
         unsigned int GetYear() const override { return 0x10000 + 2024; }
-        unsigned int GetMonth() const override { return 2; }
-        unsigned int GetDay() const override { return 29; }
-        unsigned int GetHour() const override { return 13; }
-        unsigned int GetMinute() const override { return 5; }
-        unsigned int GetSecond() const override { return 9; }
-        unsigned int GetMillisecond() const override { return 999; }
-        void SetYear(unsigned int) override {}
-        void SetMonth(unsigned int) override {}
-        void SetDay(unsigned int) override {}
-        void SetHour(unsigned int) override {}
-        void SetMinute(unsigned int) override {}
-        void SetSecond(unsigned int) override {}
-        void SetMillisecond(unsigned int) override {}
     };
-    const Recorder source;
-    EXPECT_EQ(fieldsOf(CbDateTime(static_cast<const IDateTime&>(source))), "2024-02-29 13:05:09.999 (0)");
+    const WideYear source(SystemTimeOf(2024, 2, 29, 13, 5, 9, 999));
+    EXPECT_EQ(TextOf(CbDateTime(static_cast<const IDateTime&>(source))), "2024-02-29 13:05:09.999 (0)");
 
     CbDateTime target(static_cast<__int64>(0)); // a Thursday: the day of week is not a field of IDateTime
     target = static_cast<const IDateTime&>(source);
-    EXPECT_EQ(fieldsOf(target), "2024-02-29 13:05:09.999 (4)");
+    EXPECT_EQ(TextOf(target), "2024-02-29 13:05:09.999 (4)");
 
     target.SetMonth(0x10000 + 13);
     target.SetMillisecond(70000);
     EXPECT_EQ(target.GetMonth(), 13u);
     EXPECT_EQ(target.GetMillisecond(), 70000u - 65536u);
-}
-
-TEST(CbDateTimeTest, CTimeBringsItsLocalTimeAndTakesOursBack)
-{
-    const ScopedTimeZone zone("Europe/Berlin");
-    if (!zone.IsHonoured())
-        GTEST_SKIP() << kTimeZoneNotHonoured;
-
-    const CbDateTime fromCTime(CTime(1719828000)); // 2024-07-01 10:00:00 UTC
-    EXPECT_EQ(fieldsOf(fromCTime), "2024-07-01 12:00:00.000 (0)");
-    CbDateTime assigned = at(2000, 1, 1, 0, 0, 0, 777);
-    assigned = CTime(1719828000);
-    EXPECT_EQ(fieldsOf(assigned), "2024-07-01 12:00:00.000 (0)");
-
-    const CTime back = at(2024, 7, 1, 12, 0, 0, 999);
-    EXPECT_EQ(back.GetTime(), 1719828000);
-}
-
-TEST(CbDateTimeTest, CTimeEdges)
-{
-    EXPECT_EQ(fieldsOf(CbDateTime(CTime(std::numeric_limits<__int64>::max()))),
-              "0000-00-00 65535:65535:65535.000 (0)");
-
-    const CbDateTime rejected[] = {at(1899, 12, 31), at(2024, 13, 1), at(2024, 1, 32), at(2024, 1, 1, 24),
-                                   at(2024, 1, 1, 0, 60), at(2024, 1, 1, 0, 0, 60)};
-    for (const CbDateTime& value : rejected)
-        EXPECT_THROW(static_cast<void>(static_cast<CTime>(value)), COleException) << fieldsOf(value);
-
-    // Round trip through the runtime's local time, whatever the zone.
-    const CbDateTime noon = at(2024, 5, 20, 12, 34, 56);
-    EXPECT_EQ(CbDateTime(static_cast<CTime>(noon)), noon);
 }
 
 TEST(CbDateTimeTest, LocalTimeOnTheWayInAndOut)
@@ -329,9 +230,14 @@ TEST(CbDateTimeTest, LocalTimeOnTheWayInAndOut)
     if (!zone.IsHonoured())
         GTEST_SKIP() << kTimeZoneNotHonoured;
 
-    EXPECT_EQ(fieldsOf(CbDateTime("2024-07-01 12:00:00", true)), "2024-07-01 10:00:00.000 (1)");
-    EXPECT_EQ(fieldsOf(CbDateTime(L"2024-01-01 00:30:00", true)), "2023-12-31 23:30:00.000 (0)");
-    EXPECT_EQ(fieldsOf(CbDateTime("2023-02-30 25:61:61", true)), "2023-02-30 25:61:61.000 (0)");
+    const CTime tenUtc(1719828000); // 2024-07-01 10:00:00 UTC
+    EXPECT_EQ(TextOf(CbDateTime(tenUtc)), "2024-07-01 12:00:00.000 (0)");
+    EXPECT_EQ(TextOf(at(2000, 1, 1, 0, 0, 0, 777) = tenUtc), "2024-07-01 12:00:00.000 (0)");
+    EXPECT_EQ(static_cast<CTime>(at(2024, 7, 1, 12, 0, 0, 999)).GetTime(), 1719828000);
+
+    EXPECT_EQ(TextOf(CbDateTime("2024-07-01 12:00:00", true)), "2024-07-01 10:00:00.000 (1)");
+    EXPECT_EQ(TextOf(CbDateTime(L"2024-01-01 00:30:00", true)), "2023-12-31 23:30:00.000 (0)");
+    EXPECT_EQ(TextOf(CbDateTime("2023-02-30 25:61:61", true)), "2023-02-30 25:61:61.000 (0)");
 
     const CbDateTime newYearsEve = at(2024, 12, 31, 23, 30);
     EXPECT_TRUE(newYearsEve.IsLeapYear(false));
@@ -341,6 +247,20 @@ TEST(CbDateTimeTest, LocalTimeOnTheWayInAndOut)
     EXPECT_EQ(at(2024, 12, 1, 10).ToString(L"H", true), L"11");
     EXPECT_EQ(at(2024, 12, 1, 10).ToString(CbDateTime::eFormatShortDate, true),
               at(2024, 12, 1, 10).ToString(CbDateTime::eFormatShortDate, false));
+}
+
+TEST(CbDateTimeTest, CTimeEdges)
+{
+    EXPECT_EQ(TextOf(CbDateTime(CTime(std::numeric_limits<__int64>::max()))), "0000-00-00 65535:65535:65535.000 (0)");
+
+    const CbDateTime rejected[] = {at(1899, 12, 31), at(2024, 13, 1), at(2024, 1, 32), at(2024, 1, 1, 24),
+                                   at(2024, 1, 1, 0, 60), at(2024, 1, 1, 0, 0, 60)};
+    for (const CbDateTime& value : rejected)
+        EXPECT_THROW(static_cast<void>(static_cast<CTime>(value)), COleException) << TextOf(value);
+
+    // Round trip through the runtime's local time, whatever the zone.
+    const CbDateTime noon = at(2024, 5, 20, 12, 34, 56);
+    EXPECT_EQ(CbDateTime(static_cast<CTime>(noon)), noon);
 }
 
 TEST(CbDateTimeTest, LeapYearRule)
@@ -353,50 +273,43 @@ TEST(CbDateTimeTest, LeapYearRule)
 
 TEST(CbDateTimeTest, TheBinaryFormIsStampZeroAndTicks)
 {
-    const CbDateTime value = at(2024, 2, 29, 13, 5, 9, 123);
     const std::vector<unsigned char> expected = {0, 0, 0, 0, 0x30, 0xB5, 0x22, 0xEC, 0x0F, 0x6B, 0xDA, 0x01};
-    EXPECT_EQ(bytesOf(value), expected);
+    EXPECT_EQ(bytesOf(at(2024, 2, 29, 13, 5, 9, 123)), expected);
 
-    CbStreamReadBinaryMemory in(expected.data(), expected.size());
-    CbDateTime read = at(1999, 1, 1);
-    read.Serialize(in);
-    EXPECT_EQ(fieldsOf(read), "2024-02-29 13:05:09.123 (4)");
-    EXPECT_EQ(in.GetRemaining(), 0u);
+    // Reads the bytes above with one of them replaced.
+    const auto readWith = [&expected](std::size_t index, unsigned char value) {
+        std::vector<unsigned char> bytes = expected;
+        bytes[index] = value;
+        CbStreamReadBinaryMemory in(bytes.data(), bytes.size());
+        CbDateTime read = at(1999, 1, 1);
+        read.Serialize(in);
+        EXPECT_EQ(in.GetRemaining(), 0u);
+        return TextOf(read);
+    };
+    EXPECT_EQ(readWith(0, 0), "2024-02-29 13:05:09.123 (4)");
+    EXPECT_EQ(readWith(11, 0x80), "1601-01-01 00:00:00.000 (1)"); // beyond the largest tick count
+    EXPECT_THROW(readWith(0, 1), CbExceptionWrongFileVersion);
 
-    std::vector<unsigned char> newer = expected;
-    newer[0] = 1;
-    CbStreamReadBinaryMemory newerIn(newer.data(), newer.size());
-    EXPECT_THROW(read.Serialize(newerIn), CbExceptionWrongFileVersion);
-
+    CbDateTime read;
     CbStreamReadBinaryMemory shortIn(expected.data(), expected.size() - 1);
     EXPECT_THROW(read.Serialize(shortIn), CbExceptionStream);
-
-    std::vector<unsigned char> beyond = expected;
-    beyond[11] = 0x80;
-    CbStreamReadBinaryMemory beyondIn(beyond.data(), beyond.size());
-    read.Serialize(beyondIn);
-    EXPECT_EQ(fieldsOf(read), "1601-01-01 00:00:00.000 (1)");
 }
 
 TEST(CbDateTimeTest, FileTimesOfAnExistingFileOnly)
 {
-    const std::filesystem::path path = std::filesystem::temp_directory_path() / L"cbf-dates-file.txt";
-    std::ofstream(path) << "x";
-    const CbDateTime now;
-    const CbDateTime aMinuteAgo = fromSeconds(static_cast<__int64>(static_cast<unsigned __int64>(now) / 10000000ULL)
-                                              - 11644473600 - 60);
+    const std::wstring path = (std::filesystem::temp_directory_path() / L"cbf-dates-file.txt").wstring();
+    std::ofstream(std::filesystem::path(path)) << "x";
+    const CbDateTime aMinuteAgo(static_cast<unsigned __int64>(CbDateTime()) - 60 * cbf::platform::kTicksPerSecond);
 
     CbDateTime created = aMinuteAgo;
     CbDateTime modified = aMinuteAgo;
-    ASSERT_TRUE(created.ReadFileCreationTime(path.wstring().c_str()));
-    ASSERT_TRUE(modified.ReadFileModificationTime(path.wstring().c_str()));
+    ASSERT_TRUE(created.ReadFileCreationTime(path.c_str()));
+    ASSERT_TRUE(modified.ReadFileModificationTime(path.c_str()));
     EXPECT_GT(created, aMinuteAgo);
-    EXPECT_GT(modified, aMinuteAgo);
     EXPECT_LE(created, modified);
 
     std::filesystem::remove(path);
     CbDateTime untouched = aMinuteAgo;
-    EXPECT_FALSE(untouched.ReadFileCreationTime(path.wstring().c_str()));
-    EXPECT_FALSE(untouched.ReadFileModificationTime(path.wstring().c_str()));
-    EXPECT_EQ(fieldsOf(untouched), fieldsOf(aMinuteAgo));
+    EXPECT_FALSE(untouched.ReadFileCreationTime(path.c_str()) || untouched.ReadFileModificationTime(path.c_str()));
+    EXPECT_EQ(TextOf(untouched), TextOf(aMinuteAgo));
 }
