@@ -34,7 +34,6 @@ TEST(CbArrayTest, SetSizeGrowsToExactlyTheCountAndShrinkingKeepsTheStorage)
     ByteArray array;
     array.SetSize(0);
     EXPECT_EQ(array.GetData(), nullptr) << "no storage until there are elements";
-
     array.SetSize(5);
     EXPECT_EQ(array.GetCapacity(), 5u);
     std::memcpy(array.GetData(), "\x01\x02\x03\x04\x05", 5);
@@ -57,16 +56,14 @@ TEST(CbArrayTest, CopiesAreDeepWithExactCapacities)
     struct Case
     {
         const char* name;
-        Bytes target;
-        unsigned targetCapacity;
-        Bytes source;
-        unsigned expectedCapacity;
+        Bytes target, source;
+        unsigned targetCapacity, expectedCapacity;
     };
     const Case cases[] = {
-        {"a larger capacity shrinks to the larger count", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, 16, {0xA, 0xB}, 10},
-        {"a larger source grows to its count", {1}, 0, {5, 6, 7}, 3},
-        {"an empty source keeps the target count as capacity", {1, 2, 3}, 0, {}, 3},
-        {"empty into empty", {}, 0, {}, 0},
+        {"a larger capacity shrinks to the larger count", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, {0xA, 0xB}, 16, 10},
+        {"a larger source grows to its count", {1}, {5, 6, 7}, 0, 3},
+        {"an empty source keeps the target count as capacity", {1, 2, 3}, {}, 0, 3},
+        {"empty into empty", {}, {}, 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

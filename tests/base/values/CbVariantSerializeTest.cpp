@@ -18,12 +18,17 @@ namespace {
 
 using Record = std::vector<unsigned char>;
 
+Record written(const CbStreamWriteBinaryMemory& out)
+{
+    return Record(out.GetData(), out.GetData() + out.GetSize());
+}
+
 Record write(const std::vector<CbVariant>& variants)
 {
     CbStreamWriteBinaryMemory out;
     for (const CbVariant& v : variants)
         v.Serialize(out);
-    return Record(out.GetData(), out.GetData() + out.GetSize());
+    return written(out);
 }
 
 std::vector<CbVariant> read(const Record& bytes, std::size_t count)
@@ -68,16 +73,13 @@ TEST(CbVariantSerializeTest, ExampleRecordsByteForByte)
     EXPECT_EQ(write({Make(CbDateTime(L"2024-01-31 23:59:07"))}).size(), 8u + 42u);
 }
 
-// Writing what was read gives the same bytes: every value, NaN payloads
-// and -0 included, came back bit for bit.
+// Writing what was read gives the same bytes: every type and value, NaN
+// payloads and -0 included, came back bit for bit.
 TEST(CbVariantSerializeTest, EveryTypeRoundTripsBitExactly)
 {
     const std::vector<CbVariant> originals = everyWritableType();
     const Record bytes = write(originals);
-    const std::vector<CbVariant> back = read(bytes, originals.size());
-    EXPECT_EQ(write(back), bytes);
-    for (std::size_t i = 0; i < back.size(); ++i)
-        EXPECT_EQ(back[i].GetType(), originals[i].GetType());
+    EXPECT_EQ(write(read(bytes, originals.size())), bytes);
 }
 
 TEST(CbVariantSerializeTest, DatesTravelAsLocalTimeTextToTheSecond)
@@ -89,7 +91,7 @@ TEST(CbVariantSerializeTest, DatesTravelAsLocalTimeTextToTheSecond)
     CbStreamWriteBinaryMemory out; // a text in another shape, then another record
     out << 0u << 10u << L"29.02.2024";
     Make(7).Serialize(out);
-    const std::vector<CbVariant> back = read(Record(out.GetData(), out.GetData() + out.GetSize()), 2);
+    const std::vector<CbVariant> back = read(written(out), 2);
     EXPECT_TRUE(back[0].IsNull());
     EXPECT_EQ(static_cast<int>(back[1]), 7);
 }
@@ -98,7 +100,6 @@ TEST(CbVariantSerializeTest, ArrayRecordsWithoutMarkerAndBeyondOnePiece)
 {
     const Record markerless = {0, 0, 0, 0, 9, 0, 0, 0, 2, 0, 0, 0, 1, 0, 0, 0, 0xAB, 0xCD};
     EXPECT_TRUE(read(markerless, 1)[0] == Make(Bytes({0xAB, 0xCD})));
-    EXPECT_EQ(read(write({Make(Bytes({}))}), 1)[0].GetType(), CbVariant::eVariantTypeByteArray);
 
     CbVariant::ByteArray large; // read in growing pieces, same result
     large.SetSize(3u << 20);
@@ -119,43 +120,31 @@ TEST(CbVariantSerializeTest, MalformedRecordsThrowTheirExceptions)
         const char* file;
         unsigned line;
     };
-    const Record stamp = {0, 0, 0, 0};
-    const Record array = {9, 0, 0, 0};
-    const Record marker = {0xFF, 0xFF, 0xFF, 0xFF};
-    const Record one = {1, 0, 0, 0};
+    const Record stamp = {0, 0, 0, 0}, array = {9, 0, 0, 0}, marker = {0xFF, 0xFF, 0xFF, 0xFF}, one = {1, 0, 0, 0};
+    const CbRTTI& version = CbExceptionWrongFileVersion::RTTI;
     const Case cases[] = {
         {"gap tag", concat({stamp, {11, 0, 0, 0}}), CbException::RTTI, "CbVariant.cpp", 701},
         {"object tag", concat({stamp, {17, 0, 0, 0}}), CbException::RTTI, "CbVariant.cpp", 701},
         {"tag above 18", concat({stamp, marker}), CbException::RTTI, "CbVariant.cpp", 701},
-        {"newer record", {1, 0, 0, 0, 2, 0, 0, 0, 5, 0, 0, 0}, CbExceptionWrongFileVersion::RTTI, "CbStreamRead", 46},
-        {"newer array format", concat({stamp, array, marker, {2, 0, 0, 0}, one, one}),
-         CbExceptionWrongFileVersion::RTTI, "CbStreamRead", 46},
-        {"count is the marker again", concat({stamp, array, marker, one, marker}), CbExceptionWrongFileVersion::RTTI,
-         "CbArraySerializer", 391},
-        {"element size 2", concat({stamp, array, marker, one, one, {2, 0, 0, 0}, {1, 2}}),
-         CbExceptionWrongFileVersion::RTTI, "CbArraySerializer", 400},
+        {"newer record", {1, 0, 0, 0, 2, 0, 0, 0, 5, 0, 0, 0}, version, "CbStreamRead", 46},
+        {"newer array format", concat({stamp, array, marker, {2, 0, 0, 0}, one, one}), version, "CbStreamRead", 46},
+        {"count is the marker again", concat({stamp, array, marker, one, marker}), version, "CbArraySerializer", 391},
+        {"element size 2", concat({stamp, array, marker, one, one, {2, 0, 0, 0}, {1, 2}}), version,
+         "CbArraySerializer", 400},
         {"count far beyond the data", concat({stamp, array, {0xF0, 0xFF, 0xFF, 0xFF}, one, {1, 2}}),
          CbExceptionStream::RTTI, "CbArraySerializer", 405},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         CbStreamReadBinaryMemory in(c.bytes.data(), c.bytes.size());
-        CbVariant v;
-        v = L"replaced";
-        try {
-            v.Serialize(in);
-            ADD_FAILURE() << "no exception";
-        } catch (const CbException& e) {
-            EXPECT_TRUE(e.Is(c.exception));
-            EXPECT_STREQ(e.GetFilename(), c.file);
-            EXPECT_EQ(e.GetCodeLine(), c.line);
-        }
+        CbVariant v = Make(L"replaced");
+        ExpectThrowsAt([&] { v.Serialize(in); }, c.file, c.line, nullptr, &c.exception);
         EXPECT_NE(v.GetType(), CbVariant::eVariantTypeStringW) << "the old value is gone";
     }
 
     CbStreamWriteBinaryMemory out;
     ExpectThrowsAt([&] { Make(Shape()).Serialize(out); }, "CbVariant.cpp", 743, "CbVariant::Serialize");
-    EXPECT_EQ(Record(out.GetData(), out.GetData() + out.GetSize()), (Record{0, 0, 0, 0, 17, 0, 0, 0}));
+    EXPECT_EQ(written(out), (Record{0, 0, 0, 0, 17, 0, 0, 0}));
 }
 
 // Every proper prefix of every record: the stream's exception, and a variant
@@ -167,8 +156,7 @@ TEST(CbVariantSerializeTest, StreamsEndingInsideARecordLeaveAValidVariant)
         for (std::size_t length = 0; length < record.size(); ++length) {
             SCOPED_TRACE(testing::Message() << "type " << original.GetType() << ", " << length << " bytes");
             CbStreamReadBinaryMemory in(record.data(), length);
-            CbVariant v;
-            v = Bytes({1});
+            CbVariant v = Make(Bytes({1}));
             EXPECT_THROW(v.Serialize(in), CbExceptionStream);
             EXPECT_TRUE(v.IsNull() || v.GetType() == original.GetType());
             const CbVariant copy(v);
@@ -178,8 +166,7 @@ TEST(CbVariantSerializeTest, StreamsEndingInsideARecordLeaveAValidVariant)
 
 TEST(CbVariantSerializeTest, HeldStringsAndArraysTakeARecordOfTheirTypeInPlace)
 {
-    CbVariant v;
-    v = L"old text";
+    CbVariant v = Make(L"old text");
     const CStringW& text = v;
     const Record record = write({Make(L"new")});
     CbStreamReadBinaryMemory in(record.data(), record.size());

@@ -7,6 +7,8 @@
 
 #include <climits>
 #include <cstring>
+#include <string>
+#include <type_traits>
 #include <utility>
 
 using namespace variant_test;
@@ -15,28 +17,29 @@ const CbRTTI Shape::RTTI(L"CbVariantTest.Shape", &Shape::Create, &Shape::CloneBy
 
 namespace {
 
-// Registered classes whose factories cannot deliver: none at all, one that
-// throws, one that returns null.
-class Broken : public IObject
-{
-    CB_DECLARE_RTTI(Broken)
-public:
-    static IObject* Throw() { throw 42; }
-    static IObject* Clone(const IObject&) { return Throw(); }
-    static IObject* Nothing() { return nullptr; }
-    static IObject* CloneNothing(const IObject&) { return nullptr; }
-};
-const CbRTTI Broken::RTTI(L"CbVariantTest.Broken", nullptr, nullptr);
-const CbRTTI throwingType(L"CbVariantTest.Throwing", &Broken::Throw, &Broken::Clone);
-const CbRTTI emptyType(L"CbVariantTest.Empty", &Broken::Nothing, &Broken::CloneNothing);
+// Registered classes whose factories cannot deliver: none at all, ones that
+// throw, ones that return null.
+const CbRTTI noFactory(L"CbVariantTest.NoFactory", nullptr, nullptr);
+const CbRTTI throwing(L"CbVariantTest.Throwing", []() -> IObject* { throw 42; },
+                      [](const IObject&) -> IObject* { throw 42; });
+const CbRTTI empty(L"CbVariantTest.Empty", []() -> IObject* { return nullptr; },
+                   [](const IObject&) -> IObject* { return nullptr; });
 
 template <const CbRTTI& type>
-class BrokenAs : public Broken
+struct Unclonable : IObject
 {
     const CbRTTI& GetRTTI() const override { return type; }
 };
 
 using Action = std::function<void(CbVariant&)>;
+
+struct Accessor
+{
+    unsigned line;
+    std::string function;
+    Action assignItsType;
+    Action access;
+};
 
 template <class T>
 Action set(T value)
@@ -44,96 +47,53 @@ Action set(T value)
     return [value](CbVariant& v) { v = value; };
 }
 
-template <class T>
-void value(CbVariant& v)
+// The value accessor of T (for classes, "const T &") and, unless refLine is 0,
+// the reference accessor "T &".
+template <class T, class Sample>
+void add(std::vector<Accessor>& table, unsigned valueLine, unsigned refLine, const std::string& type, Sample sample)
 {
-    static_cast<void>(static_cast<T>(std::as_const(v)));
+    using Value = std::conditional_t<std::is_class_v<T>, const T&, T>;
+    const std::string name = "CbVariant::operator " + std::string(std::is_class_v<T> ? "const " : "") + type;
+    table.push_back({valueLine, name + (std::is_class_v<T> ? " &" : ""), set(sample),
+                     [](CbVariant& v) { static_cast<void>(static_cast<Value>(std::as_const(v))); }});
+    if (refLine)
+        table.push_back({refLine, "CbVariant::operator " + type + " &", set(sample),
+                         [](CbVariant& v) {
+                             if constexpr (std::is_convertible_v<CbVariant&, T&>) // not long& where long is 64 bits
+                                 static_cast<void>(static_cast<T&>(v));
+                         }});
 }
-
-template <class T>
-void reference(CbVariant& v)
-{
-    static_cast<void>(static_cast<T&>(v));
-}
-
-struct Accessor
-{
-    unsigned line;
-    const char* function;
-    Action assignItsType;
-    Action access;
-};
 
 std::vector<Accessor> accessors()
 {
-    const Action narrow = set(CStringA("n"));
-    const Action wide = set(CStringW(L"w"));
-    const Action bytes = set(Bytes({1}));
-    const Action date = set(CbDateTime(L"2024-02-29 13:05:09"));
-    const Action object = [](CbVariant& v) { v = Shape(); };
-    std::vector<Accessor> table = {
-        {203, "CbVariant::operator bool", set(true), value<bool>},
-        {205, "CbVariant::operator bool &", set(true), reference<bool>},
-        {208, "CbVariant::operator char", set('c'), value<char>},
-        {210, "CbVariant::operator char &", set('c'), reference<char>},
-        {213, "CbVariant::operator signed char", set<signed char>(1), value<signed char>},
-        {215, "CbVariant::operator signed char &", set<signed char>(1), reference<signed char>},
-        {218, "CbVariant::operator unsigned char", set<unsigned char>(1), value<unsigned char>},
-        {220, "CbVariant::operator unsigned char &", set<unsigned char>(1), reference<unsigned char>},
-        {223, "CbVariant::operator short", set<short>(1), value<short>},
-        {225, "CbVariant::operator short &", set<short>(1), reference<short>},
-        {228, "CbVariant::operator unsigned short", set<unsigned short>(1), value<unsigned short>},
-        {230, "CbVariant::operator unsigned short &", set<unsigned short>(1), reference<unsigned short>},
-        {233, "CbVariant::operator int", set(1), value<int>},
-        {235, "CbVariant::operator int &", set(1), reference<int>},
-        {238, "CbVariant::operator unsigned int", set(1u), value<unsigned int>},
-        {240, "CbVariant::operator unsigned int &", set(1u), reference<unsigned int>},
-        {243, "CbVariant::operator __int64", set(1ll), value<__int64>},
-        {245, "CbVariant::operator __int64 &", set(1ll), reference<__int64>},
-        {248, "CbVariant::operator unsigned __int64", set(1ull), value<unsigned __int64>},
-        {250, "CbVariant::operator unsigned __int64 &", set(1ull), reference<unsigned __int64>},
-        {253, "CbVariant::operator long", set(1l), value<long>},
-        {258, "CbVariant::operator unsigned long", set(1ul), value<unsigned long>},
-        {263, "CbVariant::operator float", set(1.0f), value<float>},
-        {265, "CbVariant::operator float &", set(1.0f), reference<float>},
-        {268, "CbVariant::operator double", set(1.0), value<double>},
-        {270, "CbVariant::operator double &", set(1.0), reference<double>},
-        {273,
-         "CbVariant::operator const class ATL::CStringT<char,class StrTraitMFC_DLL<char,class "
-         "ATL::ChTraitsCRT<char> > > &",
-         narrow, value<const CStringA&>},
-        {275, "CbVariant::operator class ATL::CStringT<char,class StrTraitMFC_DLL<char,class ATL::ChTraitsCRT<char> > > &",
-         narrow, reference<CStringA>},
-        {277, "CbVariant::operator const char *", narrow, value<const char*>},
-        {280,
-         "CbVariant::operator const class ATL::CStringT<wchar_t,class StrTraitMFC_DLL<wchar_t,class "
-         "ATL::ChTraitsCRT<wchar_t> > > &",
-         wide, value<const CStringW&>},
-        {282,
-         "CbVariant::operator class ATL::CStringT<wchar_t,class StrTraitMFC_DLL<wchar_t,class "
-         "ATL::ChTraitsCRT<wchar_t> > > &",
-         wide, reference<CStringW>},
-        {284, "CbVariant::operator const wchar_t *", wide, value<const wchar_t*>},
-        {287, "CbVariant::operator const class CbArray<unsigned char,0,class CbArrayPolicyConstructDefault> &", bytes,
-         value<const CbVariant::ByteArray&>},
-        {289, "CbVariant::operator class CbArray<unsigned char,0,class CbArrayPolicyConstructDefault> &", bytes,
-         reference<CbVariant::ByteArray>},
-        {292, "CbVariant::operator const class CbDateTime &", date, value<const CbDateTime&>},
-        {294, "CbVariant::operator class CbDateTime &", date, reference<CbDateTime>},
-        {297, "CbVariant::operator const class IObject &", object, value<const IObject&>},
-        {299, "CbVariant::operator class IObject &", object, reference<IObject>},
-    };
+    const std::string narrow = "class ATL::CStringT<char,class StrTraitMFC_DLL<char,class ATL::ChTraitsCRT<char> > >";
+    const std::string wide =
+        "class ATL::CStringT<wchar_t,class StrTraitMFC_DLL<wchar_t,class ATL::ChTraitsCRT<wchar_t> > >";
+    std::vector<Accessor> table;
+    add<bool>(table, 203, 205, "bool", true);
+    add<char>(table, 208, 210, "char", 'c');
+    add<signed char>(table, 213, 215, "signed char", static_cast<signed char>(1));
+    add<unsigned char>(table, 218, 220, "unsigned char", static_cast<unsigned char>(1));
+    add<short>(table, 223, 225, "short", static_cast<short>(1));
+    add<unsigned short>(table, 228, 230, "unsigned short", static_cast<unsigned short>(1));
+    add<int>(table, 233, 235, "int", 1);
+    add<unsigned int>(table, 238, 240, "unsigned int", 1u);
+    add<__int64>(table, 243, 245, "__int64", 1ll);
+    add<unsigned __int64>(table, 248, 250, "unsigned __int64", 1ull);
     // References to long exist only where long is 32 bits wide.
-    if constexpr (cbf::platform::kLongIs32Bit) {
-        table.push_back({255, "CbVariant::operator long &", set(1l), [](auto& v) {
-                             if constexpr (cbf::platform::kLongIs32Bit)
-                                 static_cast<void>(static_cast<long&>(v));
-                         }});
-        table.push_back({260, "CbVariant::operator unsigned long &", set(1ul), [](auto& v) {
-                             if constexpr (cbf::platform::kLongIs32Bit)
-                                 static_cast<void>(static_cast<unsigned long&>(v));
-                         }});
-    }
+    add<long>(table, 253, cbf::platform::kLongIs32Bit ? 255 : 0, "long", 1l);
+    add<unsigned long>(table, 258, cbf::platform::kLongIs32Bit ? 260 : 0, "unsigned long", 1ul);
+    add<float>(table, 263, 265, "float", 1.0f);
+    add<double>(table, 268, 270, "double", 1.0);
+    add<CStringA>(table, 273, 275, narrow, CStringA("n"));
+    add<const char*>(table, 277, 0, "const char *", "n");
+    add<CStringW>(table, 280, 282, wide, CStringW(L"w"));
+    add<const wchar_t*>(table, 284, 0, "const wchar_t *", L"w");
+    add<CbVariant::ByteArray>(table, 287, 289, "class CbArray<unsigned char,0,class CbArrayPolicyConstructDefault>",
+                              Bytes({1}));
+    add<CbDateTime>(table, 292, 294, "class CbDateTime", CbDateTime(L"2024-02-29 13:05:09"));
+    add<IObject>(table, 297, 299, "class IObject", Shape());
+    EXPECT_EQ(table.size(), cbf::platform::kLongIs32Bit ? 40u : 38u);
     return table;
 }
 
@@ -141,20 +101,18 @@ TEST(CbVariantTest, EveryAccessorDemandsExactlyItsTypeAndNamesItself)
 {
     for (const Accessor& accessor : accessors()) {
         SCOPED_TRACE(accessor.function);
+        const char* function = accessor.function.c_str();
         CbVariant v;
-        ExpectThrowsAt([&] { accessor.access(v); }, "CbVariant.h", accessor.line, accessor.function);
+        ExpectThrowsAt([&] { accessor.access(v); }, "CbVariant.h", accessor.line, function);
         accessor.assignItsType(v);
         EXPECT_NO_THROW(accessor.access(v));
-        if (v.GetType() == CbVariant::eVariantTypeBool)
-            v = 1;
-        else
-            v = true;
-        ExpectThrowsAt([&] { accessor.access(v); }, "CbVariant.h", accessor.line, accessor.function);
+        v = v.GetType() == CbVariant::eVariantTypeBool ? Make(1) : Make(true);
+        ExpectThrowsAt([&] { accessor.access(v); }, "CbVariant.h", accessor.line, function);
     }
     EXPECT_EQ(Shape::live, 0);
 }
 
-TEST(CbVariantTest, AssignmentsChooseTheirTypeAndLongStaysThirtyTwoBits)
+TEST(CbVariantTest, AssignmentsChooseTheirTypeAndLongTakesTheIntTags)
 {
     CbVariant v;
     EXPECT_TRUE(v.IsNull());
@@ -167,29 +125,28 @@ TEST(CbVariantTest, AssignmentsChooseTheirTypeAndLongStaysThirtyTwoBits)
     v = 4000000000ul;
     EXPECT_EQ(v.GetType(), CbVariant::eVariantTypeUInt);
     EXPECT_EQ(static_cast<unsigned long>(v), 4000000000ul);
-
     v = static_cast<const char*>(nullptr);
     EXPECT_STREQ(static_cast<const char*>(v), "");
     v = static_cast<const wchar_t*>(nullptr);
     EXPECT_STREQ(static_cast<const wchar_t*>(v), L"");
     v = nullptr;
     EXPECT_TRUE(v.IsNull());
-
     static_assert(std::is_convertible_v<CbVariant&, long&> == cbf::platform::kLongIs32Bit,
                   "long& is offered exactly where it can refer to the stored 32 bits");
-    if constexpr (!cbf::platform::kLongIs32Bit) {
-        for (const Action& assign : {set(LONG_MAX), set(LONG_MIN), set(ULONG_MAX)}) {
-            v = L"kept";
-            try {
-                assign(v);
-                ADD_FAILURE() << "no exception";
-            } catch (const CbVariant::CbExceptionConversion& e) {
-                EXPECT_STREQ(e.GetFilename(), "CbVariant.cpp");
-                EXPECT_TRUE(e.GetCodeLine() == CbVariant::kLongOutOfRangeLine ||
-                            e.GetCodeLine() == CbVariant::kUnsignedLongOutOfRangeLine);
-            }
-            EXPECT_EQ(v.GetType(), CbVariant::eVariantTypeStringW) << "a refused long changes nothing";
-        }
+}
+
+TEST(CbVariantTest, LongsOutsideThirtyTwoBitsAreRefused)
+{
+    if (cbf::platform::kLongIs32Bit)
+        GTEST_SKIP() << "long is 32 bits wide here: every value fits";
+    const std::pair<Action, unsigned> cases[] = {{set(LONG_MAX), CbVariant::kLongOutOfRangeLine},
+                                                 {set(LONG_MIN), CbVariant::kLongOutOfRangeLine},
+                                                 {set(ULONG_MAX), CbVariant::kUnsignedLongOutOfRangeLine}};
+    for (const auto& [assign, line] : cases) {
+        CbVariant v;
+        v = L"kept";
+        ExpectThrowsAt([&] { assign(v); }, "CbVariant.cpp", line, nullptr, &CbVariant::CbExceptionConversion::RTTI);
+        EXPECT_STREQ(static_cast<const wchar_t*>(v), L"kept") << "a refused long changes nothing";
     }
 }
 
@@ -200,21 +157,17 @@ TEST(CbVariantTest, SameTypeAssignmentChangesTheHeldObjectInPlace)
     const CStringW& wide = v;
     v = L"second";
     EXPECT_STREQ(wide.GetString(), L"second");
-    CbVariant other;
-    other = L"from a variant";
+    const CbVariant other = Make(L"from a variant");
     v = other;
     EXPECT_STREQ(wide.GetString(), L"from a variant");
-
     v = Bytes({1, 2});
     const CbVariant::ByteArray& bytes = v;
     v = Bytes({3, 4, 5});
     EXPECT_EQ(bytes.GetCount(), 3u);
-
     v = CbDateTime(L"2020-01-01 00:00:00");
     const CbDateTime& date = v;
     v = CbDateTime(L"2021-06-15 12:00:00");
     EXPECT_EQ(date.GetYear(), 2021u);
-
     int& slot = v = 1;
     slot = 9;
     EXPECT_EQ(static_cast<int>(std::as_const(v)), 9);
@@ -222,8 +175,7 @@ TEST(CbVariantTest, SameTypeAssignmentChangesTheHeldObjectInPlace)
 
 TEST(CbVariantTest, CopiesAreDeepAndMovesHandTheObjectOver)
 {
-    CbVariant original;
-    original = L"text";
+    CbVariant original = Make(L"text");
     CbVariant copy(original);
     static_cast<CStringW&>(copy) = L"changed";
     EXPECT_STREQ(static_cast<const wchar_t*>(original), L"text");
@@ -232,12 +184,10 @@ TEST(CbVariantTest, CopiesAreDeepAndMovesHandTheObjectOver)
     CbVariant moved(std::move(original));
     EXPECT_TRUE(original.IsNull());
     EXPECT_EQ(&static_cast<CStringW&>(moved), held);
-    CbVariant target;
-    target = Bytes({1});
+    CbVariant target = Make(Bytes({1}));
     target = std::move(moved);
     EXPECT_TRUE(moved.IsNull());
     EXPECT_EQ(&static_cast<CStringW&>(target), held);
-
     CbVariant& alias = target;
     target = alias;
     target = std::move(alias);
@@ -247,8 +197,7 @@ TEST(CbVariantTest, CopiesAreDeepAndMovesHandTheObjectOver)
 TEST(CbVariantTest, ObjectsAreClonedThroughTheRegistryAndOwnedAlone)
 {
     {
-        CbVariant a;
-        a = Shape(5);
+        CbVariant a = Make(Shape(5));
         CbVariant b(a);
         EXPECT_EQ(Shape::live, 2);
         EXPECT_EQ(static_cast<const Shape&>(static_cast<const IObject&>(b)).sides, 5);
@@ -261,25 +210,21 @@ TEST(CbVariantTest, ObjectsAreClonedThroughTheRegistryAndOwnedAlone)
     CbVariant created(Shape::RTTI);
     EXPECT_TRUE(static_cast<IObject&>(created).GetRTTI() == Shape::RTTI);
 
-    for (const CbRTTI* type : {&Broken::RTTI, &throwingType, &emptyType})
-        ExpectThrowsAt([&] { CbVariant v(*type); }, "CbVariant.cpp", 146, "CbVariant::CbVariant");
-    const Broken unclonable;
-    const BrokenAs<throwingType> throwing;
-    const BrokenAs<emptyType> empty;
-    for (const IObject* object : std::initializer_list<const IObject*>{&unclonable, &throwing, &empty}) {
-        CbVariant v;
-        v = L"released";
+    for (const CbRTTI* type : {&noFactory, &throwing, &empty})
+        ExpectThrowsAt([&] { CbVariant v(*type); }, "CbVariant.cpp", 146, "CbVariant::CbVariant", &CbException::RTTI);
+    const Unclonable<noFactory> withoutClone;
+    const Unclonable<throwing> throwingClone;
+    const Unclonable<empty> nullClone;
+    for (const IObject* object : std::initializer_list<const IObject*>{&withoutClone, &throwingClone, &nullClone}) {
+        CbVariant v = Make(L"released");
         ExpectThrowsAt([&] { v = *object; }, "CbVariant.cpp", 416, "CbVariant::operator =");
         EXPECT_TRUE(v.IsNull());
     }
 }
 
-TEST(CbVariantTest, ConversionExceptionIsARegisteredCbException)
+TEST(CbVariantTest, ConversionExceptionKeepsItsCauseAndItsClassInAHistory)
 {
-    EXPECT_EQ(CbRTTI::Find(L"CbVariant::CbExceptionConversion"), &CbVariant::CbExceptionConversion::RTTI);
     const CbVariant::CbExceptionConversion e(218, CbExceptionStream(L"cause", 7));
-    EXPECT_STREQ(e.GetFilename(), "CbVariant.cpp");
-    EXPECT_EQ(e.GetCodeLine(), 218u);
     EXPECT_TRUE(e.GetHistory()->Is(CbExceptionStream::RTTI));
     const CbException wrapper("outer", 1, "f", e);
     EXPECT_TRUE(wrapper.GetHistory()->Is(CbVariant::CbExceptionConversion::RTTI)) << "cloned with its class";
@@ -292,9 +237,8 @@ TEST(CbVariantTest, UnknownTagsAreRejectedWherever)
     for (const unsigned unknown : {11u, 40u}) {
         CbVariant damaged;
         std::memcpy(static_cast<void*>(&damaged), &unknown, sizeof unknown);
-        CbVariant target;
-        target = 3;
-        ExpectThrowsAt([&] { target = damaged; }, "CbVariant.cpp", 218, "");
+        CbVariant target = Make(3);
+        ExpectThrowsAt([&] { target = damaged; }, "CbVariant.cpp", 218, "", &CbVariant::CbExceptionConversion::RTTI);
         EXPECT_EQ(static_cast<int>(std::as_const(target)), 3) << "the target is unchanged";
         EXPECT_THROW(CbVariant{damaged}, CbVariant::CbExceptionConversion);
         ExpectThrowsAt([&] { static_cast<void>(damaged == damaged); }, "CbVariant.cpp", 500, "CbVariant::operator ==");

@@ -7,9 +7,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <algorithm>
 #include <functional>
-#include <vector>
+#include <initializer_list>
 
 namespace variant_test {
 
@@ -21,26 +21,31 @@ CbVariant Make(const T& value)
     return variant;
 }
 
-inline CbVariant::ByteArray Bytes(std::vector<unsigned char> bytes)
+inline CbVariant::ByteArray Bytes(std::initializer_list<unsigned char> bytes)
 {
     CbVariant::ByteArray array;
     array.SetSize(static_cast<unsigned>(bytes.size()));
-    if (!bytes.empty())
-        std::memcpy(array.GetData(), bytes.data(), bytes.size());
+    std::copy(bytes.begin(), bytes.end(), array.GetData());
     return array;
 }
 
-/// Runs `action`, expecting a CbException with exactly this place.
+/// Runs `action`, expecting a CbException from exactly this place; `function`
+/// and `type` (the exact class) are checked when given.
 inline void ExpectThrowsAt(const std::function<void()>& action, const char* file, unsigned line,
-                           const char* function)
+                           const char* function, const CbRTTI* type = nullptr)
 {
     try {
         action();
-        ADD_FAILURE() << "no exception, expected " << function << " line " << line;
+        ADD_FAILURE() << "no exception, expected " << file << " line " << line;
     } catch (const CbException& e) {
         EXPECT_STREQ(e.GetFilename(), file);
         EXPECT_EQ(e.GetCodeLine(), line);
-        EXPECT_STREQ(e.GetFunctionName(), function);
+        if (function) {
+            EXPECT_STREQ(e.GetFunctionName(), function);
+        }
+        if (type) {
+            EXPECT_TRUE(e.Is(*type)) << "thrown as " << e.GetRTTI().GetName();
+        }
     }
 }
 
