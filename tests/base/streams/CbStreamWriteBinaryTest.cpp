@@ -4,6 +4,7 @@
 #include <cbfoundation/base/streams/CbStreamWriteBinaryByteCount.h>
 
 #include <cstdint>
+#include <tuple>
 
 using cbf::test::Bytes;
 using cbf::test::Encode;
@@ -27,16 +28,10 @@ protected:
 
 TEST(CbStreamWriteBinaryTest, EveryFormHasItsWireBytesAndWriteCalls)
 {
-    struct Case
-    {
-        const char* name;
-        WriteAction write;
-        Bytes bytes;
-        std::vector<unsigned __int64> calls;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, WriteAction, Bytes, std::vector<unsigned __int64>> cases[] = {
         {"bool", [](CbStreamWrite& s) { s << true << false; }, {1, 0}, {1, 1}},
-        {"chars", [](CbStreamWrite& s) { s << 'A' << static_cast<signed char>(-2) << static_cast<unsigned char>(0xAB); },
+        {"chars",
+         [](CbStreamWrite& s) { s << 'A' << static_cast<signed char>(-2) << static_cast<unsigned char>(0xAB); },
          {0x41, 0xFE, 0xAB}, {1, 1, 1}},
         {"shorts", [](CbStreamWrite& s) { s << static_cast<short>(-2) << static_cast<unsigned short>(0x1234); },
          {0xFE, 0xFF, 0x34, 0x12}, {2, 2}},
@@ -44,15 +39,15 @@ TEST(CbStreamWriteBinaryTest, EveryFormHasItsWireBytesAndWriteCalls)
          {1, 0, 0, 0, 0xEF, 0xBE, 0xAD, 0xDE, 0xFE, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0x80}, {4, 4, 4, 4}},
         {"64-bit ints", [](CbStreamWrite& s) { s << static_cast<__int64>(-2) << 0x0102030405060708ULL; },
          {0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 8, 7, 6, 5, 4, 3, 2, 1}, {8, 8}},
-        {"float", [](CbStreamWrite& s) { s << 1.0f; }, {0, 0, 0x80, 0x3F}, {4}},
-        {"double -0", [](CbStreamWrite& s) { s << -0.0; }, {0, 0, 0, 0, 0, 0, 0, 0x80}, {8}},
+        {"float, double -0", [](CbStreamWrite& s) { s << 1.0f << -0.0; }, {0, 0, 0x80, 0x3F, 0, 0, 0, 0, 0, 0, 0, 0x80},
+         {4, 8}},
         {"version", [](CbStreamWrite& s) { s.WriteVersion(4); }, {4, 0, 0, 0}, {4}},
-        {"narrow", [](CbStreamWrite& s) { s << "abc"; }, {3, 0, 0, 0, 'a', 'b', 'c'}, {4, 3}},
-        {"narrow empty", [](CbStreamWrite& s) { s << ""; }, {0, 0, 0, 0}, {4, 0}},
+        {"narrow, empty", [](CbStreamWrite& s) { s << "abc" << ""; }, {3, 0, 0, 0, 'a', 'b', 'c', 0, 0, 0, 0},
+         {4, 3, 4, 0}},
         {"narrow object ends at NUL", [](CbStreamWrite& s) { s << CStringA("ab\0c", 4); }, {2, 0, 0, 0, 'a', 'b'},
          {4, 2}},
-        {"wide", [](CbStreamWrite& s) { s << L"abc"; }, {0xFF, 0xFE, 0xFF, 3, 'a', 0, 'b', 0, 'c', 0}, {1, 2, 1, 6}},
-        {"wide empty", [](CbStreamWrite& s) { s << L""; }, {0xFF, 0xFE, 0xFF, 0}, {1, 2, 1, 0}},
+        {"wide, empty", [](CbStreamWrite& s) { s << L"abc" << L""; },
+         {0xFF, 0xFE, 0xFF, 3, 'a', 0, 'b', 0, 'c', 0, 0xFF, 0xFE, 0xFF, 0}, {1, 2, 1, 6, 1, 2, 1, 0}},
         {"wide object ends at NUL", [](CbStreamWrite& s) { s << CStringW(L"a\0b", 3); }, {0xFF, 0xFE, 0xFF, 1, 'a', 0},
          {1, 2, 1, 2}},
         {"wide beyond U+FFFF", [](CbStreamWrite& s) { s << L"\U0001F600"; },
@@ -64,30 +59,24 @@ TEST(CbStreamWriteBinaryTest, EveryFormHasItsWireBytesAndWriteCalls)
         {"CbFormat", [](CbStreamWrite& s) { s << CbFormat(L"%s%S", CStringW(L"\u00e9"), "!"); },
          {0xFF, 0xFE, 0xFF, 2, 0xE9, 0, '!', 0}, {1, 2, 1, 4}},
     };
-    for (const Case& c : cases)
+    for (const auto& [name, write, bytes, calls] : cases)
     {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(Encode(c.write), c.bytes);
+        SCOPED_TRACE(name);
+        EXPECT_EQ(Encode(write), bytes);
         RecordingWriter recorder;
-        c.write(recorder);
-        EXPECT_EQ(recorder.calls, c.calls);
+        write(recorder);
+        EXPECT_EQ(recorder.calls, calls);
         CbStreamWriteBinaryByteCount counter;
-        c.write(counter);
-        EXPECT_EQ(counter.GetByteCount(), c.bytes.size());
+        write(counter);
+        EXPECT_EQ(counter.GetByteCount(), bytes.size());
     }
 }
 
 // The shortest of the four length forms, its boundaries, and the way back.
 TEST(CbStreamWriteBinaryTest, WideLengthsTakeTheShortestFormAndReadBack)
 {
-    struct Case
-    {
-        const wchar_t* piece;
-        int repeat;
-        std::size_t units;
-        Bytes header;
-    };
-    const Case cases[] = {
+    // Text of `repeat` copies of `piece`, its length in UTF-16 units, the bytes before the text.
+    const std::tuple<const wchar_t*, int, std::size_t, Bytes> cases[] = {
         {L"a", 254, 254, {0xFF, 0xFE, 0xFF, 0xFE}},
         {L"a", 255, 255, {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0x00}},
         {L"a", 300, 300, {0xFF, 0xFE, 0xFF, 0xFF, 0x2C, 0x01}},
@@ -95,15 +84,15 @@ TEST(CbStreamWriteBinaryTest, WideLengthsTakeTheShortestFormAndReadBack)
         {L"a", 65534, 65534, {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE, 0xFF, 0x00, 0x00}},
         {L"\U0001F600", 40000, 80000, {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0x80, 0x38, 0x01, 0x00}},
     };
-    for (const Case& c : cases)
+    for (const auto& [piece, repeat, units, header] : cases)
     {
-        SCOPED_TRACE(c.units);
+        SCOPED_TRACE(units);
         CStringW text;
-        for (int i = 0; i < c.repeat; ++i)
-            text += c.piece;
+        for (int i = 0; i < repeat; ++i)
+            text += piece;
         const Bytes bytes = Encode([&](CbStreamWrite& s) { s << text; });
-        ASSERT_EQ(bytes.size(), c.header.size() + 2 * c.units);
-        EXPECT_TRUE(std::equal(c.header.begin(), c.header.end(), bytes.begin()));
+        ASSERT_EQ(bytes.size(), header.size() + 2 * units);
+        EXPECT_TRUE(std::equal(header.begin(), header.end(), bytes.begin()));
         CbStreamWriteBinaryByteCount counter;
         counter << text;
         EXPECT_EQ(counter.GetByteCount(), bytes.size());
@@ -116,23 +105,18 @@ TEST(CbStreamWriteBinaryTest, WideLengthsTakeTheShortestFormAndReadBack)
 
 TEST(CbStreamWriteBinaryTest, LongOutsideThirtyTwoBitsIsRefused)
 {
-    if constexpr (sizeof(long) == 4)
-    {
+    if (sizeof(long) == 4)
         GTEST_SKIP() << "long is 32 bits wide here: every value fits";
-    }
-    else
+    const std::pair<WriteAction, unsigned> refused[] = {
+        {[](CbStreamWrite& s) { s << static_cast<long>(std::int64_t{INT32_MAX} + 1); }, 288},
+        {[](CbStreamWrite& s) { s << static_cast<long>(std::int64_t{INT32_MIN} - 1); }, 288},
+        {[](CbStreamWrite& s) { s << static_cast<unsigned long>(std::int64_t{UINT32_MAX} + 1); }, 269},
+    };
+    for (const auto& [write, line] : refused)
     {
-        const std::pair<WriteAction, unsigned> refused[] = {
-            {[](CbStreamWrite& s) { s << static_cast<long>(std::int64_t{INT32_MAX} + 1); }, 288},
-            {[](CbStreamWrite& s) { s << static_cast<long>(std::int64_t{INT32_MIN} - 1); }, 288},
-            {[](CbStreamWrite& s) { s << static_cast<unsigned long>(std::int64_t{UINT32_MAX} + 1); }, 269},
-        };
-        for (const auto& [write, line] : refused)
-        {
-            CbStreamWriteBinaryMemory out;
-            cbf::test::ExpectStreamFailure([&] { write(out); }, "CbStreamWriteBinary", line);
-            EXPECT_EQ(out.GetSize(), 0u);
-        }
+        CbStreamWriteBinaryMemory out;
+        cbf::test::ExpectFailure([&] { write(out); }, "CbStreamWriteBinary", line);
+        EXPECT_EQ(out.GetSize(), 0u);
     }
 }
 

@@ -16,27 +16,24 @@ using Bytes = std::vector<unsigned char>;
 using WriteAction = std::function<void(CbStreamWrite&)>;
 using ReadAction = std::function<void(CbStreamRead&)>;
 
-inline Bytes BytesOf(const CbStreamWriteBinaryMemory& stream)
-{
-    return Bytes(stream.GetData(), stream.GetData() + stream.GetSize());
-}
-
+/// The bytes that `write` puts into a memory stream.
 inline Bytes Encode(const WriteAction& write)
 {
     CbStreamWriteBinaryMemory stream;
     write(stream);
-    return BytesOf(stream);
+    return Bytes(stream.GetData(), stream.GetData() + stream.GetSize());
 }
 
-/// Checks that `action` throws CbExceptionStream from `file` at `line`.
-inline void ExpectStreamFailure(const std::function<void()>& action, const char* file, unsigned line)
+/// Checks that `action` throws `Exception` from `file` at `line`.
+template <class Exception = CbExceptionStream>
+void ExpectFailure(const std::function<void()>& action, const char* file, unsigned line)
 {
     try
     {
         action();
         ADD_FAILURE() << "no exception, expected " << file << " line " << line;
     }
-    catch (const CbExceptionStream& e)
+    catch (const Exception& e)
     {
         EXPECT_STREQ(e.GetFilename(), file);
         EXPECT_EQ(e.GetCodeLine(), line);
