@@ -51,10 +51,24 @@ build_installed_client() {
 wine_dir=""
 wine_server_started=0
 
+# The server keeps its socket in a folder of its own under /tmp, named after
+# the prefix's device and inode; it stays behind when the server stops.
+wine_server_dirs() {
+    local device inode
+    read -r device inode < <(stat -c '%d %i' "$WINEPREFIX")
+    compgen -G "/tmp/wine-*/server-$(printf '%x-%x' "$device" "$inode")" || true
+}
+
 stop_wine() {
     if ((wine_server_started)); then
+        local server_dirs
+        server_dirs=$(wine_server_dirs)
         timeout 60 wineserver -k || true
         timeout 30 wineserver -w || true
+        local dir
+        for dir in $server_dirs; do
+            rm -rf "$(dirname "$dir")"
+        done
     fi
     [[ -z $wine_dir ]] || rm -rf "$wine_dir"
 }
