@@ -20,38 +20,42 @@ private:
     std::atomic<int>& m_destroyed;
 };
 
-// Lets two threads go on together. Not std::barrier: with MinGW's GCC 12 its
-// waiting now and then misses the wake-up, and the test hangs.
-class StartGate
+void spinUntil(const std::atomic<int>& value, int atLeast)
 {
-public:
-    void ArriveAndWait()
-    {
-        m_arrived.fetch_add(1);
-        while (m_arrived.load() < 2)
-            std::this_thread::yield();
-    }
-
-private:
-    std::atomic<int> m_arrived{0};
-};
+    while (value.load() < atLeast)
+        std::this_thread::yield();
+}
 
 TEST(ReferenceCountingConcurrencyTest, TwoLastReleasesDestroyOnce)
 {
-    for (int round = 0; round < 2000; ++round) {
-        std::atomic<int> destroyed{0};
-        CbSmartPointer<Counted> a(new Counted(destroyed));
-        CbSmartPointer<Counted> b(a);
-        StartGate start;
-        std::thread other([&] {
-            start.ArriveAndWait();
-            b.Release();
-        });
-        start.ArriveAndWait();
-        a.Release();
-        other.join();
-        ASSERT_EQ(destroyed.load(), 1) << "round " << round;
+    // Round by round in lockstep, the two threads drop the last two
+    // references of one object at the same moment. One helper thread serves
+    // every round: starting threads is slow, above all under Wine.
+    constexpr int kRounds = 5000;
+    std::vector<std::atomic<int>> destroyed(kRounds);
+    std::vector<CbSmartPointer<Counted>> mine, theirs;
+    for (int round = 0; round < kRounds; ++round) {
+        mine.emplace_back(new Counted(destroyed[round]));
+        theirs.push_back(mine.back());
     }
+
+    std::atomic<int> started{-1}, finished{0};
+    std::thread other([&] {
+        for (int round = 0; round < kRounds; ++round) {
+            spinUntil(started, round);
+            theirs[round].Release();
+            finished.store(round + 1);
+        }
+    });
+    for (int round = 0; round < kRounds; ++round) {
+        spinUntil(finished, round);
+        started.store(round);
+        mine[round].Release();
+    }
+    other.join();
+
+    for (int round = 0; round < kRounds; ++round)
+        ASSERT_EQ(destroyed[round].load(), 1) << "round " << round;
 }
 
 TEST(ReferenceCountingConcurrencyTest, EightThreadsCopyingLoseNoCount)
