@@ -153,7 +153,6 @@ template <class Policy>
 struct PolicyProbe : Policy
 {
     using Policy::absorbElementCount;
-    using Policy::decElementCount;
     using Policy::incElementCount;
     using Policy::resetElementCount;
 };
@@ -162,21 +161,13 @@ TEST(CbListPolicyElementCountTest, CountingPolicyMovesWholeCounts)
 {
     PolicyProbe<CbListPolicyElementCount<1, unsigned __int64>> a, b;
     a.incElementCount();
-    a.incElementCount();
     b.incElementCount();
-    b.decElementCount();
     b.incElementCount();
     a.absorbElementCount(b);
     EXPECT_EQ(a.GetCount(), 3u);
     EXPECT_EQ(b.GetCount(), 0u);
-    b = a;
-    EXPECT_EQ(b.GetCount(), 3u);
     a.resetElementCount();
     EXPECT_EQ(a.GetCount(), 0u);
-
-    PolicyProbe<CbListPolicyElementCount<0, unsigned>> none, other;
-    none.incElementCount();
-    none.absorbElementCount(other);
     EXPECT_EQ(sizeof(CbListPolicyElementCount<0, unsigned>), 1u) << "the non-counting policy holds nothing";
 }
 
