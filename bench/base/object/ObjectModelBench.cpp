@@ -30,13 +30,17 @@ struct Names
             texts.emplace_back(name);
         for (int i = 0; i < kClientClasses; ++i)
             texts.push_back(L"Client.Module.Class" + std::to_wstring(i));
-        for (size_t i = 6; i < texts.size(); ++i)
-            clientTypes.push_back(std::make_unique<CbRTTI>(texts[i].c_str(), nullptr, nullptr));
+        // The descriptors keep names of their own, as a client's literals
+        // would be: lookups never find the very text they ask with.
+        registeredTexts.assign(texts.begin() + 6, texts.end());
+        for (const std::wstring& text : registeredTexts)
+            clientTypes.push_back(std::make_unique<CbRTTI>(text.c_str(), nullptr, nullptr));
         for (const std::wstring& text : texts)
             map.emplace(text, CbRTTI::Find(text.c_str()));
     }
 
     std::vector<std::wstring> texts;
+    std::vector<std::wstring> registeredTexts;
     std::vector<std::unique_ptr<CbRTTI>> clientTypes;
     std::unordered_map<std::wstring, const CbRTTI*> map;
 };

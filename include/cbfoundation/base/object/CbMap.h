@@ -21,6 +21,10 @@ struct SAssociation
     Value value;
     SAssociation* next;
     unsigned bucket;
+    /// The key's full hash. It sits where the record would otherwise have
+    /// padding, and lets a lookup skip the records of its chain whose keys
+    /// cannot match without comparing their texts.
+    unsigned hash;
 };
 
 } // namespace CbMapTypes
@@ -77,7 +81,7 @@ public:
         for (SizeT i = 0; i < oldCount; ++i) {
             for (Association* a = old[i]; a;) {
                 Association* next = a->next;
-                pushFront(a, bucketOf(a->key));
+                pushFront(a, bucketOf(a->hash));
                 a = next;
             }
         }
@@ -88,8 +92,9 @@ public:
     {
         if (!m_buckets)
             return nullptr;
-        for (Association* a = m_buckets[bucketOf(key)]; a; a = a->next) {
-            if (Hash::Equal(a->key, key))
+        const unsigned hash = Hash::Hash(key);
+        for (Association* a = m_buckets[bucketOf(hash)]; a; a = a->next) {
+            if (a->hash == hash && Hash::Equal(a->key, key))
                 return a;
         }
         return nullptr;
@@ -102,7 +107,8 @@ public:
         Association* a = this->pool().Allocate();
         a->key = key;
         a->value = Value();
-        pushFront(a, bucketOf(key));
+        a->hash = Hash::Hash(key);
+        pushFront(a, bucketOf(a->hash));
         ++m_count;
         return a;
     }
@@ -138,9 +144,9 @@ private:
     // "fastmod"): lookups are dominated by the division otherwise.
     static std::uint64_t divisorFor(SizeT count) { return count ? ~std::uint64_t(0) / count + 1 : 0; }
 
-    SizeT bucketOf(const Key& key) const
+    SizeT bucketOf(unsigned hash) const
     {
-        const std::uint64_t low = m_bucketDivisor * Hash::Hash(key);
+        const std::uint64_t low = m_bucketDivisor * hash;
         return static_cast<SizeT>((static_cast<unsigned __int128>(low) * m_bucketCount) >> 64);
     }
 
