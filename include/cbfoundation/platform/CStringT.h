@@ -7,21 +7,29 @@
 // the Windows meaning of the conversions, GetBuffer/ReleaseBuffer for
 // functions that write into a character array.
 //
-// A string is a value: copies are independent. The text may contain NUL
-// characters (GetLength counts them), but the pointer conversion ends, as a C
-// string does, at the first one. Narrow text is in the process code page;
-// conversions between the widths go through cbf::platform::NarrowToWide and
-// WideToNarrow.
+// A string is a value: copies are independent. They are made cheap by
+// sharing: a copy refers to the same reference-counted text as its source,
+// and the first change made through either string gives that string a text
+// of its own. The text may contain NUL characters (GetLength counts them),
+// but the pointer conversion ends, as a C string does, at the first one.
+// Narrow text is in the process code page; conversions between the widths go
+// through cbf::platform::NarrowToWide and WideToNarrow.
 #pragma once
 
 #include <cbfoundation/platform/CodePage.h>
 #include <cbfoundation/platform/FormatString.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
+#include <climits>
 #include <cstdarg>
 #include <cstddef>
+#include <cstdint>
+#include <cstdlib>
 #include <cwctype>
+#include <functional>
+#include <new>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -94,6 +102,25 @@ inline wchar_t ToLower(wchar_t character)
 /// trimming work unit by unit with the C library's classification of the
 /// current locale. Out-of-range indexes given to GetAt and SetAt throw
 /// std::out_of_range; every other member clamps its arguments.
+///
+/// Storage. The object is a single pointer to the NUL-terminated characters;
+/// a reference count, the length and the capacity sit just before them in
+/// the same heap block. Copying a string shares that block (an atomic
+/// increment); every member that changes the text first gives the string a
+/// block of its own when the block is shared, so a change made through one
+/// string is never seen through another. Empty strings allocate nothing.
+/// Assignment and construction allocate exactly what the text needs; the
+/// appending members grow the block geometrically, so appending costs
+/// amortised constant time per character.
+///
+/// Limits. A text of more than INT_MAX characters cannot be represented: the
+/// members that would produce one throw std::length_error and leave the
+/// string unchanged. When memory runs out they throw std::bad_alloc, also
+/// leaving the string unchanged.
+///
+/// Threads. Distinct strings may be copied, read, changed and destroyed from
+/// different threads at the same time, even when they share their text; a
+/// single string object is used by one thread at a time.
 template <typename CharT>
 class CStringT
 {
@@ -103,7 +130,6 @@ class CStringT
     using StringType = std::basic_string<CharT>;
     using StringView = std::basic_string_view<CharT>;
     using Traits = std::char_traits<CharT>;
-    using SizeType = typename StringType::size_type;
 
 public:
     using XCHAR = CharT;
@@ -115,129 +141,160 @@ public:
 
     // Construction and assignment
 
-    CStringT() = default;
-    CStringT(const CStringT&) = default;
-    CStringT(CStringT&&) noexcept = default;
-    CStringT& operator=(const CStringT&) = default;
-    CStringT& operator=(CStringT&&) noexcept = default;
-    ~CStringT() = default;
+    /// The empty string; it allocates nothing.
+    CStringT() noexcept
+        : m_text(emptyText())
+    {
+    }
+
+    /// Shares the text of `other`.
+    CStringT(const CStringT& other) noexcept
+        : m_text(other.m_text)
+    {
+        addReference(m_text);
+    }
+
+    /// Takes the text of `other`, which is left empty.
+    CStringT(CStringT&& other) noexcept
+        : m_text(std::exchange(other.m_text, emptyText()))
+    {
+    }
+
+    CStringT& operator=(const CStringT& other) noexcept
+    {
+        addReference(other.m_text);
+        adopt(other.m_text);
+        return *this;
+    }
+
+    /// Takes the text of `other`, which is left empty.
+    CStringT& operator=(CStringT&& other) noexcept
+    {
+        if (this != &other)
+            adopt(std::exchange(other.m_text, emptyText()));
+        return *this;
+    }
+
+    ~CStringT()
+    {
+        release(m_text);
+    }
 
     /// The text up to its NUL; a null pointer gives the empty string.
     CStringT(const CharT* text)
-        : m_text(viewOf(text))
+        : CStringT(viewOf(text))
     {
     }
 
     /// Exactly `length` characters of `text`, NULs included.
     CStringT(const CharT* text, int length)
-        : m_text(viewOf(text, length))
+        : CStringT(viewOf(text, length))
     {
     }
 
     /// `repeat` copies of `character` (none when `repeat` is not positive).
     explicit CStringT(CharT character, int repeat = 1)
-        : m_text(clampedCount(repeat), character)
+        : m_text(repeated(StringView(&character, 1), repeat))
     {
     }
 
     /// The text of the other width, converted through the process code page.
     CStringT(const YCHAR* text)
-        : m_text(convert(viewOf(text)))
+        : CStringT(convert(viewOf(text)))
     {
     }
 
     CStringT(const YCHAR* text, int length)
-        : m_text(convert(viewOf(text, length)))
+        : CStringT(convert(viewOf(text, length)))
     {
     }
 
     explicit CStringT(YCHAR character, int repeat = 1)
+        : m_text(repeated(convert(std::basic_string_view<YCHAR>(&character, 1)), repeat))
     {
-        const StringType converted = convert(std::basic_string_view<YCHAR>(&character, 1));
-        for (int i = 0; i < repeat; ++i)
-            m_text += converted;
     }
 
     CStringT(const CStringT<YCHAR>& other)
-        : m_text(convert(std::basic_string_view<YCHAR>(other.GetString(), other.size())))
+        : CStringT(convert(other.view()))
     {
     }
 
-    explicit CStringT(StringType text) noexcept
-        : m_text(std::move(text))
+    explicit CStringT(const StringType& text)
+        : CStringT(StringView(text))
     {
     }
 
     explicit CStringT(StringView text)
-        : m_text(text)
+        : m_text(textOf(text.data(), checkedLength(text.size())))
     {
     }
 
     CStringT& operator=(const CharT* text)
     {
-        m_text.assign(viewOf(text));
+        assign(viewOf(text));
         return *this;
     }
 
     CStringT& operator=(const YCHAR* text)
     {
-        m_text = convert(viewOf(text));
+        assign(convert(viewOf(text)));
         return *this;
     }
 
     CStringT& operator=(const CStringT<YCHAR>& other)
     {
-        m_text = convert(std::basic_string_view<YCHAR>(other.GetString(), other.size()));
+        assign(convert(other.view()));
         return *this;
     }
 
     CStringT& operator=(CharT character)
     {
-        m_text.assign(1, character);
+        assign(StringView(&character, 1));
         return *this;
     }
 
     CStringT& operator=(YCHAR character)
     {
-        m_text = convert(std::basic_string_view<YCHAR>(&character, 1));
+        assign(convert(std::basic_string_view<YCHAR>(&character, 1)));
         return *this;
     }
 
     void SetString(const CharT* text)
     {
-        m_text.assign(viewOf(text));
+        assign(viewOf(text));
     }
 
     void SetString(const CharT* text, int length)
     {
-        m_text.assign(viewOf(text, length));
+        assign(viewOf(text, length));
     }
 
     // Access
 
     operator const CharT*() const noexcept
     {
-        return m_text.c_str();
+        return m_text;
     }
 
     const CharT* GetString() const noexcept
     {
-        return m_text.c_str();
+        return m_text;
     }
 
     int GetLength() const noexcept
     {
-        return static_cast<int>(m_text.size());
+        return header(m_text).length;
     }
 
     bool IsEmpty() const noexcept
     {
-        return m_text.empty();
+        return GetLength() == 0;
     }
 
+    /// Makes the string empty and gives its memory back.
     void Empty() noexcept
     {
-        m_text.clear();
+        adopt(emptyText());
     }
 
     /// The character at `index`; the index GetLength() gives the terminating NUL.
@@ -245,7 +302,7 @@ public:
     {
         if (index < 0 || index > GetLength())
             throw std::out_of_range("CStringT::GetAt: index out of range");
-        return m_text.c_str()[index];
+        return m_text[index];
     }
 
     CharT operator[](int index) const
@@ -257,7 +314,7 @@ public:
     {
         if (index < 0 || index >= GetLength())
             throw std::out_of_range("CStringT::SetAt: index out of range");
-        m_text[static_cast<SizeType>(index)] = character;
+        ownText(GetLength())[index] = character;
     }
 
     // Comparison
@@ -266,22 +323,23 @@ public:
     /// sorts before, equal to or after `text` (a null pointer counts as empty).
     int Compare(const CharT* text) const
     {
-        return StringView(m_text).compare(viewOf(text));
+        return view().compare(viewOf(text));
     }
 
     /// Like Compare, with both sides folded to lower case unit by unit.
     int CompareNoCase(const CharT* text) const
     {
+        const StringView mine = view();
         const StringView other = viewOf(text);
-        const SizeType common = std::min(m_text.size(), other.size());
-        for (SizeType i = 0; i < common; ++i)
+        const std::size_t common = std::min(mine.size(), other.size());
+        for (std::size_t i = 0; i < common; ++i)
         {
-            const CharT left = cbf::platform::detail::ToLower(m_text[i]);
+            const CharT left = cbf::platform::detail::ToLower(mine[i]);
             const CharT right = cbf::platform::detail::ToLower(other[i]);
             if (left != right)
                 return Traits::lt(left, right) ? -1 : 1;
         }
-        return m_text.size() < other.size() ? -1 : (m_text.size() > other.size() ? 1 : 0);
+        return mine.size() < other.size() ? -1 : (mine.size() > other.size() ? 1 : 0);
     }
 
     // Search: each returns a position or -1
@@ -291,7 +349,7 @@ public:
     {
         if (start < 0 || start >= GetLength())
             return -1;
-        return positionOf(m_text.find(character, static_cast<SizeType>(start)));
+        return positionOf(view().find(character, static_cast<std::size_t>(start)));
     }
 
     /// The first occurrence of `text` at or after `start` (an empty text is
@@ -300,41 +358,42 @@ public:
     {
         if (text == nullptr || start < 0 || start > GetLength())
             return -1;
-        return positionOf(m_text.find(text, static_cast<SizeType>(start)));
+        return positionOf(view().find(viewOf(text), static_cast<std::size_t>(start)));
     }
 
     int ReverseFind(CharT character) const
     {
-        return positionOf(m_text.rfind(character));
+        return positionOf(view().rfind(character));
     }
 
     /// The first character that is one of `characters`.
     int FindOneOf(const CharT* characters) const
     {
-        return positionOf(m_text.find_first_of(viewOf(characters)));
+        return positionOf(view().find_first_of(viewOf(characters)));
     }
 
-    // Extraction: arguments are clamped to the string
+    // Extraction: arguments are clamped to the string. A result that is the
+    // whole string shares its text.
 
     CStringT Left(int count) const
     {
-        return CStringT(m_text.substr(0, clampedCount(count)));
+        return substring(0, clampedCount(count));
     }
 
     CStringT Right(int count) const
     {
-        const SizeType length = std::min(clampedCount(count), m_text.size());
-        return CStringT(m_text.substr(m_text.size() - length));
+        const int length = std::min(clampedCount(count), GetLength());
+        return substring(GetLength() - length, length);
     }
 
     CStringT Mid(int first) const
     {
-        return CStringT(m_text.substr(clampedPosition(first)));
+        return substring(clampedPosition(first), GetLength());
     }
 
     CStringT Mid(int first, int count) const
     {
-        return CStringT(m_text.substr(clampedPosition(first), clampedCount(count)));
+        return substring(clampedPosition(first), clampedCount(count));
     }
 
     // Modification
@@ -388,36 +447,28 @@ public:
 
     CStringT& MakeUpper()
     {
-        for (CharT& c : m_text)
-            c = cbf::platform::detail::ToUpper(c);
-        return *this;
+        return changeEach([](CharT c) { return cbf::platform::detail::ToUpper(c); });
     }
 
     CStringT& MakeLower()
     {
-        for (CharT& c : m_text)
-            c = cbf::platform::detail::ToLower(c);
-        return *this;
+        return changeEach([](CharT c) { return cbf::platform::detail::ToLower(c); });
     }
 
     CStringT& MakeReverse()
     {
-        std::reverse(m_text.begin(), m_text.end());
+        if (GetLength() > 1)
+            std::reverse(ownText(GetLength()), m_text + GetLength());
         return *this;
     }
 
     /// Replaces every `oldCharacter` by `newCharacter`; returns how many.
     int Replace(CharT oldCharacter, CharT newCharacter)
     {
-        int count = 0;
-        for (CharT& c : m_text)
-        {
-            if (c == oldCharacter)
-            {
-                c = newCharacter;
-                ++count;
-            }
-        }
+        const StringView text = view();
+        const auto count = static_cast<int>(std::count(text.begin(), text.end(), oldCharacter));
+        if (count != 0)
+            std::replace(ownText(GetLength()), m_text + GetLength(), oldCharacter, newCharacter);
         return count;
     }
 
@@ -430,78 +481,85 @@ public:
         const StringView to = viewOf(newText);
         if (from.empty())
             return 0;
-        StringType result;
-        int count = 0;
-        SizeType position = 0;
-        for (SizeType found = m_text.find(from); found != StringType::npos; found = m_text.find(from, position))
-        {
-            result.append(m_text, position, found - position).append(to);
-            position = found + from.size();
-            ++count;
-        }
+        const int count = occurrences(from);
         if (count != 0)
-        {
-            result.append(m_text, position);
-            m_text.swap(result);
-        }
+            adopt(replaced(from, to, count));
         return count;
     }
 
     /// Inserts before `index` (clamped to the string); returns the new length.
     int Insert(int index, CharT character)
     {
-        m_text.insert(clampedPosition(index), 1, character);
+        splice(clampedPosition(index), 0, &character, 1, Growth::Geometric);
         return GetLength();
     }
 
     int Insert(int index, const CharT* text)
     {
-        m_text.insert(clampedPosition(index), StringType(viewOf(text)));
+        const StringView inserted = viewOf(text);
+        splice(clampedPosition(index), 0, inserted.data(), checkedLength(inserted.size()), Growth::Geometric);
         return GetLength();
     }
 
     /// Deletes up to `count` characters from `index` on; returns the new length.
     int Delete(int index, int count = 1)
     {
-        const SizeType position = clampedPosition(index);
-        m_text.erase(position, std::min(clampedCount(count), m_text.size() - position));
+        const int position = clampedPosition(index);
+        const int removed = std::min(clampedCount(count), GetLength() - position);
+        if (removed != 0)
+            splice(position, removed, nullptr, 0, Growth::Exact);
         return GetLength();
     }
 
     /// Removes every `character`; returns how many were removed.
     int Remove(CharT character)
     {
-        const auto kept = std::remove(m_text.begin(), m_text.end(), character);
-        const auto removed = static_cast<int>(m_text.end() - kept);
-        m_text.erase(kept, m_text.end());
+        const int length = GetLength();
+        const CharT* const first = Traits::find(m_text, static_cast<std::size_t>(length), character);
+        if (first == nullptr)
+            return 0;
+        const auto offset = first - m_text;
+        CharT* const text = ownText(length);
+        const auto removed = static_cast<int>(text + length - std::remove(text + offset, text + length, character));
+        setLength(text, length - removed);
         return removed;
     }
 
     /// Shortens the string to `length` characters; a longer length changes nothing.
     void Truncate(int length)
     {
-        if (clampedCount(length) < m_text.size())
-            m_text.resize(clampedCount(length));
+        const int kept = clampedCount(length);
+        if (kept < GetLength())
+            splice(kept, GetLength() - kept, nullptr, 0, Growth::Exact);
     }
 
     void Append(const CharT* text)
     {
-        m_text.append(viewOf(text));
+        append(viewOf(text));
     }
 
     void Append(const CharT* text, int length)
     {
-        m_text.append(viewOf(text, length));
+        append(viewOf(text, length));
     }
 
     void Append(const CStringT& other)
     {
-        m_text.append(other.m_text);
+        append(other.view());
     }
 
     void AppendChar(CharT character)
     {
-        m_text.push_back(character);
+        const int length = GetLength();
+        if (length < header(m_text).capacity && ownsText())
+        {
+            m_text[length] = character;
+            setLength(m_text, length + 1);
+        }
+        else
+        {
+            splice(length, 0, &character, 1, Growth::Geometric);
+        }
     }
 
     // Formatting, with the conversions that cbf::platform::AppendFormat
@@ -514,7 +572,7 @@ public:
     {
         StringType text;
         appendFormatted(text, format, varargOf(arguments)...);
-        m_text.swap(text);
+        assign(text);
     }
 
     template <typename... Arguments>
@@ -522,46 +580,51 @@ public:
     {
         StringType text;
         appendFormatted(text, format, varargOf(arguments)...);
-        m_text += text;
+        append(text);
     }
 
     void FormatV(const CharT* format, va_list arguments)
     {
         StringType text;
         cbf::platform::AppendFormat(text, format, arguments);
-        m_text.swap(text);
+        assign(text);
     }
 
     void AppendFormatV(const CharT* format, va_list arguments)
     {
         StringType text;
         cbf::platform::AppendFormat(text, format, arguments);
-        m_text += text;
+        append(text);
     }
 
     // Direct buffer access for functions that write a character array.
     // Between GetBuffer and ReleaseBuffer the string may be written through
-    // the pointer only; ReleaseBuffer then fixes its length.
+    // the pointer only; ReleaseBuffer then fixes its length. The GetBuffer
+    // members give the string a text of its own first, so writing through the
+    // pointer changes this string alone. The pointer stays valid until the
+    // next change of the string; the string must not be copied before
+    // ReleaseBuffer, because such a copy would share the text being written.
 
+    /// The string's own characters, writable: GetLength() of them and the
+    /// terminating NUL.
     CharT* GetBuffer()
     {
-        return m_text.data();
+        return ownText(GetLength());
     }
 
     /// A writable buffer with room for at least `minLength` characters and a
-    /// terminating NUL, holding the current text.
+    /// terminating NUL, holding the current text. A `minLength` beyond the
+    /// text adds NUL characters that ReleaseBuffer cuts off.
     CharT* GetBuffer(int minLength)
     {
-        m_text.resize(std::max(m_text.size(), clampedCount(minLength)));
-        return m_text.data();
+        return resizeOwn(std::max(GetLength(), clampedCount(minLength)));
     }
 
     /// A writable buffer of exactly `length` characters (and a NUL); the
     /// string has that length until ReleaseBuffer says otherwise.
     CharT* GetBufferSetLength(int length)
     {
-        m_text.resize(clampedCount(length));
-        return m_text.data();
+        return resizeOwn(clampedCount(length));
     }
 
     /// Ends direct writing: the new length is `newLength` (clamped to the
@@ -570,12 +633,12 @@ public:
     {
         if (newLength < 0)
         {
-            const CharT* const end = Traits::find(m_text.data(), m_text.size(), CharT());
-            m_text.resize(end != nullptr ? static_cast<SizeType>(end - m_text.data()) : m_text.size());
+            const CharT* const nul = Traits::find(m_text, static_cast<std::size_t>(GetLength()), CharT());
+            Truncate(nul != nullptr ? static_cast<int>(nul - m_text) : GetLength());
         }
         else
         {
-            m_text.resize(std::min(clampedCount(newLength), m_text.size()));
+            Truncate(newLength);
         }
     }
 
@@ -587,87 +650,92 @@ public:
     /// Reserves room for `length` characters.
     void Preallocate(int length)
     {
-        m_text.reserve(clampedCount(length));
+        if (clampedCount(length) > GetAllocLength())
+            ownText(clampedCount(length));
     }
 
+    /// Gives back the room beyond the text. A text shared with other strings
+    /// stays as it is: copying it would take more memory, not less.
     void FreeExtra()
     {
-        m_text.shrink_to_fit();
+        if (!ownsText() || GetAllocLength() == GetLength())
+            return;
+        if (IsEmpty())
+            Empty();
+        else
+            adopt(copyOf(m_text, GetLength()));
     }
 
+    /// The number of characters the string's memory holds, without the NUL.
     int GetAllocLength() const noexcept
     {
-        return static_cast<int>(m_text.capacity());
+        return header(m_text).capacity;
     }
 
     // Concatenation
 
     CStringT& operator+=(const CStringT& other)
     {
-        m_text += other.m_text;
+        Append(other);
         return *this;
     }
 
     CStringT& operator+=(const CharT* text)
     {
-        m_text.append(viewOf(text));
+        Append(text);
         return *this;
     }
 
     CStringT& operator+=(CharT character)
     {
-        m_text.push_back(character);
+        AppendChar(character);
         return *this;
     }
 
     CStringT& operator+=(const CStringT<YCHAR>& other)
     {
-        m_text += convert(std::basic_string_view<YCHAR>(other.GetString(), other.size()));
+        append(convert(other.view()));
         return *this;
     }
 
     CStringT& operator+=(const YCHAR* text)
     {
-        m_text += convert(viewOf(text));
+        append(convert(viewOf(text)));
         return *this;
     }
 
     CStringT& operator+=(YCHAR character)
     {
-        m_text += convert(std::basic_string_view<YCHAR>(&character, 1));
+        append(convert(std::basic_string_view<YCHAR>(&character, 1)));
         return *this;
     }
 
     friend CStringT operator+(CStringT left, const CStringT& right)
     {
-        left.m_text += right.m_text;
+        left.Append(right);
         return left;
     }
 
     friend CStringT operator+(CStringT left, const CharT* right)
     {
-        left.m_text.append(viewOf(right));
+        left.Append(right);
         return left;
     }
 
     friend CStringT operator+(const CharT* left, const CStringT& right)
     {
-        StringType text(viewOf(left));
-        text += right.m_text;
-        return CStringT(std::move(text));
+        return concatenated(viewOf(left), right.view());
     }
 
     friend CStringT operator+(CStringT left, CharT right)
     {
-        left.m_text.push_back(right);
+        left.AppendChar(right);
         return left;
     }
 
     friend CStringT operator+(CharT left, const CStringT& right)
     {
-        StringType text(1, left);
-        text += right.m_text;
-        return CStringT(std::move(text));
+        return concatenated(StringView(&left, 1), right.view());
     }
 
     friend CStringT operator+(CStringT left, YCHAR right)
@@ -687,7 +755,7 @@ public:
 
     friend bool operator==(const CStringT& left, const CStringT& right)
     {
-        return left.m_text == right.m_text;
+        return left.view() == right.view();
     }
 
     friend bool operator==(const CStringT& left, const CharT* right)
@@ -717,7 +785,7 @@ public:
 
     friend bool operator<(const CStringT& left, const CStringT& right)
     {
-        return left.m_text < right.m_text;
+        return left.view() < right.view();
     }
 
     friend bool operator<(const CStringT& left, const CharT* right)
@@ -732,7 +800,7 @@ public:
 
     friend bool operator>(const CStringT& left, const CStringT& right)
     {
-        return right.m_text < left.m_text;
+        return right.view() < left.view();
     }
 
     friend bool operator>(const CStringT& left, const CharT* right)
@@ -747,7 +815,7 @@ public:
 
     friend bool operator<=(const CStringT& left, const CStringT& right)
     {
-        return !(right.m_text < left.m_text);
+        return !(right.view() < left.view());
     }
 
     friend bool operator<=(const CStringT& left, const CharT* right)
@@ -762,7 +830,7 @@ public:
 
     friend bool operator>=(const CStringT& left, const CStringT& right)
     {
-        return !(left.m_text < right.m_text);
+        return !(left.view() < right.view());
     }
 
     friend bool operator>=(const CStringT& left, const CharT* right)
@@ -779,9 +847,328 @@ private:
     template <typename T>
     friend class CStringT;
 
-    SizeType size() const noexcept
+    // The block before the characters. Only a string that holds the sole
+    // reference writes to it, so the length and the capacity need no
+    // synchronisation of their own.
+    struct Header
     {
-        return m_text.size();
+        std::atomic<int> references;
+        int length;
+        int capacity;
+    };
+
+    // The reference count of the shared empty text. The header is compiled
+    // into the library and into each client, and each may get its own copy
+    // of the empty text, so an empty text is recognised by this count, never
+    // by its address. It is never freed and never written.
+    static constexpr int kStaticText = -1;
+
+    struct EmptyText
+    {
+        Header header;
+        CharT terminator;
+    };
+
+    static constexpr EmptyText kEmptyText{{kStaticText, 0, 0}, CharT()};
+
+    static_assert(sizeof(Header) % alignof(CharT) == 0, "the characters follow the header unpadded");
+    static_assert(offsetof(EmptyText, terminator) == sizeof(Header), "the empty text is laid out as a heap block");
+
+    enum class Growth
+    {
+        Exact,
+        Geometric
+    };
+
+    static CharT* emptyText() noexcept
+    {
+        return const_cast<CharT*>(&kEmptyText.terminator);
+    }
+
+    static Header& header(const CharT* text) noexcept
+    {
+        return *reinterpret_cast<Header*>(reinterpret_cast<char*>(const_cast<CharT*>(text)) - sizeof(Header));
+    }
+
+    // A new block holding the sole reference, with room for `capacity`
+    // characters and the NUL, and an empty text.
+    static CharT* allocate(int capacity)
+    {
+        constexpr std::size_t kLargest = (SIZE_MAX - sizeof(Header)) / sizeof(CharT) - 1;
+        if (static_cast<std::size_t>(capacity) > kLargest)
+            throw std::bad_alloc();
+        void* const block = std::malloc(sizeof(Header) + (static_cast<std::size_t>(capacity) + 1) * sizeof(CharT));
+        if (block == nullptr)
+            throw std::bad_alloc();
+        CharT* const text = reinterpret_cast<CharT*>(::new (block) Header{{1}, 0, capacity} + 1);
+        text[0] = CharT();
+        return text;
+    }
+
+    // A new block with the first `length` characters of `text` and room for
+    // `capacity` characters.
+    static CharT* copyOf(const CharT* text, int length, int capacity)
+    {
+        CharT* const copy = allocate(capacity);
+        copyCharacters(copy, text, length);
+        setLength(copy, length);
+        return copy;
+    }
+
+    static CharT* copyOf(const CharT* text, int length)
+    {
+        return copyOf(text, length, length);
+    }
+
+    static void addReference(CharT* text) noexcept
+    {
+        std::atomic<int>& references = header(text).references;
+        if (references.load(std::memory_order_relaxed) != kStaticText)
+            references.fetch_add(1, std::memory_order_relaxed);
+    }
+
+    // Drops one reference to `text` and frees the block after the last. A
+    // sole owner frees at once: no other string can take a reference to a
+    // text that only this one holds. The acquire load orders the other
+    // owners' last reads of the block before that. Where the compiler sees
+    // the empty text reach this function, it cannot tell that its count
+    // keeps it from the free (atomic loads are not folded) and would warn.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wfree-nonheap-object"
+    static void release(CharT* text) noexcept
+    {
+        Header& block = header(text);
+        const int references = block.references.load(std::memory_order_acquire);
+        if (references == kStaticText)
+            return;
+        if (references == 1 || block.references.fetch_sub(1, std::memory_order_acq_rel) == 1)
+            std::free(&block);
+    }
+#pragma GCC diagnostic pop
+
+    static void setLength(CharT* text, int length) noexcept
+    {
+        header(text).length = length;
+        text[length] = CharT();
+    }
+
+    static void copyCharacters(CharT* to, const CharT* from, int count) noexcept
+    {
+        if (count > 0)
+            Traits::copy(to, from, static_cast<std::size_t>(count));
+    }
+
+    static int checkedLength(std::uint64_t length)
+    {
+        if (length > static_cast<std::uint64_t>(INT_MAX))
+            throw std::length_error("CStringT: a text of more than INT_MAX characters");
+        return static_cast<int>(length);
+    }
+
+    // True when this string holds the only reference to its text, so that it
+    // may write to it. The acquire load orders the reads of former sharers,
+    // which released their references, before those writes.
+    bool ownsText() const noexcept
+    {
+        return header(m_text).references.load(std::memory_order_acquire) == 1;
+    }
+
+    // Replaces the text by `text`, whose reference this string takes over.
+    void adopt(CharT* text) noexcept
+    {
+        release(std::exchange(m_text, text));
+    }
+
+    // Makes the text this string's own, with room for at least `capacity`
+    // characters, and returns it.
+    CharT* ownText(int capacity)
+    {
+        if (!ownsText() || capacity > GetAllocLength())
+            adopt(copyOf(m_text, GetLength(), std::max(capacity, GetLength())));
+        return m_text;
+    }
+
+    // Gives the string `length` characters in a block of its own: its text,
+    // cut or padded with NULs.
+    CharT* resizeOwn(int length)
+    {
+        const int kept = std::min(GetLength(), length);
+        if (!ownsText() || length > GetAllocLength())
+            adopt(copyOf(m_text, kept, length));
+        Traits::assign(m_text + kept, static_cast<std::size_t>(length - kept), CharT());
+        setLength(m_text, length);
+        return m_text;
+    }
+
+    // Replaces `removed` characters at `position` by `count` characters of
+    // `text`. The text may lie in this string's own block (as in s += s):
+    // the result is then built in a new block, before the old one goes.
+    void splice(int position, int removed, const CharT* text, int count, Growth growth)
+    {
+        const int length = GetLength();
+        const int newLength = checkedLength(static_cast<std::uint64_t>(length - removed) + static_cast<std::uint64_t>(count));
+        const int tail = length - position - removed;
+        if (ownsText() && newLength <= GetAllocLength() && !liesInText(text, count))
+        {
+            if (tail > 0 && count != removed)
+                Traits::move(m_text + position + count, m_text + position + removed, static_cast<std::size_t>(tail));
+            copyCharacters(m_text + position, text, count);
+            setLength(m_text, newLength);
+            return;
+        }
+        if (newLength == 0)
+        {
+            Empty();
+            return;
+        }
+        CharT* const result = allocate(capacityFor(newLength, growth));
+        copyCharacters(result, m_text, position);
+        copyCharacters(result + position, text, count);
+        copyCharacters(result + position + count, m_text + position + removed, tail);
+        setLength(result, newLength);
+        adopt(result);
+    }
+
+    // The room for a new block of `length` characters. An own block that
+    // outgrows its room grows by half, so that appending one character after
+    // another costs amortised constant time.
+    int capacityFor(int length, Growth growth) const noexcept
+    {
+        if (growth == Growth::Exact || !ownsText())
+            return length;
+        const std::int64_t grown = GetAllocLength() + GetAllocLength() / 2;
+        return static_cast<int>(std::clamp<std::int64_t>(grown, length, INT_MAX));
+    }
+
+    bool liesInText(const CharT* text, int count) const noexcept
+    {
+        const std::less<const CharT*> before;
+        return count > 0 && !before(text, m_text) && before(text, m_text + GetAllocLength() + 1);
+    }
+
+    void assign(StringView text)
+    {
+        splice(0, GetLength(), text.data(), checkedLength(text.size()), Growth::Exact);
+    }
+
+    void append(StringView text)
+    {
+        if (!text.empty())
+            splice(GetLength(), 0, text.data(), checkedLength(text.size()), Growth::Geometric);
+    }
+
+    StringView view() const noexcept
+    {
+        return StringView(m_text, static_cast<std::size_t>(GetLength()));
+    }
+
+    // The characters from `first` (within the string) on, at most `count`.
+    CStringT substring(int first, int count) const
+    {
+        const int length = std::min(count, GetLength() - first);
+        if (length == GetLength())
+            return *this;
+        return CStringT(StringView(m_text + first, static_cast<std::size_t>(length)));
+    }
+
+    static CharT* textOf(const CharT* text, int length)
+    {
+        return length == 0 ? emptyText() : copyOf(text, length, length);
+    }
+
+    static CStringT concatenated(StringView left, StringView right)
+    {
+        CStringT result;
+        const int length = checkedLength(left.size() + right.size());
+        if (length != 0)
+        {
+            CharT* const text = allocate(length);
+            copyCharacters(text, left.data(), static_cast<int>(left.size()));
+            copyCharacters(text + left.size(), right.data(), static_cast<int>(right.size()));
+            setLength(text, length);
+            result.m_text = text;
+        }
+        return result;
+    }
+
+    static CharT* repeated(StringView unit, int repeat)
+    {
+        const int unitLength = checkedLength(unit.size());
+        const int length = checkedLength(static_cast<std::uint64_t>(unitLength) * static_cast<std::uint64_t>(clampedCount(repeat)));
+        if (length == 0)
+            return emptyText();
+        CharT* const text = allocate(length);
+        for (int position = 0; position < length; position += unitLength)
+            copyCharacters(text + position, unit.data(), unitLength);
+        setLength(text, length);
+        return text;
+    }
+
+    int occurrences(StringView from) const noexcept
+    {
+        const StringView text = view();
+        int count = 0;
+        for (std::size_t found = text.find(from); found != StringView::npos; found = text.find(from, found + from.size()))
+            ++count;
+        return count;
+    }
+
+    // A new text with the `count` occurrences of `from` replaced by `to`.
+    CharT* replaced(StringView from, StringView to, int count) const
+    {
+        const StringView text = view();
+        const std::int64_t change = static_cast<std::int64_t>(checkedLength(to.size())) - static_cast<std::int64_t>(from.size());
+        const int length = checkedLength(static_cast<std::uint64_t>(static_cast<std::int64_t>(text.size()) + change * count));
+        if (length == 0)
+            return emptyText();
+        CharT* const result = allocate(length);
+        CharT* out = result;
+        std::size_t position = 0;
+        for (std::size_t found = text.find(from); found != StringView::npos; found = text.find(from, position))
+        {
+            copyCharacters(out, text.data() + position, static_cast<int>(found - position));
+            out += found - position;
+            copyCharacters(out, to.data(), static_cast<int>(to.size()));
+            out += to.size();
+            position = found + from.size();
+        }
+        copyCharacters(out, text.data() + position, static_cast<int>(text.size() - position));
+        setLength(result, length);
+        return result;
+    }
+
+    template <typename Change>
+    CStringT& changeEach(Change change)
+    {
+        if (!IsEmpty())
+        {
+            CharT* const text = ownText(GetLength());
+            std::transform(text, text + GetLength(), text, change);
+        }
+        return *this;
+    }
+
+    template <typename Predicate>
+    CStringT& trimLeftWhile(Predicate matches)
+    {
+        const StringView text = view();
+        std::size_t first = 0;
+        while (first < text.size() && matches(text[first]))
+            ++first;
+        if (first != 0)
+            splice(0, static_cast<int>(first), nullptr, 0, Growth::Exact);
+        return *this;
+    }
+
+    template <typename Predicate>
+    CStringT& trimRightWhile(Predicate matches)
+    {
+        const StringView text = view();
+        std::size_t end = text.size();
+        while (end > 0 && matches(text[end - 1]))
+            --end;
+        Truncate(static_cast<int>(end));
+        return *this;
     }
 
     template <typename C>
@@ -793,7 +1180,8 @@ private:
     template <typename C>
     static std::basic_string_view<C> viewOf(const C* text, int length)
     {
-        return text != nullptr ? std::basic_string_view<C>(text, clampedCount(length)) : std::basic_string_view<C>();
+        return text != nullptr ? std::basic_string_view<C>(text, static_cast<std::size_t>(clampedCount(length)))
+                               : std::basic_string_view<C>();
     }
 
     template <typename T>
@@ -831,43 +1219,26 @@ private:
         return cbf::platform::detail::ConvertText(text.data(), text.size());
     }
 
-    static SizeType clampedCount(int count) noexcept
+    static int clampedCount(int count) noexcept
     {
-        return count > 0 ? static_cast<SizeType>(count) : 0;
+        return count > 0 ? count : 0;
     }
 
-    SizeType clampedPosition(int position) const noexcept
+    int clampedPosition(int position) const noexcept
     {
-        return std::min(clampedCount(position), m_text.size());
+        return std::min(clampedCount(position), GetLength());
     }
 
-    static int positionOf(SizeType position) noexcept
+    static int positionOf(std::size_t position) noexcept
     {
-        return position == StringType::npos ? -1 : static_cast<int>(position);
+        return position == StringView::npos ? -1 : static_cast<int>(position);
     }
 
-    template <typename Predicate>
-    CStringT& trimLeftWhile(Predicate matches)
-    {
-        SizeType first = 0;
-        while (first < m_text.size() && matches(m_text[first]))
-            ++first;
-        m_text.erase(0, first);
-        return *this;
-    }
-
-    template <typename Predicate>
-    CStringT& trimRightWhile(Predicate matches)
-    {
-        SizeType end = m_text.size();
-        while (end > 0 && matches(m_text[end - 1]))
-            --end;
-        m_text.erase(end);
-        return *this;
-    }
-
-    StringType m_text;
+    CharT* m_text;
 };
 
 using CStringA = CStringT<char>;
 using CStringW = CStringT<wchar_t>;
+
+static_assert(sizeof(CStringA) == sizeof(void*) && sizeof(CStringW) == sizeof(void*),
+              "a string is one pointer to its characters");
