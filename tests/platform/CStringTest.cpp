@@ -4,8 +4,11 @@
 
 #include <climits>
 #include <cstring>
+#include <functional>
 #include <ostream>
 #include <string>
+#include <string_view>
+#include <type_traits>
 
 template <typename CharT>
 void PrintTo(const CStringT<CharT>& text, std::ostream* out)
@@ -124,6 +127,163 @@ TYPED_TEST(CStringTest, ComparisonsAgreeForEveryOperandForm)
     EXPECT_LT(this->S("abc").CompareNoCase(this->S("ABD")), 0);
     EXPECT_GT(this->S("abcd").CompareNoCase(this->S("ABC")), 0);
     EXPECT_EQ(this->S("").Compare(static_cast<const Char*>(nullptr)), 0);
+}
+
+TYPED_TEST(CStringTest, CopiesShareTheTextUntilOneIsWritten)
+{
+    using String = typename TestFixture::String;
+    using Char = TypeParam;
+    const auto s = [this](const char* ascii) { return this->S(ascii); };
+    const std::pair<std::function<void(String&)>, const char*> writes[] = {
+        {[](String& t) { t.SetAt(0, Char('J')); }, "Jello world"},
+        {[](String& t) { t.MakeUpper(); }, "HELLO WORLD"},
+        {[](String& t) { t.MakeLower(); }, "hello world"},
+        {[](String& t) { t.MakeReverse(); }, "dlrow olleH"},
+        {[](String& t) { t.Replace(Char('o'), Char('0')); }, "Hell0 w0rld"},
+        {[&](String& t) { t.Replace(s("world"), s("there")); }, "Hello there"},
+        {[](String& t) { t.Insert(0, Char('>')); }, ">Hello world"},
+        {[&](String& t) { t.Insert(5, s(",")); }, "Hello, world"},
+        {[](String& t) { t.Delete(0, 6); }, "world"},
+        {[](String& t) { t.Remove(Char('l')); }, "Heo word"},
+        {[](String& t) { t.Truncate(4); }, "Hell"},
+        {[](String& t) { t.Trim(Char('H')); }, "ello world"},
+        {[](String& t) { t.TrimRight(Char('d')); }, "Hello worl"},
+        {[&](String& t) { t.Append(s("!")); }, "Hello world!"},
+        {[](String& t) { t.AppendChar(Char('!')); }, "Hello world!"},
+        {[](String& t) { t += Char('?'); }, "Hello world?"},
+        {[&](String& t) { t.AppendFormat(s("%d"), 42); }, "Hello world42"},
+        {[&](String& t) { t.Format(s("%d"), 42); }, "42"},
+        {[&](String& t) { t.SetString(s("xyz"), 2); }, "xy"},
+        {[&](String& t) { t = s("new"); }, "new"},
+        {[](String& t) { t.Empty(); }, ""},
+        {[](String& t) { t.GetBuffer()[0] = Char('J'); }, "Jello world"},
+        {[](String& t) { t.GetBuffer(20)[11] = Char('!'); t.ReleaseBuffer(); }, "Hello world!"},
+        {[](String& t) { t.GetBufferSetLength(3)[0] = Char('J'); t.ReleaseBuffer(); }, "Jel"},
+        {[](String& t) { t.ReleaseBuffer(5); }, "Hello"},
+        {[](String& t) { t.Preallocate(100); t.GetBuffer()[0] = Char('J'); }, "Jello world"},
+    };
+    const String original = s("Hello world");
+    for (const auto& [write, expected] : writes)
+    {
+        SCOPED_TRACE(expected);
+        String written = original;
+        const String kept = written;
+        EXPECT_EQ(written.GetString(), original.GetString());
+        write(written);
+        EXPECT_EQ(written, s(expected));
+        EXPECT_EQ(kept, s("Hello world"));
+        EXPECT_EQ(original, s("Hello world"));
+    }
+    EXPECT_EQ(original.Left(99).GetString(), original.GetString());
+}
+
+// Each edit takes its text from the string it changes, whose buffer may be
+// shared, have room to spare, or be full.
+TYPED_TEST(CStringTest, EditsMayTakeTheirTextFromTheStringItself)
+{
+    using String = typename TestFixture::String;
+    const auto s = [this](const char* ascii) { return this->S(ascii); };
+    const std::pair<std::function<void(String&)>, const char*> edits[] = {
+        {[](String& t) { t += t; }, "abcdefabcdef"},
+        {[](String& t) { t.Append(t); }, "abcdefabcdef"},
+        {[](String& t) { t += t.GetString(); }, "abcdefabcdef"},
+        {[](String& t) { t.Append(t.GetString() + 2); }, "abcdefcdef"},
+        {[](String& t) { t.Append(t.GetString() + 1, 2); }, "abcdefbc"},
+        {[](String& t) { t.Insert(0, t); }, "abcdefabcdef"},
+        {[](String& t) { t.Insert(3, t.GetString() + 4); }, "abcefdef"},
+        {[](String& t) { t = t.GetString() + 1; }, "bcdef"},
+        {[](String& t) { t.SetString(t.GetString(), 3); }, "abc"},
+        {[](String& t) { t.SetString(t.GetString() + 2, 2); }, "cd"},
+        {[](String& t) { t.Replace(t.GetString() + 4, t.GetString()); }, "abcdabcdef"},
+        {[](String& t) { t.Replace(t.GetString(), t.GetString() + 3); }, "def"},
+        {[](String& t) { t.TrimRight(t.GetString() + 3); }, "abc"},
+        {[](String& t) { t = t + t; }, "abcdefabcdef"},
+        {[](String& t) { t = t.GetString() + t; }, "abcdefabcdef"},
+        {[](String& t) { t = t; }, "abcdef"},
+        {[&](String& t) { t.Format(s("[%s]"), t); }, "[abcdef]"},
+        {[&](String& t) { t.AppendFormat(s("%s"), t.GetString() + 5); }, "abcdeff"},
+    };
+    for (const auto& [edit, expected] : edits)
+    {
+        for (int room : {-1, 0, 64})
+        {
+            SCOPED_TRACE(std::string(expected) + ", room " + std::to_string(room));
+            String text = s("abcdef");
+            const String sharer = room < 0 ? text : String();
+            text.Preallocate(room);
+            edit(text);
+            EXPECT_EQ(text, s(expected));
+        }
+    }
+}
+
+TYPED_TEST(CStringTest, EmptyStringsHoldNoMemory)
+{
+    using String = typename TestFixture::String;
+    using Char = TypeParam;
+    static_assert(std::is_nothrow_default_constructible_v<String> && std::is_nothrow_copy_constructible_v<String> &&
+                  std::is_nothrow_move_constructible_v<String>);
+    String movedFrom = this->S("abc");
+    const String taker = std::move(movedFrom);
+    String emptied = this->S("abc");
+    emptied.Preallocate(100);
+    emptied.Empty();
+    String replaced = this->S("aa");
+    replaced.Replace(this->S("a"), this->S(""));
+    const String empties[] = {String(),     this->S(""),  String(static_cast<const Char*>(nullptr)),
+                              String(Char('x'), 0), taker.Left(0), taker.Mid(3), movedFrom, emptied, replaced};
+    for (const String& empty : empties)
+    {
+        EXPECT_EQ(empty.GetLength(), 0);
+        EXPECT_EQ(empty.GetAllocLength(), 0);
+        EXPECT_EQ(*empty.GetString(), Char());
+        String written = empty;
+        written.GetBuffer()[0] = Char();
+        written += Char('x');
+        EXPECT_TRUE(empty.IsEmpty());
+    }
+}
+
+TYPED_TEST(CStringTest, AppendingGrowsGeometricallyAndAssignmentExactly)
+{
+    using String = typename TestFixture::String;
+    using Char = TypeParam;
+    String text;
+    int reallocations = 0;
+    for (int i = 0; i < 100000; ++i)
+    {
+        const Char* const before = text.GetString();
+        const Char next[] = {Char('a' + i % 26), Char()};
+        if (i % 3 == 0)
+            text.AppendChar(next[0]);
+        else if (i % 3 == 1)
+            text += next;
+        else
+            text.Append(next, 1);
+        reallocations += text.GetString() != before ? 1 : 0;
+    }
+    EXPECT_LT(reallocations, 50);
+    EXPECT_EQ(String(text.GetString()).GetAllocLength(), 100000);
+    String assigned = this->S("x");
+    assigned = text.GetString();
+    EXPECT_EQ(assigned.GetAllocLength(), 100000);
+    text.FreeExtra();
+    EXPECT_EQ(text.GetAllocLength(), 100000);
+    EXPECT_EQ(text, assigned);
+}
+
+TYPED_TEST(CStringTest, TextsBeyondIntMaxThrowLengthError)
+{
+    using String = typename TestFixture::String;
+    using Char = TypeParam;
+    const Char x = Char('x');
+    EXPECT_THROW(String(std::basic_string_view<Char>(&x, std::size_t(INT_MAX) + 1)), std::length_error);
+    String text = this->S("ab");
+    const String sharer = text;
+    EXPECT_THROW(text.Append(text.GetString(), INT_MAX), std::length_error);
+    text.Preallocate(8);
+    EXPECT_THROW(text.Append(text.GetString(), INT_MAX), std::length_error);
+    EXPECT_EQ(text, this->S("ab"));
 }
 
 // Literals, characters and the other width on either side resolve without ambiguity.

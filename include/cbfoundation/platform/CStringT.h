@@ -458,7 +458,10 @@ public:
     CStringT& MakeReverse()
     {
         if (GetLength() > 1)
-            std::reverse(ownText(GetLength()), m_text + GetLength());
+        {
+            CharT* const text = ownText(GetLength());
+            std::reverse(text, text + GetLength());
+        }
         return *this;
     }
 
@@ -468,7 +471,10 @@ public:
         const StringView text = view();
         const auto count = static_cast<int>(std::count(text.begin(), text.end(), oldCharacter));
         if (count != 0)
-            std::replace(ownText(GetLength()), m_text + GetLength(), oldCharacter, newCharacter);
+        {
+            CharT* const own = ownText(GetLength());
+            std::replace(own, own + GetLength(), oldCharacter, newCharacter);
+        }
         return count;
     }
 
