@@ -228,10 +228,18 @@ TYPED_TEST(CStringTest, EmptyStringsHoldNoMemory)
     String emptied = this->S("abc");
     emptied.Preallocate(100);
     emptied.Empty();
-    String replaced = this->S("aa");
-    replaced.Replace(this->S("a"), this->S(""));
-    const String empties[] = {String(),     this->S(""),  String(static_cast<const Char*>(nullptr)),
-                              String(Char('x'), 0), taker.Left(0), taker.Mid(3), movedFrom, emptied, replaced};
+    String edited[5];
+    for (String& text : edited)
+        text = this->S("  ");
+    edited[0].Replace(this->S(" "), this->S(""));
+    edited[1].Trim();
+    edited[2].Remove(Char(' '));
+    edited[3].Truncate(0);
+    edited[4].GetBuffer(8)[0] = Char();
+    edited[4].ReleaseBuffer();
+    const String empties[] = {String(),  this->S(""), String(static_cast<const Char*>(nullptr)), String(Char('x'), 0),
+                              taker.Left(0), taker.Mid(3), movedFrom, emptied, edited[0], edited[1], edited[2],
+                              edited[3], edited[4]};
     for (const String& empty : empties)
     {
         EXPECT_EQ(empty.GetLength(), 0);

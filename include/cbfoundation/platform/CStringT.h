@@ -108,15 +108,18 @@ inline wchar_t ToLower(wchar_t character)
 /// the same heap block. Copying a string shares that block (an atomic
 /// increment); every member that changes the text first gives the string a
 /// block of its own when the block is shared, so a change made through one
-/// string is never seen through another. Empty strings allocate nothing.
-/// Assignment and construction allocate exactly what the text needs; the
-/// appending members grow the block geometrically, so appending costs
-/// amortised constant time per character.
+/// string is never seen through another. Empty strings allocate nothing:
+/// they refer to a static empty text, and every change that leaves a string
+/// empty gives its memory back. Only Preallocate and the GetBuffer members
+/// give an empty string memory of its own. Assignment and construction
+/// allocate exactly what the text needs; the appending members double the
+/// block when it is full, so appending costs amortised constant time per
+/// character.
 ///
 /// Limits. A text of more than INT_MAX characters cannot be represented: the
 /// members that would produce one throw std::length_error and leave the
-/// string unchanged. When memory runs out they throw std::bad_alloc, also
-/// leaving the string unchanged.
+/// string unchanged. A member that runs out of memory throws std::bad_alloc,
+/// also leaving the string unchanged.
 ///
 /// Threads. Distinct strings may be copied, read, changed and destroyed from
 /// different threads at the same time, even when they share their text; a
@@ -527,7 +530,10 @@ public:
         const auto offset = first - m_text;
         CharT* const text = ownText(length);
         const auto removed = static_cast<int>(text + length - std::remove(text + offset, text + length, character));
-        setLength(text, length - removed);
+        if (removed == length)
+            Empty();
+        else
+            setLength(text, length - removed);
         return removed;
     }
 
@@ -640,12 +646,12 @@ public:
         if (newLength < 0)
         {
             const CharT* const nul = Traits::find(m_text, static_cast<std::size_t>(GetLength()), CharT());
-            Truncate(nul != nullptr ? static_cast<int>(nul - m_text) : GetLength());
+            newLength = nul != nullptr ? static_cast<int>(nul - m_text) : GetLength();
         }
+        if (newLength == 0)
+            Empty();
         else
-        {
             Truncate(newLength);
-        }
     }
 
     void ReleaseBufferSetLength(int newLength)
@@ -1014,17 +1020,17 @@ private:
         const int length = GetLength();
         const int newLength = checkedLength(static_cast<std::uint64_t>(length - removed) + static_cast<std::uint64_t>(count));
         const int tail = length - position - removed;
+        if (newLength == 0)
+        {
+            Empty();
+            return;
+        }
         if (ownsText() && newLength <= GetAllocLength() && !liesInText(text, count))
         {
             if (tail > 0 && count != removed)
                 Traits::move(m_text + position + count, m_text + position + removed, static_cast<std::size_t>(tail));
             copyCharacters(m_text + position, text, count);
             setLength(m_text, newLength);
-            return;
-        }
-        if (newLength == 0)
-        {
-            Empty();
             return;
         }
         CharT* const result = allocate(capacityFor(newLength, growth));
@@ -1036,14 +1042,14 @@ private:
     }
 
     // The room for a new block of `length` characters. An own block that
-    // outgrows its room grows by half, so that appending one character after
+    // outgrows its room doubles it, so that appending one character after
     // another costs amortised constant time.
     int capacityFor(int length, Growth growth) const noexcept
     {
         if (growth == Growth::Exact || !ownsText())
             return length;
-        const std::int64_t grown = GetAllocLength() + GetAllocLength() / 2;
-        return static_cast<int>(std::clamp<std::int64_t>(grown, length, INT_MAX));
+        const std::int64_t doubled = 2 * static_cast<std::int64_t>(GetAllocLength());
+        return static_cast<int>(std::clamp<std::int64_t>(doubled, length, INT_MAX));
     }
 
     bool liesInText(const CharT* text, int count) const noexcept

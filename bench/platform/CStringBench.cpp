@@ -1,0 +1,65 @@
+// CStringW against std::wstring:
+//
+// - Copying: copy-constructing a vector of 1024 strings of 16 characters
+//   (a copy of a CStringW shares its text; std::wstring copies it).
+// - Appending: building a string of 1,000,000 characters one character at a
+//   time.
+
+#include <cbfoundation/platform/CStringT.h>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr std::size_t kCopyCount = 1024;
+constexpr std::size_t kTextLength = 16;
+constexpr int kAppendCount = 1'000'000;
+
+template <typename Text>
+std::vector<Text> sixteenCharacterTexts()
+{
+    std::vector<Text> texts;
+    for (std::size_t i = 0; i < kCopyCount; ++i)
+    {
+        std::wstring text = L"text-" + std::to_wstring(1000000 + i);
+        text.resize(kTextLength, L'.');
+        texts.emplace_back(text.c_str());
+    }
+    return texts;
+}
+
+template <typename Text>
+void BM_CopyConstructVector(benchmark::State& state)
+{
+    const std::vector<Text> source = sixteenCharacterTexts<Text>();
+    for (auto _ : state)
+    {
+        std::vector<Text> copy(source);
+        benchmark::DoNotOptimize(copy.data());
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * source.size()));
+}
+
+template <typename Text>
+void BM_AppendCharacters(benchmark::State& state)
+{
+    for (auto _ : state)
+    {
+        Text text;
+        for (int i = 0; i < kAppendCount; ++i)
+            text += static_cast<wchar_t>(L'a' + i % 26);
+        benchmark::DoNotOptimize(text);
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * kAppendCount));
+}
+
+} // namespace
+
+BENCHMARK_TEMPLATE(BM_CopyConstructVector, CStringW);
+BENCHMARK_TEMPLATE(BM_CopyConstructVector, std::wstring);
+BENCHMARK_TEMPLATE(BM_AppendCharacters, CStringW);
+BENCHMARK_TEMPLATE(BM_AppendCharacters, std::wstring);
