@@ -163,6 +163,7 @@ public:
     {
     }
 
+    /// Shares the text of `other`.
     CStringT& operator=(const CStringT& other) noexcept
     {
         addReference(other.m_text);
@@ -222,6 +223,8 @@ public:
     {
     }
 
+    /// The characters of `text`, NULs included; more than INT_MAX of them
+    /// throw std::length_error.
     explicit CStringT(const StringType& text)
         : CStringT(StringView(text))
     {
@@ -859,9 +862,9 @@ private:
     template <typename T>
     friend class CStringT;
 
-    // The block before the characters. Only a string that holds the sole
-    // reference writes to it, so the length and the capacity need no
-    // synchronisation of their own.
+    // The start of the block, before the characters. Apart from the atomic
+    // count, only a string that holds the sole reference writes to the block,
+    // so the length and the capacity need no synchronisation of their own.
     struct Header
     {
         std::atomic<int> references;
