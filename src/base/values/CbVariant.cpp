@@ -4,6 +4,8 @@
 #include <cbfoundation/base/object/IObject.h>
 #include <cbfoundation/base/values/CbDateTime.h>
 
+#include "base/object/SmallObjectHeap.h"
+
 #include <climits>
 #include <cstring>
 
@@ -12,6 +14,10 @@ namespace {
 const char* const kSourceName = "CbVariant.cpp";
 const wchar_t* const kSourceNameW = L"CbVariant.cpp";
 const char* const kHeaderName = "CbVariant.h";
+
+// Strings, byte arrays and dates live in blocks of the small-object heap:
+// copying and releasing variants is what allocates and frees them most.
+using Heap = cbf::detail::SmallObjectHeap;
 
 // Calls a registered create or clone function. Whatever it throws means the
 // same to the variant as a missing function: no object.
@@ -60,16 +66,16 @@ void CbVariant::destroyObject() noexcept
 {
     switch (m_type) {
     case eVariantTypeStringW:
-        delete m_value.stringW;
+        Heap::Delete(m_value.stringW);
         break;
     case eVariantTypeStringA:
-        delete m_value.stringA;
+        Heap::Delete(m_value.stringA);
         break;
     case eVariantTypeByteArray:
-        delete m_value.byteArray;
+        Heap::Delete(m_value.byteArray);
         break;
     case eVariantTypeDateTime:
-        delete m_value.dateTime;
+        Heap::Delete(m_value.dateTime);
         break;
     case eVariantTypeObject:
         delete m_value.object;
@@ -137,7 +143,7 @@ void CbVariant::assignOwned(EVariantType type, T* Payload::*member, const T& val
     }
     T* copy;
     try {
-        copy = new T(value);
+        copy = Heap::New<T>(value);
     } catch (...) {
         SetNull();
         throw;

@@ -7,7 +7,7 @@
 #include <cbfoundation/base/values/CbArraySerializer.h>
 #include <cbfoundation/base/values/CbDateTime.h>
 
-#include <memory>
+#include "base/object/SmallObjectHeap.h"
 
 namespace {
 
@@ -18,6 +18,8 @@ const unsigned int kRecordVersion = 0;
 // parses; milliseconds are not stored.
 const wchar_t* const kDateFormat = L"Y-m-d H:i:s";
 const bool kLocalTime = true;
+
+using Heap = cbf::detail::SmallObjectHeap;
 
 } // namespace
 
@@ -138,13 +140,13 @@ void CbVariant::prepareFor(EVariantType type)
     m_value.asUInt64 = 0;
     switch (type) {
     case eVariantTypeStringW:
-        m_value.stringW = new CStringW;
+        m_value.stringW = Heap::New<CStringW>();
         break;
     case eVariantTypeStringA:
-        m_value.stringA = new CStringA;
+        m_value.stringA = Heap::New<CStringA>();
         break;
     case eVariantTypeByteArray:
-        m_value.byteArray = new ByteArray;
+        m_value.byteArray = Heap::New<ByteArray>();
         break;
     default:
         break;
@@ -210,12 +212,12 @@ void CbVariant::readDateTime(CbStreamReadBinary& stream)
 {
     CStringW text;
     stream >> text;
-    std::unique_ptr<CbDateTime> date;
+    CbDateTime* date;
     try {
-        date = std::make_unique<CbDateTime>(text, kLocalTime);
+        date = Heap::New<CbDateTime>(text, kLocalTime);
     } catch (...) {
         return;
     }
-    m_value.dateTime = date.release();
+    m_value.dateTime = date;
     m_type = eVariantTypeDateTime;
 }

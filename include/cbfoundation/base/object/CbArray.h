@@ -79,8 +79,8 @@ public:
         return *this;
     }
 
-    /// Releases the storage (the block is freed when no one else holds it).
-    ~CbArray() = default;
+    /// Releases the storage.
+    ~CbArray() { releaseStorage(); }
 
     unsigned GetCount() const { return m_count; }
     unsigned GetCapacity() const { return m_capacity; }
@@ -123,6 +123,7 @@ public:
         if (resized.m_count > 0)
             std::memcpy(resized.m_data, m_data, byteSize(resized.m_count));
 
+        releaseStorage();
         m_storage = std::move(resized.m_storage);
         m_data = resized.m_data;
         m_count = resized.m_count;
@@ -154,8 +155,19 @@ private:
         if (bytes == 0)
             return;
         Storage* block = Storage::Create(static_cast<unsigned>(bytes));
+        releaseStorage();
         m_storage = block;
         m_data = reinterpret_cast<T*>(block->GetData());
+    }
+
+    /// Frees the storage block. The block is this array's alone (arrays never
+    /// share storage and never hand it out), so no one can take a reference
+    /// to it meanwhile: it is deleted at once, without the pool lock that the
+    /// last release of a shared object takes.
+    void releaseStorage() noexcept
+    {
+        delete m_storage.Detach();
+        m_data = nullptr;
     }
 
     void copyElementsFrom(const CbArray& other)

@@ -65,6 +65,15 @@ public:
         }
     }
 
+    /// Lets go of the object without releasing the reference: the caller
+    /// takes it over (and with it the duty to release or destroy the object).
+    T* Detach()
+    {
+        T* object = Get();
+        m_object = nullptr;
+        return object;
+    }
+
     T* Get() const { return m_object ? static_cast<T*>(m_object) : nullptr; }
     T* operator->() const { return Get(); }
     T& operator*() const { return *Get(); }
