@@ -16,32 +16,43 @@
 
 #if defined(CBF_ADDRESS_SANITIZER)
 #include <sanitizer/asan_interface.h>
-// The heap's own bookkeeping lives inside free blocks, which are poisoned.
-#define CBF_HEAP_BOOKKEEPING [[gnu::noinline, gnu::no_sanitize_address]]
-#else
-#define CBF_HEAP_BOOKKEEPING
 #endif
 
 namespace cbf::detail {
 
 namespace {
 
-// The bookkeeping that a free block carries: the next block of its chain, and
-// in the first block of a chain that the depot holds, the next chain.
-struct FreeBlock
+// The bookkeeping that a free block carries, at the block's end: the next
+// block of its chain, and in the first block of a chain that the depot holds,
+// the next chain and the chain's length. Under AddressSanitizer the rest of a
+// free block is poisoned, so that a use after free is reported, while the
+// links stay readable for the leak checker, which follows no pointer stored
+// in poisoned memory.
+struct Links
 {
-    FreeBlock* next;
-    FreeBlock* nextChain;
+    void* nextChain;
     std::size_t chainLength;
+    void* next;
 };
-static_assert(sizeof(FreeBlock) <= SmallObjectHeap::kBlockSize);
+static_assert(sizeof(Links) <= SmallObjectHeap::kBlockSize);
 
-void poison(void* block)
+constexpr std::size_t kChainLinksOffset = SmallObjectHeap::kBlockSize - sizeof(Links);
+constexpr std::size_t kNextLinkOffset = SmallObjectHeap::kBlockSize - sizeof(void*);
+
+Links* linksOf(void* block)
+{
+    return reinterpret_cast<Links*>(static_cast<char*>(block) + kChainLinksOffset);
+}
+
+// Poisons the block up to `end`, leaving the links from there on readable.
+void poisonUpTo(void* block, std::size_t end)
 {
 #if defined(CBF_ADDRESS_SANITIZER)
-    ASAN_POISON_MEMORY_REGION(block, SmallObjectHeap::kBlockSize);
+    ASAN_UNPOISON_MEMORY_REGION(block, SmallObjectHeap::kBlockSize);
+    ASAN_POISON_MEMORY_REGION(block, end);
 #else
     (void)block;
+    (void)end;
 #endif
 }
 
@@ -52,32 +63,6 @@ void unpoison(void* block)
 #else
     (void)block;
 #endif
-}
-
-CBF_HEAP_BOOKKEEPING FreeBlock* nextOf(const FreeBlock* block)
-{
-    return block->next;
-}
-
-CBF_HEAP_BOOKKEEPING void setNext(FreeBlock* block, FreeBlock* next)
-{
-    block->next = next;
-}
-
-CBF_HEAP_BOOKKEEPING FreeBlock* nextChainOf(const FreeBlock* head)
-{
-    return head->nextChain;
-}
-
-CBF_HEAP_BOOKKEEPING std::size_t chainLengthOf(const FreeBlock* head)
-{
-    return head->chainLength;
-}
-
-CBF_HEAP_BOOKKEEPING void setChain(FreeBlock* head, FreeBlock* nextChain, std::size_t length)
-{
-    head->nextChain = nextChain;
-    head->chainLength = length;
 }
 
 void* allocateFromSystem()
@@ -97,22 +82,21 @@ void freeToSystem(void* block)
 // A singly linked chain of free blocks with its length.
 struct Chain
 {
-    FreeBlock* head;
+    void* head;
     std::size_t length;
 
     void push(void* block)
     {
-        auto* free = static_cast<FreeBlock*>(block);
-        setNext(free, head);
-        poison(free);
-        head = free;
+        poisonUpTo(block, kNextLinkOffset);
+        linksOf(block)->next = head;
+        head = block;
         ++length;
     }
 
     void* pop()
     {
-        FreeBlock* block = head;
-        head = nextOf(block);
+        void* block = head;
+        head = linksOf(block)->next;
         --length;
         unpoison(block);
         return block;
@@ -135,7 +119,9 @@ public:
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             if (m_length + chain.length <= SmallObjectHeap::kDepotLimit) {
-                setChain(chain.head, m_chains, chain.length);
+                poisonUpTo(chain.head, kChainLinksOffset);
+                linksOf(chain.head)->nextChain = m_chains;
+                linksOf(chain.head)->chainLength = chain.length;
                 m_chains = chain.head;
                 m_length += chain.length;
                 return;
@@ -149,8 +135,9 @@ public:
         std::lock_guard<std::mutex> lock(m_mutex);
         if (!m_chains)
             return Chain{nullptr, 0};
-        Chain chain{m_chains, chainLengthOf(m_chains)};
-        m_chains = nextChainOf(m_chains);
+        Chain chain{m_chains, linksOf(m_chains)->chainLength};
+        m_chains = linksOf(m_chains)->nextChain;
+        poisonUpTo(chain.head, kNextLinkOffset);
         m_length -= chain.length;
         return chain;
     }
@@ -163,7 +150,7 @@ public:
 
 private:
     std::mutex m_mutex;
-    FreeBlock* m_chains = nullptr;
+    void* m_chains = nullptr;
     std::size_t m_length = 0;
 };
 

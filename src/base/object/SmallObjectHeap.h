@@ -20,8 +20,8 @@ namespace cbf::detail {
 /// go back to the system heap, and a thread's cache is handed to the depot
 /// when the thread ends.
 ///
-/// Under AddressSanitizer the blocks a cache holds are poisoned, so that a
-/// use after free is still reported.
+/// Under AddressSanitizer free blocks are poisoned, all but the few bytes of
+/// bookkeeping at their end, so that a use after free is still reported.
 class SmallObjectHeap
 {
 public:
