@@ -1,7 +1,5 @@
 #include "SmallObjectHeap.h"
 
-#include "platform/ThreadLocal.h"
-
 #include <cstdlib>
 #include <mutex>
 
@@ -162,37 +160,27 @@ Depot& depot()
     return *instance;
 }
 
-// Plain data, so that it is usable without a guard on every access and after
-// the thread's destructors have run.
+// The blocks a thread keeps, handed to the depot when the thread ends. The
+// chain is a member rather than a thread-local variable of its own: where
+// thread-local storage is emulated, another thread-local variable may be gone
+// already when this destructor runs.
 struct ThreadCache
 {
-    Chain blocks;
-    bool armed;  // the thread-exit hand-over below is set up
-    bool closed; // the thread is ending: no more caching
-};
+    constexpr ThreadCache() = default;
 
-CBF_STATIC_TLS thread_local ThreadCache t_cache;
-
-// Hands the thread's cache to the depot when the thread ends.
-struct ThreadExit
-{
-    ~ThreadExit()
+    ~ThreadCache()
     {
-        t_cache.closed = true;
-        if (t_cache.blocks.length > 0)
-            depot().give(t_cache.blocks);
-        t_cache.blocks = Chain{nullptr, 0};
+        closed = true;
+        if (blocks.length > 0)
+            depot().give(blocks);
+        blocks = Chain{nullptr, 0};
     }
 
-    void arm() { t_cache.armed = true; }
+    Chain blocks{nullptr, 0};
+    bool closed = false; // the thread is ending: blocks come from and go to the system heap
 };
 
-thread_local ThreadExit t_threadExit;
-
-void armThreadExit()
-{
-    t_threadExit.arm();
-}
+thread_local ThreadCache t_cache;
 
 } // namespace
 
@@ -202,8 +190,6 @@ void* SmallObjectHeap::Allocate()
     if (cache.blocks.length == 0) [[unlikely]] {
         if (cache.closed)
             return allocateFromSystem();
-        if (!cache.armed)
-            armThreadExit();
         cache.blocks = depot().take();
         if (cache.blocks.length == 0)
             return allocateFromSystem();
@@ -216,17 +202,13 @@ void SmallObjectHeap::Deallocate(void* block) noexcept
     if (!block)
         return;
     ThreadCache& cache = t_cache;
-    if (cache.blocks.length >= kCacheLimit || !cache.armed) [[unlikely]] {
-        if (cache.closed) {
-            freeToSystem(block);
-            return;
-        }
-        if (!cache.armed)
-            armThreadExit();
-        if (cache.blocks.length >= kCacheLimit) {
-            depot().give(cache.blocks);
-            cache.blocks = Chain{nullptr, 0};
-        }
+    if (cache.closed) [[unlikely]] {
+        freeToSystem(block);
+        return;
+    }
+    if (cache.blocks.length >= kCacheLimit) [[unlikely]] {
+        depot().give(cache.blocks);
+        cache.blocks = Chain{nullptr, 0};
     }
     cache.blocks.push(block);
 }
