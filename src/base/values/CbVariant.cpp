@@ -3,8 +3,8 @@
 #include <cbfoundation/base/object/CbRTTI.h>
 #include <cbfoundation/base/object/IObject.h>
 #include <cbfoundation/base/values/CbDateTime.h>
+#include <cbfoundation/platform/SmallObjectHeap.h>
 
-#include "base/object/SmallObjectHeap.h"
 
 #include <climits>
 #include <cstring>
@@ -17,7 +17,7 @@ const char* const kHeaderName = "CbVariant.h";
 
 // Strings, byte arrays and dates live in blocks of the small-object heap:
 // copying and releasing variants is what allocates and frees them most.
-using Heap = cbf::detail::SmallObjectHeap;
+using Heap = cbf::platform::SmallObjectHeap;
 
 // Calls a registered create or clone function. Whatever it throws means the
 // same to the variant as a missing function: no object.

@@ -6,8 +6,8 @@
 #include <cbfoundation/base/streams/CbStreamWriteBinary.h>
 #include <cbfoundation/base/values/CbArraySerializer.h>
 #include <cbfoundation/base/values/CbDateTime.h>
+#include <cbfoundation/platform/SmallObjectHeap.h>
 
-#include "base/object/SmallObjectHeap.h"
 
 namespace {
 
@@ -19,7 +19,7 @@ const unsigned int kRecordVersion = 0;
 const wchar_t* const kDateFormat = L"Y-m-d H:i:s";
 const bool kLocalTime = true;
 
-using Heap = cbf::detail::SmallObjectHeap;
+using Heap = cbf::platform::SmallObjectHeap;
 
 } // namespace
 

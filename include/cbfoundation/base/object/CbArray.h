@@ -156,14 +156,15 @@ private:
             return;
         Storage* block = Storage::Create(static_cast<unsigned>(bytes));
         releaseStorage();
-        m_storage = block;
+        m_storage = CbSmartPointer<Storage>::Adopt(block);
         m_data = reinterpret_cast<T*>(block->GetData());
     }
 
-    /// Frees the storage block. The block is this array's alone (arrays never
-    /// share storage and never hand it out), so no one can take a reference
-    /// to it meanwhile: it is deleted at once, without the pool lock that the
-    /// last release of a shared object takes.
+    /// Frees the storage block. The block is this array's alone: arrays never
+    /// share storage and never hand it out, so no one else can ever reach it.
+    /// The array therefore holds it without counting (allocate adopts it with
+    /// its count at 0) and deletes it directly: neither the interlocked
+    /// increment nor the pool lock of a shared object's last release.
     void releaseStorage() noexcept
     {
         delete m_storage.Detach();

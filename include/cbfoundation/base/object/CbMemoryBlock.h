@@ -4,6 +4,7 @@
 #include <cbfoundation/base/exceptions/CbExceptionOutOfMemory.h>
 #include <cbfoundation/base/object/CbCriticalSectionPolicy.h>
 #include <cbfoundation/base/object/CbReferenceCounted.h>
+#include <cbfoundation/platform/SmallObjectHeap.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -67,20 +68,56 @@ private:
 };
 
 /// The block of Create: the buffer follows the block in the same allocation,
-/// which the block's deletion frees as a whole.
+/// which the block's deletion frees as a whole. Small allocations come from
+/// the small-object heap: byte arrays are copied and released as often as
+/// the variants that hold them.
 template <bool Locking, class SizeT>
 class CbMemoryBlock<Locking, SizeT>::Compact final : public CbMemoryBlock<Locking, SizeT>
 {
 public:
     static constexpr std::size_t kBufferOffset =
-        (sizeof(CbMemoryBlock) + alignof(std::max_align_t) - 1) / alignof(std::max_align_t) * alignof(std::max_align_t);
+        (sizeof(CbMemoryBlock) + sizeof(std::size_t) + alignof(std::max_align_t) - 1) / alignof(std::max_align_t) *
+        alignof(std::max_align_t);
 
-    Compact() : CbMemoryBlock(reinterpret_cast<unsigned char*>(this) + kBufferOffset, nullptr) {}
+    static Compact* Create(SizeT size)
+    {
+        const std::uint64_t allocationSize = kBufferOffset + static_cast<std::uint64_t>(size);
+        void* memory;
+        if (allocationSize <= cbf::platform::SmallObjectHeap::kLargestBlock) {
+            try {
+                memory = cbf::platform::SmallObjectHeap::Allocate(static_cast<std::size_t>(allocationSize));
+            } catch (const std::bad_alloc&) {
+                throw CbExceptionOutOfMemory(kSourceName, kOutOfMemoryLine);
+            }
+        } else {
+            memory = allocate(allocationSize);
+        }
+        return ::new (memory) Compact(static_cast<std::size_t>(allocationSize));
+    }
 
     // The buffer is part of this allocation: nothing for the base to free.
     ~Compact() override { this->m_data = nullptr; }
 
-    static void operator delete(void* memory) { std::free(memory); }
+    // Destroys the block and frees its allocation, whose size only the block
+    // itself knows.
+    static void operator delete(Compact* block, std::destroying_delete_t)
+    {
+        const std::size_t allocationSize = block->m_allocationSize;
+        block->~Compact();
+        if (allocationSize <= cbf::platform::SmallObjectHeap::kLargestBlock)
+            cbf::platform::SmallObjectHeap::Deallocate(block, allocationSize);
+        else
+            std::free(block);
+    }
+
+private:
+    explicit Compact(std::size_t allocationSize)
+        : CbMemoryBlock(reinterpret_cast<unsigned char*>(this) + kBufferOffset, nullptr),
+          m_allocationSize(allocationSize)
+    {
+    }
+
+    std::size_t m_allocationSize;
 };
 
 template <bool Locking, class SizeT>
@@ -88,6 +125,5 @@ CbMemoryBlock<Locking, SizeT>* CbMemoryBlock<Locking, SizeT>::Create(SizeT size)
 {
     if (size == 0)
         return new CbMemoryBlock(0);
-    void* memory = allocate(Compact::kBufferOffset + static_cast<std::uint64_t>(size));
-    return ::new (memory) Compact;
+    return Compact::Create(size);
 }

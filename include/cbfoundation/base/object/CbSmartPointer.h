@@ -65,6 +65,16 @@ public:
         }
     }
 
+    /// Holds `object` without adding a reference: the caller hands over a
+    /// reference it holds (or the object is one that its holder destroys
+    /// itself). The counterpart of Detach.
+    static CbSmartPointer Adopt(T* object)
+    {
+        CbSmartPointer pointer;
+        pointer.m_object = object;
+        return pointer;
+    }
+
     /// Lets go of the object without releasing the reference: the caller
     /// takes it over (and with it the duty to release or destroy the object).
     T* Detach()
