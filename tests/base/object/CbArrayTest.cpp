@@ -88,7 +88,7 @@ TEST(CbArrayTest, CopiesAreDeepWithExactCapacities)
 
 TEST(CbArrayTest, StorageBlocksHoldTheirBufferInOneAllocation)
 {
-    for (unsigned size : {0u, 1u, 100u}) {
+    for (unsigned size : {0u, 1u, 100u, 1000u}) {
         CbSmartPointer<CbMemoryBlock<0, unsigned>> block(CbMemoryBlock<0, unsigned>::Create(size));
         EXPECT_EQ(block->GetReferenceCount(), 1u);
         EXPECT_EQ(block->GetData() == nullptr, size == 0);
