@@ -1,7 +1,9 @@
 #include <cbfoundation/platform/SmallObjectHeap.h>
 
 #include <array>
+#include <atomic>
 #include <bit>
+#include <cstdint>
 #include <cstdlib>
 #include <mutex>
 
@@ -41,23 +43,32 @@ constexpr std::size_t blockSizeOf(std::size_t sizeClass)
     return kSmallestBlock << sizeClass;
 }
 
-// The bookkeeping that a free block carries, at the block's end: the next
-// block of its chain, and in the first block of a chain that the depot holds,
-// the next chain and the chain's length. Under AddressSanitizer the rest of a
-// free block is poisoned, so that a use after free is reported, while the
-// links stay readable for the leak checker, which follows no pointer stored
-// in poisoned memory.
+// The bookkeeping that a free block carries: the next block of its chain,
+// and in the first block of a chain that the depot holds, the next chain and
+// the chain's length. It sits at the start of the block, in the cache line
+// that the block's next user touches first. Under AddressSanitizer it sits at
+// the end instead and the rest of a free block is poisoned, so that a use
+// after free of an object's first fields is reported, while the links stay
+// readable for the leak checker, which follows no pointer stored in poisoned
+// memory.
 struct Links
 {
+    void* next;
     void* nextChain;
     std::size_t chainLength;
-    void* next;
 };
 static_assert(sizeof(Links) <= kSmallestBlock);
 
+#if defined(CBF_ADDRESS_SANITIZER)
+constexpr bool kLinksAtEnd = true;
+#else
+constexpr bool kLinksAtEnd = false;
+#endif
+
 Links* linksOf(void* block, std::size_t blockSize)
 {
-    return reinterpret_cast<Links*>(static_cast<char*>(block) + blockSize - sizeof(Links));
+    const std::size_t offset = kLinksAtEnd ? blockSize - sizeof(Links) : 0;
+    return reinterpret_cast<Links*>(static_cast<char*>(block) + offset);
 }
 
 // Poisons the block but for its last `kept` bytes.
@@ -91,6 +102,107 @@ void* allocateFromSystem(std::size_t size)
     return block;
 }
 
+// Blocks come from the system heap in slabs of kSlabSize bytes, aligned to
+// their size so that a block finds its slab from its own address. A slab
+// goes back to the system when every one of its blocks has: when the caches
+// and the depot are full, and for the blocks that a thread never handed out.
+// Under AddressSanitizer every block is an allocation of its own instead, so
+// that the leak checker sees each one.
+#if defined(CBF_ADDRESS_SANITIZER)
+constexpr bool kSlabs = false;
+#else
+constexpr bool kSlabs = true;
+#endif
+
+constexpr std::size_t kSlabSize = 16 * 1024;
+
+void* allocateAligned(std::size_t alignment, std::size_t size)
+{
+#if defined(_WIN32)
+    void* memory = _aligned_malloc(size, alignment);
+#else
+    void* memory = std::aligned_alloc(alignment, size);
+#endif
+    if (!memory)
+        throw std::bad_alloc();
+    return memory;
+}
+
+void freeAligned(void* memory)
+{
+#if defined(_WIN32)
+    _aligned_free(memory);
+#else
+    std::free(memory);
+#endif
+}
+
+struct Slab
+{
+    std::atomic<std::size_t> released{0};
+    std::size_t blockCount = 0;
+
+    static Slab* of(void* block)
+    {
+        return reinterpret_cast<Slab*>(reinterpret_cast<std::uintptr_t>(block) & ~(kSlabSize - 1));
+    }
+
+    // The first block follows the header, at an offset of one block.
+    static char* firstBlock(Slab* slab, std::size_t blockSize) { return reinterpret_cast<char*>(slab) + blockSize; }
+
+    // Counts `count` blocks as returned; the last return frees the slab.
+    void release(std::size_t count)
+    {
+        if (released.fetch_add(count, std::memory_order_acq_rel) + count == blockCount) {
+            this->~Slab();
+            freeAligned(this);
+        }
+    }
+};
+static_assert(sizeof(Slab) <= kSmallestBlock);
+
+// The slab a thread cuts new blocks of one class from.
+struct SlabCutter
+{
+    char* next = nullptr;
+    char* end = nullptr;
+
+    void* cut(std::size_t blockSize)
+    {
+        if (next == end)
+            startSlab(blockSize);
+        void* block = next;
+        next += blockSize;
+        return block;
+    }
+
+    // Gives up the blocks not yet cut, which may free the slab.
+    void retire(std::size_t blockSize)
+    {
+        if (next != end)
+            Slab::of(next)->release(static_cast<std::size_t>(end - next) / blockSize);
+        next = end = nullptr;
+    }
+
+private:
+    void startSlab(std::size_t blockSize)
+    {
+        void* memory = allocateAligned(kSlabSize, kSlabSize);
+        auto* slab = ::new (memory) Slab;
+        slab->blockCount = kSlabSize / blockSize - 1;
+        next = Slab::firstBlock(slab, blockSize);
+        end = next + slab->blockCount * blockSize;
+    }
+};
+
+void freeToSystem(void* block)
+{
+    if constexpr (kSlabs)
+        Slab::of(block)->release(1);
+    else
+        std::free(block);
+}
+
 // A singly linked chain of free blocks of one class, with its length.
 struct Chain
 {
@@ -99,7 +211,7 @@ struct Chain
 
     void push(void* block, std::size_t blockSize)
     {
-        poisonAllBut(block, blockSize, sizeof(void*));
+        poisonAllBut(block, blockSize, sizeof(Links));
         linksOf(block, blockSize)->next = head;
         head = block;
         ++length;
@@ -117,7 +229,7 @@ struct Chain
     void freeAllToSystem(std::size_t blockSize)
     {
         while (head)
-            std::free(pop(blockSize));
+            freeToSystem(pop(blockSize));
     }
 };
 
@@ -133,7 +245,6 @@ public:
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             if (m_length + chain.length <= m_limit) {
-                poisonAllBut(chain.head, m_blockSize, sizeof(Links));
                 Links* links = linksOf(chain.head, m_blockSize);
                 links->nextChain = m_chains;
                 links->chainLength = chain.length;
@@ -154,7 +265,6 @@ public:
         Chain chain{m_chains, links->chainLength};
         m_chains = links->nextChain;
         m_length -= chain.length;
-        poisonAllBut(chain.head, m_blockSize, sizeof(void*));
         return chain;
     }
 
@@ -198,11 +308,29 @@ struct ThreadCache
             if (chains[sizeClass].length > 0)
                 depot(sizeClass).give(chains[sizeClass]);
             chains[sizeClass] = Chain{};
+            cutters[sizeClass].retire(blockSizeOf(sizeClass));
         }
     }
 
+    // A block that neither the cache nor the depot had.
+    void* newBlock(std::size_t sizeClass)
+    {
+        const std::size_t blockSize = blockSizeOf(sizeClass);
+        if constexpr (!kSlabs)
+            return allocateFromSystem(blockSize);
+        if (!closed)
+            return cutters[sizeClass].cut(blockSize);
+        // The thread is ending and keeps no slab: this block's slab goes
+        // as soon as the block does.
+        SlabCutter cutter;
+        void* block = cutter.cut(blockSize);
+        cutter.retire(blockSize);
+        return block;
+    }
+
     std::array<Chain, kClassCount> chains{};
-    bool closed = false; // the thread is ending: blocks come from and go to the system heap
+    std::array<SlabCutter, kClassCount> cutters{};
+    bool closed = false; // the thread is ending: no more caching
 };
 
 thread_local ThreadCache t_cache;
@@ -214,13 +342,13 @@ void* SmallObjectHeap::Allocate(std::size_t size)
     if (size > kLargestBlock)
         return allocateFromSystem(size);
     const std::size_t sizeClass = classOf(size);
-    Chain& chain = t_cache.chains[sizeClass];
+    ThreadCache& cache = t_cache;
+    Chain& chain = cache.chains[sizeClass];
     if (chain.length == 0) [[unlikely]] {
-        if (t_cache.closed)
-            return allocateFromSystem(blockSizeOf(sizeClass));
-        chain = depot(sizeClass).take();
+        if (!cache.closed)
+            chain = depot(sizeClass).take();
         if (chain.length == 0)
-            return allocateFromSystem(blockSizeOf(sizeClass));
+            return cache.newBlock(sizeClass);
     }
     return chain.pop(blockSizeOf(sizeClass));
 }
@@ -229,12 +357,17 @@ void SmallObjectHeap::Deallocate(void* block, std::size_t size) noexcept
 {
     if (!block)
         return;
-    if (size > kLargestBlock || t_cache.closed) [[unlikely]] {
+    if (size > kLargestBlock) {
         std::free(block);
         return;
     }
     const std::size_t sizeClass = classOf(size);
-    Chain& chain = t_cache.chains[sizeClass];
+    ThreadCache& cache = t_cache;
+    if (cache.closed) [[unlikely]] {
+        freeToSystem(block);
+        return;
+    }
+    Chain& chain = cache.chains[sizeClass];
     if (chain.length >= kCacheBytes / blockSizeOf(sizeClass)) [[unlikely]] {
         depot(sizeClass).give(chain);
         chain = Chain{};
