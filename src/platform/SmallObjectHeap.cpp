@@ -25,7 +25,7 @@ namespace cbf::platform {
 namespace {
 
 constexpr std::size_t kClassCount = 4;
-constexpr std::size_t kSmallestBlock = 32;
+constexpr std::size_t kSmallestBlock = SmallObjectHeap::kSmallestBlock;
 static_assert(kSmallestBlock << (kClassCount - 1) == SmallObjectHeap::kLargestBlock);
 
 // What a thread's cache and the depot keep of each class, in bytes.
@@ -41,6 +41,12 @@ std::size_t classOf(std::size_t size)
 constexpr std::size_t blockSizeOf(std::size_t sizeClass)
 {
     return kSmallestBlock << sizeClass;
+}
+
+// A shift, not a division: this is on the path of every free.
+constexpr std::size_t cacheLimitOf(std::size_t sizeClass)
+{
+    return (kCacheBytes / kSmallestBlock) >> sizeClass;
 }
 
 // The bookkeeping that a free block carries: the next block of its chain,
@@ -103,9 +109,9 @@ void* allocateFromSystem(std::size_t size)
 }
 
 // Blocks come from the system heap in slabs of kSlabSize bytes, aligned to
-// their size so that a block finds its slab from its own address. A slab
-// goes back to the system when every one of its blocks has: when the caches
-// and the depot are full, and for the blocks that a thread never handed out.
+// their size so that a block finds its slab from its own address. A slab is
+// empty again when every one of its blocks has come back: when the caches
+// and the depot were full, and for the blocks that a thread never handed out.
 // Under AddressSanitizer every block is an allocation of its own instead, so
 // that the leak checker sees each one.
 #if defined(CBF_ADDRESS_SANITIZER)
@@ -137,6 +143,53 @@ void freeAligned(void* memory)
 #endif
 }
 
+// Empty slabs are kept for new blocks, up to kReservedSlabs of them, rather
+// than handed back to the system heap at once: a program that frees many
+// small objects and makes as many again, as when it reads a file anew, then
+// reuses memory that is already mapped.
+constexpr std::size_t kReservedSlabs = 64 * 1024 * 1024 / kSlabSize;
+
+class SlabReserve
+{
+public:
+    void* take()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        void* slab = m_first;
+        if (slab) {
+            m_first = *static_cast<void**>(slab);
+            --m_count;
+        }
+        return slab;
+    }
+
+    void keep(void* slab)
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            if (m_count < kReservedSlabs) {
+                *static_cast<void**>(slab) = m_first;
+                m_first = slab;
+                ++m_count;
+                return;
+            }
+        }
+        freeAligned(slab);
+    }
+
+private:
+    std::mutex m_mutex;
+    void* m_first = nullptr;
+    std::size_t m_count = 0;
+};
+
+// Never destroyed, like the depots.
+SlabReserve& slabReserve()
+{
+    static SlabReserve* const instance = new SlabReserve;
+    return *instance;
+}
+
 struct Slab
 {
     std::atomic<std::size_t> released{0};
@@ -147,15 +200,25 @@ struct Slab
         return reinterpret_cast<Slab*>(reinterpret_cast<std::uintptr_t>(block) & ~(kSlabSize - 1));
     }
 
-    // The first block follows the header, at an offset of one block.
-    static char* firstBlock(Slab* slab, std::size_t blockSize) { return reinterpret_cast<char*>(slab) + blockSize; }
+    static Slab* start(std::size_t blockSize)
+    {
+        void* memory = slabReserve().take();
+        if (!memory)
+            memory = allocateAligned(kSlabSize, kSlabSize);
+        auto* slab = ::new (memory) Slab;
+        slab->blockCount = kSlabSize / blockSize - 1;
+        return slab;
+    }
 
-    // Counts `count` blocks as returned; the last return frees the slab.
+    // The first block follows the header, at an offset of one block.
+    char* firstBlock(std::size_t blockSize) { return reinterpret_cast<char*>(this) + blockSize; }
+
+    // Counts `count` blocks as returned; the last return empties the slab.
     void release(std::size_t count)
     {
         if (released.fetch_add(count, std::memory_order_acq_rel) + count == blockCount) {
             this->~Slab();
-            freeAligned(this);
+            slabReserve().keep(this);
         }
     }
 };
@@ -187,10 +250,8 @@ struct SlabCutter
 private:
     void startSlab(std::size_t blockSize)
     {
-        void* memory = allocateAligned(kSlabSize, kSlabSize);
-        auto* slab = ::new (memory) Slab;
-        slab->blockCount = kSlabSize / blockSize - 1;
-        next = Slab::firstBlock(slab, blockSize);
+        Slab* slab = Slab::start(blockSize);
+        next = slab->firstBlock(blockSize);
         end = next + slab->blockCount * blockSize;
     }
 };
@@ -368,21 +429,16 @@ void SmallObjectHeap::Deallocate(void* block, std::size_t size) noexcept
         return;
     }
     Chain& chain = cache.chains[sizeClass];
-    if (chain.length >= kCacheBytes / blockSizeOf(sizeClass)) [[unlikely]] {
+    if (chain.length >= cacheLimitOf(sizeClass)) [[unlikely]] {
         depot(sizeClass).give(chain);
         chain = Chain{};
     }
     chain.push(block, blockSizeOf(sizeClass));
 }
 
-std::size_t SmallObjectHeap::BlockSize(std::size_t size) noexcept
-{
-    return size > kLargestBlock ? size : blockSizeOf(classOf(size));
-}
-
 std::size_t SmallObjectHeap::CacheLimit(std::size_t size) noexcept
 {
-    return size > kLargestBlock ? 0 : kCacheBytes / BlockSize(size);
+    return size > kLargestBlock ? 0 : cacheLimitOf(classOf(size));
 }
 
 std::size_t SmallObjectHeap::DepotLimit(std::size_t size) noexcept

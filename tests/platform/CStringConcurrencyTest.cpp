@@ -18,7 +18,9 @@ TEST(CStringConcurrencyTest, StringsSharingOneTextAreCopiedWrittenAndDroppedOnMa
 {
     constexpr int kThreads = 4;
     constexpr int kIterations = 2000;
-    const CStringW source = L"shared text";
+    // Long enough that copies share it.
+    const CStringW tail(L'.', CStringW::kLongestCopiedText);
+    const CStringW source = L"shared text" + tail;
     std::atomic<int> ready{0};
     std::atomic<int> wrong{0};
     std::vector<std::thread> threads;
@@ -34,7 +36,8 @@ TEST(CStringConcurrencyTest, StringsSharingOneTextAreCopiedWrittenAndDroppedOnMa
                 CStringW copy = own;
                 copy.SetAt(0, L'S');
                 own += L'!';
-                if (own != L"shared text!" || copy != L"Shared text" || source != L"shared text")
+                if (own != L"shared text" + tail + L'!' || copy != L"Shared text" + tail ||
+                    source != L"shared text" + tail)
                     wrong.fetch_add(1);
             }
         });
@@ -50,10 +53,12 @@ TEST(CStringConcurrencyTest, TheLastTwoSharersWriteOrDropTheirTextAtTheSameMomen
     // strings that share a text. One helper thread serves every round:
     // starting threads is slow, above all under Wine.
     constexpr int kRounds = 3000;
+    // Texts long enough that copies share them.
+    const CStringA tail('.', CStringA::kLongestCopiedText);
     std::vector<CStringA> mine(kRounds, CStringA("round text"));
     std::vector<CStringA> theirs;
     for (int round = 0; round < kRounds; ++round)
-        mine[round].AppendChar('.');
+        mine[round] += tail;
     theirs = mine;
 
     std::atomic<int> started{-1}, finished{0}, wrong{0};
@@ -61,7 +66,7 @@ TEST(CStringConcurrencyTest, TheLastTwoSharersWriteOrDropTheirTextAtTheSameMomen
         for (int round = 0; round < kRounds; ++round)
         {
             spinUntil(started, round);
-            if (theirs[round] != "round text.")
+            if (theirs[round] != "round text" + tail)
                 wrong.fetch_add(1);
             if (round % 2 == 0)
                 theirs[round].Empty();
@@ -84,8 +89,8 @@ TEST(CStringConcurrencyTest, TheLastTwoSharersWriteOrDropTheirTextAtTheSameMomen
     EXPECT_EQ(wrong.load(), 0);
     for (int round = 0; round < kRounds; ++round)
     {
-        ASSERT_STREQ(mine[round], round % 3 == 0 ? "" : "Round text.") << "round " << round;
-        ASSERT_STREQ(theirs[round], round % 2 == 0 ? "" : "ROUND TEXT.") << "round " << round;
+        ASSERT_EQ(mine[round], round % 3 == 0 ? CStringA() : "Round text" + tail) << "round " << round;
+        ASSERT_EQ(theirs[round], round % 2 == 0 ? CStringA() : "ROUND TEXT" + tail) << "round " << round;
     }
 }
 

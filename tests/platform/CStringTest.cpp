@@ -29,6 +29,15 @@ protected:
     {
         return String(CStringA(ascii));
     }
+
+    // A text long enough that copies share it rather than copy it.
+    static String Long(const char* ascii)
+    {
+        String text;
+        while (text.GetLength() <= String::kLongestCopiedText)
+            text += S(ascii);
+        return text;
+    }
 };
 
 using CharacterTypes = testing::Types<char, wchar_t>;
@@ -159,22 +168,32 @@ TYPED_TEST(CStringTest, CopiesShareTheTextUntilOneIsWritten)
         {[](String& t) { t.Preallocate(100); t.GetBuffer()[0] = Char('J'); }, "Jello world"},
     };
     const String original = s("Hello world");
+    const String longOriginal = this->Long("Hello world");
     for (const auto& [write, expected] : writes)
     {
         SCOPED_TRACE(expected);
-        String written = original;
-        const String kept = written;
-        EXPECT_EQ(written.GetString(), original.GetString());
-        write(written);
-        EXPECT_EQ(written, s(expected));
-        EXPECT_EQ(kept, s("Hello world"));
+        String copied = original;
+        EXPECT_NE(copied.GetString(), original.GetString());
+        write(copied);
+        EXPECT_EQ(copied, s(expected));
         EXPECT_EQ(original, s("Hello world"));
+
+        // A long text is shared until the write, which must then give what
+        // it gives on a text of its own.
+        String own(longOriginal.GetString());
+        write(own);
+        String written = longOriginal;
+        const String kept = written;
+        EXPECT_EQ(written.GetString(), longOriginal.GetString());
+        write(written);
+        EXPECT_EQ(written, own);
+        EXPECT_EQ(kept, longOriginal);
     }
-    EXPECT_EQ(original.Left(99).GetString(), original.GetString());
+    EXPECT_EQ(longOriginal.Left(INT_MAX).GetString(), longOriginal.GetString());
 }
 
 // Each edit takes its text from the string it changes, whose buffer may be
-// shared, have room to spare, or be full.
+// full, have room to spare, or be shared (a long text).
 TYPED_TEST(CStringTest, EditsMayTakeTheirTextFromTheStringItself)
 {
     using String = typename TestFixture::String;
@@ -196,17 +215,25 @@ TYPED_TEST(CStringTest, EditsMayTakeTheirTextFromTheStringItself)
         {[&](String& t) { t.Format(s("[%s]"), t); }, "[abcdef]"},
         {[&](String& t) { t.AppendFormat(s("%s"), t.GetString() + 5); }, "abcdeff"},
     };
+    const String longText = this->Long("abcdef");
     for (const auto& [edit, expected] : edits)
     {
-        for (int room : {-1, 0, 64})
+        for (int room : {0, 64})
         {
             SCOPED_TRACE(std::string(expected) + ", room " + std::to_string(room));
             String text = s("abcdef");
-            const String sharer = room < 0 ? text : String();
             text.Preallocate(room);
             edit(text);
             EXPECT_EQ(text, s(expected));
         }
+        SCOPED_TRACE(std::string(expected) + ", shared");
+        String own(longText.GetString());
+        edit(own);
+        String shared = longText;
+        const String sharer = shared;
+        edit(shared);
+        EXPECT_EQ(shared, own);
+        EXPECT_EQ(sharer, longText);
     }
 }
 
@@ -214,8 +241,7 @@ TYPED_TEST(CStringTest, EmptyStringsHoldNoMemory)
 {
     using String = typename TestFixture::String;
     using Char = TypeParam;
-    static_assert(std::is_nothrow_default_constructible_v<String> && std::is_nothrow_copy_constructible_v<String> &&
-                  std::is_nothrow_move_constructible_v<String>);
+    static_assert(std::is_nothrow_default_constructible_v<String> && std::is_nothrow_move_constructible_v<String>);
     String movedFrom = this->S("abc");
     const String taker = std::move(movedFrom);
     String emptied = this->S("abc");

@@ -18,6 +18,7 @@
 
 #include <cbfoundation/platform/CodePage.h>
 #include <cbfoundation/platform/FormatString.h>
+#include <cbfoundation/platform/SmallObjectHeap.h>
 
 #include <algorithm>
 #include <atomic>
@@ -106,7 +107,8 @@ inline wchar_t ToLower(wchar_t character)
 /// Storage. The object is a single pointer to the NUL-terminated characters;
 /// a reference count, the length and the capacity sit just before them in
 /// the same heap block. Copying a string shares that block (an atomic
-/// increment); every member that changes the text first gives the string a
+/// increment) unless the text is short (kLongestCopiedText): a short text is
+/// copied into a block of the small-object heap. Every member that changes the text first gives the string a
 /// block of its own when the block is shared, so a change made through one
 /// string is never seen through another. Empty strings allocate nothing:
 /// they refer to a static empty text, and every change that leaves a string
@@ -134,6 +136,16 @@ class CStringT
     using StringView = std::basic_string_view<CharT>;
     using Traits = std::char_traits<CharT>;
 
+    // The start of the block, before the characters. Apart from the atomic
+    // count, only a string that holds the sole reference writes to the block,
+    // so the length and the capacity need no synchronisation of their own.
+    struct Header
+    {
+        std::atomic<int> references;
+        int length;
+        int capacity;
+    };
+
 public:
     using XCHAR = CharT;
     using PXSTR = CharT*;
@@ -150,11 +162,18 @@ public:
     {
     }
 
-    /// Shares the text of `other`.
-    CStringT(const CStringT& other) noexcept
-        : m_text(other.m_text)
+    /// The longest text that copies do not share. A copy of a text up to
+    /// this many characters gets a block of its own from the small-object
+    /// heap: that costs no more than sharing, whose atomic count stalls the
+    /// processor and bounces between the caches of threads that share it.
+    static constexpr int kLongestCopiedText =
+        static_cast<int>((cbf::platform::SmallObjectHeap::kLargestBlock - sizeof(Header)) / sizeof(CharT)) - 1;
+
+    /// Copies the text of `other`, or shares it when it is longer than
+    /// kLongestCopiedText.
+    CStringT(const CStringT& other)
+        : m_text(copyOrShare(other.m_text))
     {
-        addReference(m_text);
     }
 
     /// Takes the text of `other`, which is left empty.
@@ -163,11 +182,22 @@ public:
     {
     }
 
-    /// Shares the text of `other`.
-    CStringT& operator=(const CStringT& other) noexcept
+    /// Copies the text of `other` (into this string's own block when it has
+    /// room), or shares it when it is longer than kLongestCopiedText.
+    CStringT& operator=(const CStringT& other)
     {
-        addReference(other.m_text);
-        adopt(other.m_text);
+        if (this == &other)
+            return *this;
+        const int length = other.GetLength();
+        if (length <= kLongestCopiedText && length > 0 && ownsText() && length <= GetAllocLength())
+        {
+            copyCharacters(m_text, other.m_text, length);
+            setLength(m_text, length);
+        }
+        else
+        {
+            adopt(copyOrShare(other.m_text));
+        }
         return *this;
     }
 
@@ -862,15 +892,6 @@ private:
     template <typename T>
     friend class CStringT;
 
-    // The start of the block, before the characters. Apart from the atomic
-    // count, only a string that holds the sole reference writes to the block,
-    // so the length and the capacity need no synchronisation of their own.
-    struct Header
-    {
-        std::atomic<int> references;
-        int length;
-        int capacity;
-    };
 
     // The reference count of the shared empty text. The header is compiled
     // into the library and into each client, and each may get its own copy
@@ -912,9 +933,7 @@ private:
         constexpr std::size_t kLargest = (SIZE_MAX - sizeof(Header)) / sizeof(CharT) - 1;
         if (static_cast<std::size_t>(capacity) > kLargest)
             throw std::bad_alloc();
-        void* const block = std::malloc(sizeof(Header) + (static_cast<std::size_t>(capacity) + 1) * sizeof(CharT));
-        if (block == nullptr)
-            throw std::bad_alloc();
+        void* const block = cbf::platform::SmallObjectHeap::Allocate(blockSize(capacity));
         CharT* const text = reinterpret_cast<CharT*>(::new (block) Header{{1}, 0, capacity} + 1);
         text[0] = CharT();
         return text;
@@ -935,6 +954,22 @@ private:
         return copyOf(text, length, length);
     }
 
+    static std::size_t blockSize(int capacity) noexcept
+    {
+        return sizeof(Header) + (static_cast<std::size_t>(capacity) + 1) * sizeof(CharT);
+    }
+
+    // What a copy of `text` holds: a block of its own for a short text, a
+    // share of the text for a long one (and the empty text).
+    static CharT* copyOrShare(CharT* text)
+    {
+        const int length = header(text).length;
+        if (length > 0 && length <= kLongestCopiedText)
+            return copyOf(text, length);
+        addReference(text);
+        return text;
+    }
+
     static void addReference(CharT* text) noexcept
     {
         std::atomic<int>& references = header(text).references;
@@ -945,11 +980,7 @@ private:
     // Drops one reference to `text` and frees the block after the last. A
     // sole owner frees at once: no other string can take a reference to a
     // text that only this one holds. The acquire load orders the other
-    // owners' last reads of the block before that. Where the compiler sees
-    // the empty text reach this function, it cannot tell that its count
-    // keeps it from the free (atomic loads are not folded) and would warn.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wfree-nonheap-object"
+    // owners' last reads of the block before that.
     static void release(CharT* text) noexcept
     {
         Header& block = header(text);
@@ -957,9 +988,8 @@ private:
         if (references == kStaticText)
             return;
         if (references == 1 || block.references.fetch_sub(1, std::memory_order_acq_rel) == 1)
-            std::free(&block);
+            cbf::platform::SmallObjectHeap::Deallocate(&block, blockSize(block.capacity));
     }
-#pragma GCC diagnostic pop
 
     static void setLength(CharT* text, int length) noexcept
     {

@@ -31,6 +31,7 @@ namespace cbf::platform {
 class CB_API SmallObjectHeap
 {
 public:
+    static constexpr std::size_t kSmallestBlock = 32;
     static constexpr std::size_t kLargestBlock = 256;
 
     /// A block of at least `size` bytes; throws std::bad_alloc when the
@@ -70,7 +71,15 @@ public:
 
     /// The size of the blocks that serve requests of `size` bytes (`size`
     /// itself beyond kLargestBlock).
-    static std::size_t BlockSize(std::size_t size) noexcept;
+    static constexpr std::size_t BlockSize(std::size_t size) noexcept
+    {
+        if (size > kLargestBlock)
+            return size;
+        std::size_t blockSize = kSmallestBlock;
+        while (blockSize < size)
+            blockSize *= 2;
+        return blockSize;
+    }
 
     /// How many blocks of the class serving `size` a thread's cache and the
     /// depot keep at most (0 beyond kLargestBlock).

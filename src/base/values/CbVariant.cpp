@@ -62,27 +62,39 @@ CbVariant::CbVariant(const CbRTTI& type)
     m_type = eVariantTypeObject;
 }
 
-void CbVariant::destroyObject() noexcept
+// The strings, byte arrays and dates that a variant holds live in blocks of
+// one size: a block that one of them leaves can take any other.
+constexpr std::size_t kValueBlockSize = 32;
+static_assert(sizeof(CStringW) <= kValueBlockSize && sizeof(CStringA) <= kValueBlockSize &&
+              sizeof(CbVariant::ByteArray) <= kValueBlockSize && sizeof(CbDateTime) <= kValueBlockSize);
+static_assert(Heap::BlockSize(1) == kValueBlockSize);
+
+void* CbVariant::destroyKeepingBlock() noexcept
 {
     switch (m_type) {
     case eVariantTypeStringW:
-        Heap::Delete(m_value.stringW);
-        break;
+        m_value.stringW->~CStringW();
+        return m_value.stringW;
     case eVariantTypeStringA:
-        Heap::Delete(m_value.stringA);
-        break;
+        m_value.stringA->~CStringA();
+        return m_value.stringA;
     case eVariantTypeByteArray:
-        Heap::Delete(m_value.byteArray);
-        break;
+        m_value.byteArray->~ByteArray();
+        return m_value.byteArray;
     case eVariantTypeDateTime:
-        Heap::Delete(m_value.dateTime);
-        break;
-    case eVariantTypeObject:
-        delete m_value.object;
-        break;
+        m_value.dateTime->~CbDateTime();
+        return m_value.dateTime;
     default:
-        break;
+        return nullptr;
     }
+}
+
+void CbVariant::destroyObject() noexcept
+{
+    if (m_type == eVariantTypeObject)
+        delete m_value.object;
+    else
+        Heap::Deallocate(destroyKeepingBlock(), kValueBlockSize);
 }
 
 // Copying: the owned types and the rejection of unknown tags; null and the
@@ -140,6 +152,15 @@ void CbVariant::assignOwned(EVariantType type, T* Payload::*member, const T& val
     if (m_type == type) {
         *(m_value.*member) = value;
         return;
+    }
+    if constexpr (std::is_nothrow_move_constructible_v<T>) {
+        if (holdsObject() && m_type != eVariantTypeObject) {
+            // The copy takes over the block of the value it replaces.
+            T copy(value);
+            m_value.*member = ::new (destroyKeepingBlock()) T(std::move(copy));
+            m_type = type;
+            return;
+        }
     }
     T* copy;
     try {

@@ -114,8 +114,8 @@ CbVariant::EVariantType CbVariant::readType(CbStreamReadBinary& stream)
 }
 
 // Gives the variant the type of the record and an empty value of it: a held
-// string or byte array of that type is emptied and kept (saving its
-// allocations, and references to it stay valid), anything else is released
+// string or byte array of that type is emptied and kept, with its memory
+// (saving allocations, and references to it stay valid), anything else is released
 // and an empty object made. The tag is set before the value is read, so a
 // stream that fails inside the value leaves the variant holding that type
 // with what arrived of the value.
@@ -124,10 +124,10 @@ void CbVariant::prepareFor(EVariantType type)
     if (type == m_type) {
         switch (type) {
         case eVariantTypeStringW:
-            m_value.stringW->Empty();
+            m_value.stringW->GetBufferSetLength(0);
             return;
         case eVariantTypeStringA:
-            m_value.stringA->Empty();
+            m_value.stringA->GetBufferSetLength(0);
             return;
         case eVariantTypeByteArray:
             m_value.byteArray->SetSize(0);

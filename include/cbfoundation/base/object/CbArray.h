@@ -65,6 +65,16 @@ public:
         }
     }
 
+    /// Takes the elements and the storage of `other`, which is left empty.
+    CbArray(CbArray&& other) noexcept
+        : m_data(std::exchange(other.m_data, nullptr)),
+          m_count(std::exchange(other.m_count, 0u)),
+          m_capacity(std::exchange(other.m_capacity, 0u)),
+          m_userValue(other.m_userValue),
+          m_storage(std::move(other.m_storage))
+    {
+    }
+
     /// Deep copy into this array's own storage (capacity: see the class).
     CbArray& operator=(const CbArray& other)
     {

@@ -407,6 +407,7 @@ private:
 
     bool holdsObject() const { return isIn(kObjectTypes, m_type); }
     void destroyObject() noexcept;
+    void* destroyKeepingBlock() noexcept;
 
     template <class T>
     CbVariant& storeScalar(EVariantType type, T Payload::*member, T value)
