@@ -5,7 +5,6 @@
 #include <cbfoundation/base/values/CbDateTime.h>
 #include <cbfoundation/platform/SmallObjectHeap.h>
 
-
 #include <climits>
 #include <cstring>
 
@@ -146,6 +145,17 @@ CbVariant& CbVariant::operator=(unsigned long value)
 // stay valid. Otherwise the copy is made before the old object goes, because
 // `value` may live inside it (a member of a held IObject, say); a failed copy
 // still leaves the variant null, as if the old value had been released first.
+template <class Copy>
+auto CbVariant::copyOrRelease(Copy copy)
+{
+    try {
+        return copy();
+    } catch (...) {
+        SetNull();
+        throw;
+    }
+}
+
 template <class T>
 void CbVariant::assignOwned(EVariantType type, T* Payload::*member, const T& value)
 {
@@ -155,20 +165,15 @@ void CbVariant::assignOwned(EVariantType type, T* Payload::*member, const T& val
     }
     if constexpr (std::is_nothrow_move_constructible_v<T>) {
         if (holdsObject() && m_type != eVariantTypeObject) {
-            // The copy takes over the block of the value it replaces.
-            T copy(value);
+            // The copy takes over the block of the string, array or date it
+            // replaces.
+            T copy = copyOrRelease([&] { return T(value); });
             m_value.*member = ::new (destroyKeepingBlock()) T(std::move(copy));
             m_type = type;
             return;
         }
     }
-    T* copy;
-    try {
-        copy = Heap::New<T>(value);
-    } catch (...) {
-        SetNull();
-        throw;
-    }
+    T* copy = copyOrRelease([&] { return Heap::New<T>(value); });
     SetNull();
     m_value.*member = copy;
     m_type = type;

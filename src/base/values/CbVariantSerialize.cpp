@@ -8,7 +8,6 @@
 #include <cbfoundation/base/values/CbDateTime.h>
 #include <cbfoundation/platform/SmallObjectHeap.h>
 
-
 namespace {
 
 const char* const kSourceName = "CbVariant.cpp";
@@ -114,9 +113,9 @@ CbVariant::EVariantType CbVariant::readType(CbStreamReadBinary& stream)
 }
 
 // Gives the variant the type of the record and an empty value of it: a held
-// string or byte array of that type is emptied and kept, with its memory
-// (saving allocations, and references to it stay valid), anything else is released
-// and an empty object made. The tag is set before the value is read, so a
+// string or byte array of that type is emptied and kept with its memory
+// (saving allocations, and references to it stay valid), anything else is
+// released and an empty object made. The tag is set before the value is read, so a
 // stream that fails inside the value leaves the variant holding that type
 // with what arrived of the value.
 void CbVariant::prepareFor(EVariantType type)

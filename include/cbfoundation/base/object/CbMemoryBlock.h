@@ -81,6 +81,7 @@ public:
 
     static Compact* Create(SizeT size)
     {
+        static_assert(sizeof(Compact) <= kBufferOffset, "the buffer follows the block");
         const std::uint64_t allocationSize = kBufferOffset + static_cast<std::uint64_t>(size);
         void* memory;
         if (allocationSize <= cbf::platform::SmallObjectHeap::kLargestBlock) {

@@ -443,6 +443,10 @@ private:
     template <class T>
     void assignOwned(EVariantType type, T* Payload::*member, const T& value);
 
+    /// The result of `copy()`; when that throws, the variant is made null first.
+    template <class Copy>
+    auto copyOrRelease(Copy copy);
+
     void takeCopy(const CbVariant& other) noexcept
     {
         m_value = other.m_value;
