@@ -22,8 +22,11 @@ namespace cbf::platform {
 /// from the depot, under a lock in both cases. A block may be freed on
 /// another thread than the one that allocated it. What the caches and the
 /// depot keep is bounded (CacheLimit, DepotLimit): beyond that, blocks go back
-/// to the system heap, and a thread's caches go to the depot when the thread
-/// ends.
+/// to the slabs of 16 KiB they were cut from, and a thread's caches go to the
+/// depot when the thread ends. Slabs whose blocks have all come back are kept
+/// for reuse up to 64 MiB in all, so that freeing many objects and making as
+/// many again does not map fresh memory; beyond that they go back to the
+/// system heap.
 ///
 /// Blocks are aligned for any fundamental type. Under AddressSanitizer free
 /// blocks are poisoned, all but the few bytes of bookkeeping at their end,
