@@ -12,6 +12,8 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -42,20 +44,14 @@ std::vector<std::wstring> sorted(std::vector<std::wstring> v)
 
 TEST(CbRTTITest, IsKindOfFollowsEveryBaseDepthFirst)
 {
-    struct Case
-    {
-        const CbRTTI& type;
-        const CbRTTI& target;
-        bool expected;
-    };
-    const Case cases[] = {
+    const std::tuple<const CbRTTI&, const CbRTTI&, bool> cases[] = {
         {animal, animal, true},   {dog, dog, true},       {dog, mammal, true},     {dog, animal, true},
         {animal, dog, false},     {watchdog, animal, true}, {watchdog, pet, true}, {watchdog, guard, true},
         {lapdog, animal, true},   {lapdog, guard, false}, {pet, animal, false},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(c.type.IsKindOf(c.target), c.expected) << c.type.GetName() << " / " << c.target.GetName();
-        EXPECT_EQ(c.type.IsKindOf(c.target.GetName()), c.expected) << c.type.GetName() << " by name";
+    for (const auto& [type, target, expected] : cases) {
+        EXPECT_EQ(type.IsKindOf(target), expected) << type.GetName() << " / " << target.GetName();
+        EXPECT_EQ(type.IsKindOf(target.GetName()), expected) << type.GetName() << " by name";
     }
     EXPECT_FALSE(dog.IsKindOf(L"Test.NoSuchClass"));
     EXPECT_FALSE(dog.IsKindOf(static_cast<const wchar_t*>(nullptr)));
@@ -63,12 +59,12 @@ TEST(CbRTTITest, IsKindOfFollowsEveryBaseDepthFirst)
 
 TEST(CbRTTITest, FindAnswersExactNamesWithTheFirstDescriptor)
 {
-    EXPECT_EQ(CbRTTI::Find(L"Test.Dog"), &dog);
-    EXPECT_EQ(CbRTTI::Find(L"test.dog"), nullptr);
-    EXPECT_EQ(CbRTTI::Find(L"Test.Do"), nullptr);
-    EXPECT_EQ(CbRTTI::Find(L""), nullptr);
-    EXPECT_EQ(CbRTTI::Find(nullptr), nullptr);
-    EXPECT_EQ(CbRTTI::Find(L"CbExceptionStream"), &CbExceptionStream::RTTI);
+    const std::pair<const wchar_t*, const CbRTTI*> cases[] = {
+        {L"Test.Dog", &dog}, {L"test.dog", nullptr}, {L"Test.Do", nullptr},
+        {L"", nullptr},      {nullptr, nullptr},     {L"CbExceptionStream", &CbExceptionStream::RTTI},
+    };
+    for (const auto& [name, type] : cases)
+        EXPECT_EQ(CbRTTI::Find(name), type) << (name ? name : L"(null)");
 
     // Identity is by address: a second descriptor of a name is another type.
     const CbRTTI twin(L"Test.Dog", nullptr, nullptr);
@@ -77,37 +73,42 @@ TEST(CbRTTITest, FindAnswersExactNamesWithTheFirstDescriptor)
     EXPECT_EQ(CbRTTI::Find(L"Test.Dog"), &dog) << "the first descriptor of a name stays registered";
 }
 
+// The base list is null without bases, else their count followed by the bases in order.
 TEST(CbRTTITest, BaseListHoldsCountThenBasesInOrder)
 {
-    EXPECT_EQ(CbException::RTTI.GetBaseClassRTTI(), nullptr);
-
-    const CbRTTI** bases = CbExceptionStream::RTTI.GetBaseClassRTTI();
-    ASSERT_NE(bases, nullptr);
-    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(bases[0]), 1u);
-    EXPECT_EQ(bases[1], &CbException::RTTI);
-
-    bases = watchdog.GetBaseClassRTTI();
-    ASSERT_NE(bases, nullptr);
-    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(bases[0]), 3u);
-    EXPECT_EQ(bases[1], &dog);
-    EXPECT_EQ(bases[2], &pet);
-    EXPECT_EQ(bases[3], &guard);
+    const std::pair<const CbRTTI&, std::vector<const CbRTTI*>> cases[] = {
+        {CbException::RTTI, {}}, {CbExceptionStream::RTTI, {&CbException::RTTI}}, {watchdog, {&dog, &pet, &guard}}};
+    for (const auto& [type, expected] : cases) {
+        const CbRTTI** bases = type.GetBaseClassRTTI();
+        std::vector<const CbRTTI*> actual;
+        if (bases != nullptr)
+            actual.assign(bases + 1, bases + 1 + reinterpret_cast<std::uintptr_t>(bases[0]));
+        EXPECT_EQ(actual, expected) << type.GetName();
+        EXPECT_EQ(bases == nullptr, expected.empty()) << type.GetName();
+    }
 }
 
+// Each call replaces what the list held before.
 TEST(CbRTTITest, GetDerivedOfListsTheClassAndAllDescendants)
 {
+    using Names = std::vector<std::wstring>;
+    const std::pair<const wchar_t*, Names> cases[] = {
+        {L"Test.Mammal", {L"Test.Dog", L"Test.Lapdog", L"Test.Mammal", L"Test.Watchdog"}},
+        {L"CbException",
+         {L"CbException", L"CbExceptionCondition", L"CbExceptionOutOfMemory", L"CbExceptionPreconditionViolation",
+          L"CbExceptionStream", L"CbExceptionWrongFileVersion", L"CbVariant::CbExceptionConversion"}},
+        {L"Test.Unknown", {}},
+        {nullptr, {}},
+    };
     CbRTTI::DerivedList list;
+    CbRTTI::GetDerivedOf(dog, list);
+    for (const auto& [name, expected] : cases) {
+        CbRTTI::GetDerivedOf(name, list);
+        EXPECT_EQ(sorted(names(list)), expected) << (name ? name : L"(null)");
+        EXPECT_EQ(list.GetCount(), expected.size());
+    }
     CbRTTI::GetDerivedOf(mammal, list);
-    EXPECT_EQ(sorted(names(list)),
-              (std::vector<std::wstring>{L"Test.Dog", L"Test.Lapdog", L"Test.Mammal", L"Test.Watchdog"}));
     EXPECT_EQ(list.GetCount(), 4u);
-
-    CbRTTI::GetDerivedOf(L"CbException", list);
-    EXPECT_EQ(sorted(names(list)),
-              (std::vector<std::wstring>{L"CbException", L"CbExceptionCondition", L"CbExceptionOutOfMemory",
-                                         L"CbExceptionPreconditionViolation", L"CbExceptionStream",
-                                         L"CbExceptionWrongFileVersion", L"CbVariant::CbExceptionConversion"}))
-        << "old contents are replaced";
 }
 
 TEST(CbRTTITest, GetDerivedOfFollowsRegistryOrder)
@@ -121,25 +122,19 @@ TEST(CbRTTITest, GetDerivedOfFollowsRegistryOrder)
     for (const std::wstring& text : texts)
         types.push_back(std::make_unique<CbRTTI>(text.c_str(), guard, nullptr, nullptr));
 
-    struct Entry
-    {
-        unsigned bucket;
-        int registration;
-        std::wstring name;
-    };
-    std::vector<Entry> expected{{CbHashKey<wchar_t*>::Hash(L"Test.Guard") % 400, -1, L"Test.Guard"},
-                                {CbHashKey<wchar_t*>::Hash(L"Test.Watchdog") % 400, -2, L"Test.Watchdog"}};
+    // Bucket, then the registration order reversed (Guard and Watchdog came first).
+    using Entry = std::tuple<unsigned, int, std::wstring>;
+    std::vector<Entry> expected{{CbHashKey<wchar_t*>::Hash(L"Test.Guard") % 400, 1, L"Test.Guard"},
+                                {CbHashKey<wchar_t*>::Hash(L"Test.Watchdog") % 400, 2, L"Test.Watchdog"}};
     for (int i = 0; i < static_cast<int>(texts.size()); ++i)
-        expected.push_back({CbHashKey<wchar_t*>::Hash(texts[i].c_str()) % 400, i, texts[i]});
-    std::stable_sort(expected.begin(), expected.end(), [](const Entry& a, const Entry& b) {
-        return a.bucket != b.bucket ? a.bucket < b.bucket : a.registration > b.registration;
-    });
+        expected.emplace_back(CbHashKey<wchar_t*>::Hash(texts[i].c_str()) % 400, -i, texts[i]);
+    std::sort(expected.begin(), expected.end());
+    std::vector<std::wstring> expectedNames;
+    for (const Entry& entry : expected)
+        expectedNames.push_back(std::get<2>(entry));
 
     CbRTTI::DerivedList list;
     CbRTTI::GetDerivedOf(guard, list);
-    std::vector<std::wstring> expectedNames;
-    for (const Entry& entry : expected)
-        expectedNames.push_back(entry.name);
     EXPECT_EQ(names(list), expectedNames);
 
     // More names than the registry's first pool block holds come and go cleanly.
@@ -151,70 +146,43 @@ TEST(CbRTTITest, GetDerivedOfFollowsRegistryOrder)
 
 TEST(CbRTTITest, HashIsTimes33OverUtf16Units)
 {
-    EXPECT_EQ(CbHashKey<wchar_t*>::Hash(L""), 0u);
-    EXPECT_EQ(CbHashKey<wchar_t*>::Hash(L"A"), 65u);
-    EXPECT_EQ(CbHashKey<wchar_t*>::Hash(L"AB"), 65u * 33 + 66);
     // A character outside the BMP hashes as its surrogate pair on every platform.
-    const wchar_t astral[] = {static_cast<wchar_t>(0x1F600), 0};
-    const wchar_t pair[] = {static_cast<wchar_t>(0xD83D), static_cast<wchar_t>(0xDE00), 0};
-    EXPECT_EQ(CbHashKey<wchar_t*>::Hash(sizeof(wchar_t) == 2 ? pair : astral), 0xD83Du * 33 + 0xDE00u);
+    const std::wstring astral = sizeof(wchar_t) == 2 ? std::wstring{wchar_t(0xD83D), wchar_t(0xDE00)}
+                                                     : std::wstring(1, static_cast<wchar_t>(0x1F600));
+    const std::pair<std::wstring, unsigned> cases[] = {
+        {L"", 0u}, {L"A", 65u}, {L"AB", 65u * 33 + 66}, {astral, 0xD83Du * 33 + 0xDE00u},
+        {L"." + astral + L".", ((46u * 33 + 0xD83Du) * 33 + 0xDE00u) * 33 + 46u},
+    };
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(CbHashKey<wchar_t*>::Hash(text.c_str()), expected) << text.size() << " characters";
 
-    // Every length and mix of characters hashes like the one-at-a-time rule.
+    // Texts of every length and mix of BMP units (lone surrogates included) wrap modulo 2^32.
     std::mt19937 random(7);
-    const unsigned alphabet[] = {'a', 'Z', '.', 0xE9, 0xFFFF, 0x1F600, 0x10FFFF, 0xD800};
+    const wchar_t alphabet[] = {L'a', L'Z', L'.', wchar_t(0xE9), wchar_t(0xFFFF), wchar_t(0xD800), wchar_t(0xDBFF)};
     for (int round = 0; round < 2000; ++round) {
-        std::vector<unsigned> units;
         std::wstring text;
-        for (int n = random() % 13; n > 0; --n) {
-            unsigned c = alphabet[random() % 8];
-            if (sizeof(wchar_t) == 2 && c > 0xFFFF)
-                c = 0xDBFF; // a lone surrogate where wchar_t is 16-bit
-            text.push_back(static_cast<wchar_t>(c));
-            if (c > 0xFFFF) {
-                units.push_back(0xD800 + ((c - 0x10000) >> 10));
-                units.push_back(0xDC00 + (c & 0x3FF));
-            } else {
-                units.push_back(c);
-            }
-        }
         unsigned expected = 0;
-        for (unsigned unit : units)
-            expected = expected * 33 + unit;
+        for (int n = random() % 40; n > 0; --n) {
+            text.push_back(alphabet[random() % 7]);
+            expected = expected * 33 + static_cast<unsigned>(text.back());
+        }
         ASSERT_EQ(CbHashKey<wchar_t*>::Hash(text.c_str()), expected) << "round " << round;
     }
 }
 
-TEST(CbRTTITest, GetDerivedOfUnknownNameEmptiesTheList)
-{
-    CbRTTI::DerivedList list;
-    CbRTTI::GetDerivedOf(dog, list);
-    ASSERT_FALSE(list.IsEmpty());
-    CbRTTI::GetDerivedOf(L"Test.Unknown", list);
-    EXPECT_TRUE(list.IsEmpty());
-    EXPECT_EQ(list.GetCount(), 0u);
-    CbRTTI::GetDerivedOf(static_cast<const wchar_t*>(nullptr), list);
-    EXPECT_TRUE(list.IsEmpty());
-}
-
 TEST(CbRTTITest, NameStaysRegisteredWhileAnyDescriptorOfItLives)
 {
-    auto first = std::make_unique<CbRTTI>(L"Test.Shared", nullptr, nullptr);
-    auto second = std::make_unique<CbRTTI>(L"Test.Shared", nullptr, nullptr);
-    EXPECT_EQ(CbRTTI::Find(L"Test.Shared"), first.get());
-
-    first.reset();
-    EXPECT_EQ(CbRTTI::Find(L"Test.Shared"), second.get()) << "the name passes to the survivor";
-
-    second.reset();
-    EXPECT_EQ(CbRTTI::Find(L"Test.Shared"), nullptr);
-
-    // The other order: the later descriptor goes first.
-    first = std::make_unique<CbRTTI>(L"Test.Shared", nullptr, nullptr);
-    second = std::make_unique<CbRTTI>(L"Test.Shared", nullptr, nullptr);
-    second.reset();
-    EXPECT_EQ(CbRTTI::Find(L"Test.Shared"), first.get());
-    first.reset();
-    EXPECT_EQ(CbRTTI::Find(L"Test.Shared"), nullptr);
+    for (bool firstGoesFirst : {true, false}) {
+        std::unique_ptr<CbRTTI> both[] = {std::make_unique<CbRTTI>(L"Test.Shared", nullptr, nullptr),
+                                          std::make_unique<CbRTTI>(L"Test.Shared", nullptr, nullptr)};
+        EXPECT_EQ(CbRTTI::Find(L"Test.Shared"), both[0].get());
+        auto& goes = both[firstGoesFirst ? 0 : 1];
+        auto& stays = both[firstGoesFirst ? 1 : 0];
+        goes.reset();
+        EXPECT_EQ(CbRTTI::Find(L"Test.Shared"), stays.get()) << "the name passes to the survivor";
+        stays.reset();
+        EXPECT_EQ(CbRTTI::Find(L"Test.Shared"), nullptr);
+    }
 }
 
 TEST(CbRTTITest, NullNameIsAPreconditionViolation)
