@@ -41,12 +41,10 @@ TEST(CbStreamReadBinaryTest, EveryPrimitiveRoundTripsBitExactly)
     expectBitExactRoundTrip(static_cast<long>(INT32_MIN));
     expectBitExactRoundTrip(static_cast<unsigned long>(UINT32_MAX));
     // -0, NaNs quiet and signalling with payloads, infinity, the smallest subnormal.
-    const std::uint64_t doubles[] = {0x8000000000000000, 0x7FF8000000000001, 0x7FF0000000000001,
-                                     0xFFF4000000000ABC, 0x7FF0000000000000, 0x0000000000000001};
-    for (std::uint64_t bits : doubles)
+    for (std::uint64_t bits : {0x8000000000000000ULL, 0x7FF8000000000001ULL, 0x7FF0000000000001ULL,
+                               0xFFF4000000000ABCULL, 0x7FF0000000000000ULL, 0x0000000000000001ULL})
         expectBitExactRoundTrip(std::bit_cast<double>(bits));
-    const std::uint32_t floats[] = {0x80000000, 0x7FC00001, 0x7F800001, 0xFFA00ABC, 0xFF800000, 0x00000001};
-    for (std::uint32_t bits : floats)
+    for (std::uint32_t bits : {0x80000000u, 0x7FC00001u, 0x7F800001u, 0xFFA00ABCu, 0xFF800000u, 0x00000001u})
         expectBitExactRoundTrip(std::bit_cast<float>(bits));
 }
 
@@ -62,8 +60,7 @@ TEST(CbStreamReadBinaryTest, DecodesEveryFormItAccepts)
         {{0xFF, 0xFE, 0xFF, 3, 'a', 0, 0, 0, 'c', 0}, 1},
         {[] { Bytes b = {0xFF, 0xFE, 0xFF, 0xFF, 0xFE, 0xFF}; b.resize(6 + 2 * 65534, 'x'); return b; }(), 65534},
     };
-    for (const auto& [bytes, length] : wideCases)
-    {
+    for (const auto& [bytes, length] : wideCases) {
         CbStreamReadBinaryMemory in(bytes.data(), bytes.size());
         CStringW value;
         in >> value;
@@ -123,8 +120,7 @@ TEST(CbStreamReadBinaryTest, ShortPrimitivesThrowTheirOperatorsLine)
         {"double", extract<double>(), 8, 231},              {"char", extract<char>(), 1, 250},
         {"unsigned long", extract<unsigned long>(), 4, 269}, {"long", extract<long>(), 4, 288},
     };
-    for (const auto& [type, read, width, line] : cases)
-    {
+    for (const auto& [type, read, width, line] : cases) {
         SCOPED_TRACE(type);
         expectFailure(Bytes(width - 1, 0x11), read, line);
     }
@@ -148,8 +144,7 @@ TEST(CbStreamReadBinaryTest, BadStringsFailCleanlyAndLeaveTheDestinationAlone)
         {"narrow text ends early", {3, 0, 0, 0, 'a', 'b'}, false, 326},
         {"2^32-1 bytes", {0xFF, 0xFF, 0xFF, 0xFF, 'a'}, false, 326},
     };
-    for (const auto& [name, bytes, isWide, line] : cases)
-    {
+    for (const auto& [name, bytes, isWide, line] : cases) {
         SCOPED_TRACE(name);
         CStringW wide(L"kept");
         CStringA narrow("kept");
@@ -162,8 +157,7 @@ TEST(CbStreamReadBinaryTest, VersionStampsNewerThanExpectedAreRefused)
 {
     const std::tuple<unsigned, unsigned, bool> cases[] = {
         {3, 4, true}, {4, 4, true}, {7, 7, true}, {0xFFFFFFFF, 0xFFFFFFFF, true}, {5, 4, false}, {1, 0, false}};
-    for (const auto& [stamp, expected, accepted] : cases)
-    {
+    for (const auto& [stamp, expected, accepted] : cases) {
         CbStreamWriteBinaryMemory out;
         out.WriteVersion(stamp);
         CbStreamReadBinaryMemory in(out.GetData(), out.GetSize());
@@ -196,8 +190,7 @@ TEST(CbStreamReadBinaryTest, StreamClassesAreRegisteredWithTheirBases)
         {CbStreamWrite::RTTI, nullptr}, {CbStreamWriteBinary::RTTI, &CbStreamWrite::RTTI},
         {CbStreamWriteBinaryByteCount::RTTI, &CbStreamWriteBinary::RTTI},
     };
-    for (const auto& [rtti, base] : cases)
-    {
+    for (const auto& [rtti, base] : cases) {
         EXPECT_EQ(CbRTTI::Find(rtti.GetName()), &rtti);
         const CbRTTI** bases = rtti.GetBaseClassRTTI();
         EXPECT_EQ(bases == nullptr ? nullptr : bases[1], base);

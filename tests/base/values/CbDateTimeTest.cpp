@@ -10,8 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -125,29 +123,19 @@ TEST(CbDateTimeTest, SecondsSince1970FollowTheGregorianCalendar)
     EXPECT_NO_THROW(CbDateTime(std::numeric_limits<__int64>::max()));
 }
 
-TEST(CbDateTimeTest, SecondsAgreeWithGmtimeAndWithTheTickConversion)
+// Seconds have a calendar of their own; it must agree with the tick conversion,
+// which is checked against the standard calendar elsewhere.
+TEST(CbDateTimeTest, SecondsAgreeWithTheTickConversion)
 {
     std::mt19937_64 random(1601);
     std::uniform_int_distribution<__int64> anySecond(-11644473600, 253402300799);
-    int comparedWithGmtime = 0;
     for (int i = 0; i < 20000; ++i) {
         const __int64 seconds = anySecond(random);
         const CbDateTime value(seconds);
         const auto ticks = static_cast<unsigned __int64>(seconds + 11644473600) * 10000000ULL;
         ASSERT_EQ(TextOf(value), TextOf(CbDateTime(ticks))) << seconds;
         ASSERT_EQ(static_cast<unsigned __int64>(value), ticks) << seconds;
-
-        // The Windows runtime's gmtime stops at 1970 and 3000.
-        const std::time_t time = static_cast<std::time_t>(seconds);
-        if (const std::tm* utc = std::gmtime(&time)) {
-            ++comparedWithGmtime;
-            char expected[64];
-            std::snprintf(expected, sizeof expected, "%04d-%02d-%02d %02d:%02d:%02d.000 (%d)", utc->tm_year + 1900,
-                          utc->tm_mon + 1, utc->tm_mday, utc->tm_hour, utc->tm_min, utc->tm_sec, utc->tm_wday);
-            ASSERT_EQ(TextOf(value), expected) << seconds;
-        }
     }
-    EXPECT_GT(comparedWithGmtime, 1000);
 }
 
 TEST(CbDateTimeTest, TicksAndFileTimesConvertBothWays)
@@ -156,14 +144,12 @@ TEST(CbDateTimeTest, TicksAndFileTimesConvertBothWays)
     const CbDateTime fromTicks(ticks);
     EXPECT_EQ(TextOf(fromTicks), "2024-02-29 13:05:09.123 (4)");
     EXPECT_EQ(static_cast<unsigned __int64>(fromTicks), ticks - 4567);
-    EXPECT_EQ(CbDateTime(TicksToFileTime(ticks)), fromTicks);
     EXPECT_EQ(FileTimeToTicks(fromTicks), ticks - 4567);
-
-    EXPECT_EQ(CbDateTime() = ticks, fromTicks);
-    EXPECT_EQ(CbDateTime() = TicksToFileTime(ticks), fromTicks);
-
-    EXPECT_EQ(TextOf(CbDateTime(0x8000000000000000ULL)), "1601-01-01 00:00:00.000 (1)");
-    EXPECT_EQ(TextOf(CbDateTime(~0ULL)), "1601-01-01 00:00:00.000 (1)");
+    for (const CbDateTime& same : {CbDateTime(TicksToFileTime(ticks)), CbDateTime() = ticks,
+                                   CbDateTime() = TicksToFileTime(ticks)})
+        EXPECT_EQ(same, fromTicks);
+    for (const unsigned __int64 beyond : {0x8000000000000000ULL, ~0ULL})
+        EXPECT_EQ(TextOf(CbDateTime(beyond)), "1601-01-01 00:00:00.000 (1)");
 }
 
 TEST(CbDateTimeTest, FieldsThatFormNoDateCountAsTheFirstTick)
@@ -300,16 +286,13 @@ TEST(CbDateTimeTest, FileTimesOfAnExistingFileOnly)
     const std::wstring path = (std::filesystem::temp_directory_path() / L"cbf-dates-file.txt").wstring();
     std::ofstream(std::filesystem::path(path)) << "x";
     const CbDateTime aMinuteAgo(static_cast<unsigned __int64>(CbDateTime()) - 60 * cbf::platform::kTicksPerSecond);
-
     CbDateTime created = aMinuteAgo;
     CbDateTime modified = aMinuteAgo;
-    ASSERT_TRUE(created.ReadFileCreationTime(path.c_str()));
-    ASSERT_TRUE(modified.ReadFileModificationTime(path.c_str()));
-    EXPECT_GT(created, aMinuteAgo);
-    EXPECT_LE(created, modified);
+    ASSERT_TRUE(created.ReadFileCreationTime(path.c_str()) && modified.ReadFileModificationTime(path.c_str()));
+    EXPECT_TRUE(aMinuteAgo < created && created <= modified);
 
     std::filesystem::remove(path);
-    CbDateTime untouched = aMinuteAgo;
-    EXPECT_FALSE(untouched.ReadFileCreationTime(path.c_str()) || untouched.ReadFileModificationTime(path.c_str()));
-    EXPECT_EQ(TextOf(untouched), TextOf(aMinuteAgo));
+    const CbDateTime before = created;
+    EXPECT_FALSE(created.ReadFileCreationTime(path.c_str()) || created.ReadFileModificationTime(path.c_str()));
+    EXPECT_EQ(TextOf(created), TextOf(before));
 }
