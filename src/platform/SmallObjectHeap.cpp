@@ -354,17 +354,19 @@ Depot& depot(std::size_t sizeClass)
     return (*instance)[sizeClass];
 }
 
-// The blocks a thread keeps, handed to the depot when the thread ends. The
-// chains are members of the one thread-local object whose destructor hands
-// them over: where thread-local storage is emulated, another thread-local
-// variable may be gone already when that destructor runs.
+// The blocks a thread keeps, handed to the depot when the thread ends.
 struct ThreadCache
 {
-    constexpr ThreadCache() = default;
-
-    ~ThreadCache()
+    enum State : unsigned char
     {
-        closed = true;
+        eNew,      // nothing arranged yet for the thread's end
+        eArmed,    // the cache is handed over when the thread ends
+        eClosed,   // the thread is ending: no more caching
+    };
+
+    void handOver()
+    {
+        state = eClosed;
         for (std::size_t sizeClass = 0; sizeClass < kClassCount; ++sizeClass) {
             if (chains[sizeClass].length > 0)
                 depot(sizeClass).give(chains[sizeClass]);
@@ -379,7 +381,7 @@ struct ThreadCache
         const std::size_t blockSize = blockSizeOf(sizeClass);
         if constexpr (!kSlabs)
             return allocateFromSystem(blockSize);
-        if (!closed)
+        if (state != eClosed)
             return cutters[sizeClass].cut(blockSize);
         // The thread is ending and keeps no slab: this block's slab goes
         // as soon as the block does.
@@ -391,49 +393,125 @@ struct ThreadCache
 
     std::array<Chain, kClassCount> chains{};
     std::array<SlabCutter, kClassCount> cutters{};
-    bool closed = false; // the thread is ending: no more caching
+    State state = eNew;
 };
 
+#if defined(_WIN32)
+// Thread-local storage is emulated here, and a thread-local variable may be
+// gone already when the destructor of another one runs: the cache lives in
+// the object whose destructor hands it over.
+struct OwnedThreadCache
+{
+    ~OwnedThreadCache() { cache.handOver(); }
+    ThreadCache cache;
+};
+
+thread_local OwnedThreadCache t_owned;
+
+ThreadCache& threadCache()
+{
+    return t_owned.cache;
+}
+
+void armThreadExit()
+{
+    t_owned.cache.state = ThreadCache::eArmed;
+}
+#else
+// Plain data, constant-initialised, so that reaching it takes no check; a
+// second variable, set up on a thread's first slow path, hands it over when
+// the thread ends.
 thread_local ThreadCache t_cache;
 
-} // namespace
-
-void* SmallObjectHeap::Allocate(std::size_t size)
+struct ThreadExit
 {
-    if (size > kLargestBlock)
+    ~ThreadExit() { t_cache.handOver(); }
+};
+
+thread_local ThreadExit t_threadExit;
+
+ThreadCache& threadCache()
+{
+    return t_cache;
+}
+
+void armThreadExit()
+{
+    [[maybe_unused]] ThreadExit& exit = t_threadExit;
+    t_cache.state = ThreadCache::eArmed;
+}
+#endif
+
+// The paths off the common one are kept out of line, so that taking a block
+// from the cache and giving one back stay a few instructions each.
+
+[[gnu::noinline]] void* allocateUncached(std::size_t size)
+{
+    if (size > SmallObjectHeap::kLargestBlock)
         return allocateFromSystem(size);
     const std::size_t sizeClass = classOf(size);
-    ThreadCache& cache = t_cache;
+    ThreadCache& cache = threadCache();
+    if (cache.state == ThreadCache::eNew)
+        armThreadExit();
     Chain& chain = cache.chains[sizeClass];
-    if (chain.length == 0) [[unlikely]] {
-        if (!cache.closed)
-            chain = depot(sizeClass).take();
-        if (chain.length == 0)
-            return cache.newBlock(sizeClass);
-    }
+    if (cache.state != ThreadCache::eClosed)
+        chain = depot(sizeClass).take();
+    if (chain.length == 0)
+        return cache.newBlock(sizeClass);
     return chain.pop(blockSizeOf(sizeClass));
 }
 
-void SmallObjectHeap::Deallocate(void* block, std::size_t size) noexcept
+[[gnu::noinline]] void deallocateUncached(void* block, std::size_t size) noexcept
 {
     if (!block)
         return;
-    if (size > kLargestBlock) {
+    if (size > SmallObjectHeap::kLargestBlock) {
         std::free(block);
         return;
     }
-    const std::size_t sizeClass = classOf(size);
-    ThreadCache& cache = t_cache;
-    if (cache.closed) [[unlikely]] {
+    ThreadCache& cache = threadCache();
+    if (cache.state == ThreadCache::eClosed) {
         freeToSystem(block);
         return;
     }
+    if (cache.state == ThreadCache::eNew)
+        armThreadExit();
+    const std::size_t sizeClass = classOf(size);
     Chain& chain = cache.chains[sizeClass];
-    if (chain.length >= cacheLimitOf(sizeClass)) [[unlikely]] {
+    if (chain.length >= cacheLimitOf(sizeClass)) {
         depot(sizeClass).give(chain);
         chain = Chain{};
     }
     chain.push(block, blockSizeOf(sizeClass));
+}
+
+} // namespace
+
+// A block in a thread's cache implies that the thread's end is arranged for
+// and the cache still open: taking one needs no other check.
+void* SmallObjectHeap::Allocate(std::size_t size)
+{
+    if (size <= kLargestBlock) [[likely]] {
+        const std::size_t sizeClass = classOf(size);
+        Chain& chain = threadCache().chains[sizeClass];
+        if (chain.length != 0) [[likely]]
+            return chain.pop(blockSizeOf(sizeClass));
+    }
+    return allocateUncached(size);
+}
+
+void SmallObjectHeap::Deallocate(void* block, std::size_t size) noexcept
+{
+    if (block && size <= kLargestBlock) [[likely]] {
+        const std::size_t sizeClass = classOf(size);
+        ThreadCache& cache = threadCache();
+        Chain& chain = cache.chains[sizeClass];
+        if (cache.state == ThreadCache::eArmed && chain.length < cacheLimitOf(sizeClass)) [[likely]] {
+            chain.push(block, blockSizeOf(sizeClass));
+            return;
+        }
+    }
+    deallocateUncached(block, size);
 }
 
 std::size_t SmallObjectHeap::CacheLimit(std::size_t size) noexcept
@@ -448,7 +526,7 @@ std::size_t SmallObjectHeap::DepotLimit(std::size_t size) noexcept
 
 std::size_t SmallObjectHeap::CachedBlockCount(std::size_t size) noexcept
 {
-    return size > kLargestBlock ? 0 : t_cache.chains[classOf(size)].length;
+    return size > kLargestBlock ? 0 : threadCache().chains[classOf(size)].length;
 }
 
 std::size_t SmallObjectHeap::DepotBlockCount(std::size_t size) noexcept
