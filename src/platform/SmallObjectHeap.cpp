@@ -20,6 +20,10 @@
 #include <sanitizer/asan_interface.h>
 #endif
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
 namespace cbf::platform {
 
 namespace {
@@ -397,25 +401,36 @@ struct ThreadCache
 };
 
 #if defined(_WIN32)
-// Thread-local storage is emulated here, and a thread-local variable may be
-// gone already when the destructor of another one runs: the cache lives in
-// the object whose destructor hands it over.
-struct OwnedThreadCache
+// This toolchain emulates thread-local variables, and the destructor of one
+// may find its storage released already when the thread ends. A fiber-local
+// slot holds each thread's cache instead: Windows calls the slot's callback
+// with the cache when the thread ends. (A thread that uses the heap again
+// after that, late in its teardown, gets a new cache that is not handed over.)
+void WINAPI handOverAtThreadEnd(void* cache)
 {
-    ~OwnedThreadCache() { cache.handOver(); }
-    ThreadCache cache;
-};
+    static_cast<ThreadCache*>(cache)->handOver();
+    delete static_cast<ThreadCache*>(cache);
+}
 
-thread_local OwnedThreadCache t_owned;
+DWORD cacheSlot()
+{
+    static const DWORD slot = FlsAlloc(handOverAtThreadEnd);
+    return slot;
+}
 
 ThreadCache& threadCache()
 {
-    return t_owned.cache;
+    void* cache = FlsGetValue(cacheSlot());
+    if (!cache) [[unlikely]] {
+        cache = new ThreadCache;
+        FlsSetValue(cacheSlot(), cache);
+    }
+    return *static_cast<ThreadCache*>(cache);
 }
 
 void armThreadExit()
 {
-    t_owned.cache.state = ThreadCache::eArmed;
+    threadCache().state = ThreadCache::eArmed;
 }
 #else
 // Plain data, constant-initialised, so that reaching it takes no check; a
