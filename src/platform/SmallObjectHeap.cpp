@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <mutex>
 
 #if defined(__has_feature)
@@ -22,6 +23,8 @@
 
 #if defined(_WIN32)
 #include <windows.h>
+
+#include "platform/win32/HeapThreadSlot.h"
 #endif
 
 namespace cbf::platform {
@@ -418,13 +421,26 @@ DWORD cacheSlot()
     return slot;
 }
 
+// A thread that gets no slot (the process has used them all up) caches
+// nothing: its blocks come from and go back to their slabs directly.
+ThreadCache* newThreadCache()
+{
+    static ThreadCache uncached = [] {
+        ThreadCache cache;
+        cache.state = ThreadCache::eClosed;
+        return cache;
+    }();
+    auto cache = std::make_unique<ThreadCache>();
+    if (!FlsSetValue(cacheSlot(), cache.get()))
+        return &uncached;
+    return cache.release();
+}
+
 ThreadCache& threadCache()
 {
     void* cache = FlsGetValue(cacheSlot());
-    if (!cache) [[unlikely]] {
-        cache = new ThreadCache;
-        FlsSetValue(cacheSlot(), cache);
-    }
+    if (!cache) [[unlikely]]
+        cache = newThreadCache();
     return *static_cast<ThreadCache*>(cache);
 }
 
@@ -432,6 +448,18 @@ void armThreadExit()
 {
     threadCache().state = ThreadCache::eArmed;
 }
+} // namespace
+
+namespace detail {
+
+void ReleaseHeapThreadSlot()
+{
+    FlsFree(cacheSlot());
+}
+
+} // namespace detail
+
+namespace {
 #else
 // Plain data, constant-initialised, so that reaching it takes no check; a
 // second variable, set up on a thread's first slow path, hands it over when
