@@ -2,6 +2,8 @@
 //
 // - Copying: copy-constructing a vector of 1024 strings of 16 characters
 //   (a copy of a CStringW shares its text; std::wstring copies it).
+// - Assigning: assigning each of 1024 strings of 16 characters to a string
+//   that holds another text of that length (both reuse the target's memory).
 // - Appending: building a string of 1,000,000 characters one character at a
 //   time.
 
@@ -45,6 +47,20 @@ void BM_CopyConstructVector(benchmark::State& state)
 }
 
 template <typename Text>
+void BM_AssignVector(benchmark::State& state)
+{
+    const std::vector<Text> source = sixteenCharacterTexts<Text>();
+    std::vector<Text> target(source.rbegin(), source.rend());
+    for (auto _ : state)
+    {
+        for (std::size_t i = 0; i < source.size(); ++i)
+            target[i] = source[i];
+        benchmark::DoNotOptimize(target.data());
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * source.size()));
+}
+
+template <typename Text>
 void BM_AppendCharacters(benchmark::State& state)
 {
     for (auto _ : state)
@@ -61,5 +77,7 @@ void BM_AppendCharacters(benchmark::State& state)
 
 BENCHMARK_TEMPLATE(BM_CopyConstructVector, CStringW);
 BENCHMARK_TEMPLATE(BM_CopyConstructVector, std::wstring);
+BENCHMARK_TEMPLATE(BM_AssignVector, CStringW);
+BENCHMARK_TEMPLATE(BM_AssignVector, std::wstring);
 BENCHMARK_TEMPLATE(BM_AppendCharacters, CStringW);
 BENCHMARK_TEMPLATE(BM_AppendCharacters, std::wstring);

@@ -17,6 +17,7 @@
 #pragma once
 
 #include <cbfoundation/platform/CodePage.h>
+#include <cbfoundation/platform/CopyBytes.h>
 #include <cbfoundation/platform/FormatString.h>
 #include <cbfoundation/platform/SmallObjectHeap.h>
 
@@ -1000,7 +1001,7 @@ private:
     static void copyCharacters(CharT* to, const CharT* from, int count) noexcept
     {
         if (count > 0)
-            Traits::copy(to, from, static_cast<std::size_t>(count));
+            cbf::platform::CopyBytes(to, from, static_cast<std::size_t>(count) * sizeof(CharT));
     }
 
     static int checkedLength(std::uint64_t length)

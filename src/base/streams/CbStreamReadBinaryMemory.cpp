@@ -1,7 +1,7 @@
 #include <cbfoundation/base/exceptions/CbExceptionPreconditionViolation.h>
 #include <cbfoundation/base/streams/CbStreamReadBinaryMemory.h>
 
-#include "CopyBytes.h"
+#include <cbfoundation/platform/CopyBytes.h>
 
 #include <algorithm>
 
@@ -28,6 +28,6 @@ unsigned __int64 CbStreamReadBinaryMemory::read(void* buffer, unsigned __int64 c
     const std::size_t delivered = std::min<unsigned __int64>(count, GetRemaining());
     const unsigned char* source = m_next;
     m_next += delivered;
-    cbf::detail::CopyBytes(buffer, source, delivered);
+    cbf::platform::CopyBytes(buffer, source, delivered);
     return delivered;
 }

@@ -1,6 +1,6 @@
 #include <cbfoundation/base/streams/CbStreamWriteBinaryMemory.h>
 
-#include "CopyBytes.h"
+#include <cbfoundation/platform/CopyBytes.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -35,7 +35,7 @@ CbStreamWrite& CbStreamWriteBinaryMemory::write(const void* buffer, unsigned __i
 {
     if (count > m_capacity - m_size)
         growFor(count);
-    cbf::detail::CopyBytes(m_buffer.get() + m_size, buffer, count);
+    cbf::platform::CopyBytes(m_buffer.get() + m_size, buffer, count);
     m_size += count;
     return *this;
 }

@@ -4,6 +4,7 @@
 #include <cbfoundation/base/exceptions/CbException.h>
 #include <cbfoundation/base/object/CbMemoryBlock.h>
 #include <cbfoundation/base/object/CbSmartPointer.h>
+#include <cbfoundation/platform/CopyBytes.h>
 
 #include <cstdint>
 #include <cstring>
@@ -183,8 +184,7 @@ private:
 
     void copyElementsFrom(const CbArray& other)
     {
-        if (m_count > 0)
-            std::memcpy(m_data, other.m_data, byteSize(m_count));
+        cbf::platform::CopyBytes(m_data, other.m_data, byteSize(m_count));
     }
 
     T* m_data = nullptr;

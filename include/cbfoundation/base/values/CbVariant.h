@@ -137,8 +137,7 @@ public:
     /// Destroys the held object, if any, and makes the variant null.
     void SetNull() noexcept
     {
-        if (holdsObject())
-            destroyObject();
+        destroyHeldObject();
         m_type = eVariantTypeNull;
     }
 
@@ -156,8 +155,11 @@ public:
     CbVariant& operator=(const CbVariant& other)
     {
         if (isInlineType(other.m_type)) {
-            SetNull();
-            takeCopy(other);
+            const Payload value = other.m_value;
+            const EVariantType type = other.m_type;
+            destroyHeldObject();
+            m_value = value;
+            m_type = type;
         } else if (m_type == other.m_type && m_type == eVariantTypeStringW) {
             *m_value.stringW = *other.m_value.stringW;
         } else if (m_type == other.m_type && m_type == eVariantTypeByteArray) {
@@ -406,13 +408,20 @@ private:
     static constexpr bool isInlineType(unsigned tag) { return isIn(kInlineTypes, tag); }
 
     bool holdsObject() const { return isIn(kObjectTypes, m_type); }
+
+    /// Destroys the held object, if any, leaving the tag to the caller.
+    void destroyHeldObject() noexcept
+    {
+        if (holdsObject())
+            destroyObject();
+    }
     void destroyObject() noexcept;
     void* destroyKeepingBlock() noexcept;
 
     template <class T>
     CbVariant& storeScalar(EVariantType type, T Payload::*member, T value)
     {
-        SetNull();
+        destroyHeldObject();
         m_value.*member = value;
         m_type = type;
         return *this;
