@@ -6,8 +6,11 @@
 #include <cbfoundation/base/exceptions/Condition.h>
 #include <cbfoundation/platform/Thread.h>
 
+#include "base/exceptions/ExceptionTestSupport.h"
+
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -50,6 +53,15 @@ TEST(CbExceptionTest, EveryConstructorFormStoresItsPlace)
         EXPECT_EQ(exception.GetHistory().IsNull(), !hasHistory);
         EXPECT_TRUE(exception.Is(CbException::RTTI));
     }
+
+    unsigned otherThread = 0;
+    std::optional<CbException> fromOther;
+    std::thread([&] {
+        otherThread = cbf::platform::CurrentThreadId();
+        fromOther.emplace(L"T", 1);
+    }).join();
+    EXPECT_EQ(fromOther->GetThreadID(), otherThread);
+    EXPECT_NE(otherThread, cbf::platform::CurrentThreadId());
 }
 
 // A client class whose cloning fails, and one without a registered clone.
@@ -133,19 +145,6 @@ TEST(CbExceptionTest, CopiesShareTheHistoryAndStartUnowned)
     EXPECT_EQ(history->GetReferenceCount(), before + 2);
 }
 
-TEST(CbExceptionTest, ThreadIdIsTheConstructingThreads)
-{
-    unsigned otherThread = 0;
-    CbException* fromOther = nullptr;
-    std::thread([&] {
-        otherThread = cbf::platform::CurrentThreadId();
-        fromOther = new CbException(L"T", 1);
-    }).join();
-    EXPECT_EQ(fromOther->GetThreadID(), otherThread);
-    EXPECT_NE(fromOther->GetThreadID(), cbf::platform::CurrentThreadId());
-    delete fromOther;
-}
-
 // The class of the object a handler for Caught receives, or "" if none does.
 template <class Caught, class Exception>
 const wchar_t* classCaughtAs(const Exception& thrown)
@@ -187,12 +186,9 @@ TEST(ConditionTest, OnlyThrowingHandlingThrows)
 {
     EXPECT_NO_THROW(Condition::HandleUnfulfilledCondition("F", 1, "f", Condition::eConditionHandlingIgnore));
     EXPECT_NO_THROW(Condition::HandleUnfulfilledCondition("F", 1, "f", Condition::eConditionHandlingReport));
-    try {
-        Condition::HandleUnfulfilledCondition("Check.cpp", 77, "Check::run", Condition::eConditionHandlingThrow);
-        FAIL();
-    } catch (const CbExceptionCondition& e) {
-        expectPlace(e, "Check.cpp", 77, "Check::run");
-    }
+    cbf::test::ExpectThrowsAt(
+        [] { Condition::HandleUnfulfilledCondition("Check.cpp", 77, "Check::run", Condition::eConditionHandlingThrow); },
+        "Check.cpp", 77, "Check::run", &CbExceptionCondition::RTTI);
 }
 
 } // namespace
