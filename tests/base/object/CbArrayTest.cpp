@@ -2,6 +2,8 @@
 #include <cbfoundation/base/object/CbArray.h>
 #include <cbfoundation/base/object/CbMemoryBlock.h>
 
+#include "base/exceptions/ExceptionTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <cstddef>
@@ -11,6 +13,7 @@
 
 namespace {
 
+using cbf::test::ExpectThrowsAt;
 using ByteArray = CbArray<unsigned char, 0, CbArrayPolicyConstructDefault>;
 using Bytes = std::vector<unsigned char>;
 
@@ -102,24 +105,11 @@ TEST(CbArrayTest, RefusesStorageBeyondThirtyTwoBitsAndHeapsThatCannotDeliver)
 {
     // 2^29 eight-byte elements need 2^32 bytes, one more than a block holds.
     CbArray<std::uint64_t, 0, CbArrayPolicyConstructDefault> wide;
-    try {
-        wide.SetSize(1u << 29);
-        FAIL() << "no exception";
-    } catch (const CbException& e) {
-        EXPECT_TRUE(e.Is(CbException::RTTI));
-        EXPECT_STREQ(e.GetFilename(), "CbArray");
-        EXPECT_EQ(e.GetCodeLine(), 944u);
-        EXPECT_STREQ(e.GetFunctionName(), "CbArray::allocate");
-    }
+    ExpectThrowsAt([&] { wide.SetSize(1u << 29); }, "CbArray", 944, "CbArray::allocate", &CbException::RTTI);
     EXPECT_EQ(wide.GetCount(), 0u) << "a refused allocation leaves the array as it was";
 
-    try {
-        CbMemoryBlock<0, std::uint64_t> impossible(~0ull);
-        FAIL() << "no exception";
-    } catch (const CbExceptionOutOfMemory& e) {
-        EXPECT_STREQ(e.GetFilename(), "CbMemoryBlock");
-        EXPECT_EQ(e.GetCodeLine(), (CbMemoryBlock<0, std::uint64_t>::kOutOfMemoryLine));
-    }
+    ExpectThrowsAt([] { CbMemoryBlock<0, std::uint64_t> impossible(~0ull); }, "CbMemoryBlock",
+                   CbMemoryBlock<0, std::uint64_t>::kOutOfMemoryLine, nullptr, &CbExceptionOutOfMemory::RTTI);
 }
 
 } // namespace

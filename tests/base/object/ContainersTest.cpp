@@ -7,6 +7,8 @@
 #include <cbfoundation/base/object/CbRTTIRegistration.h>
 #include <cbfoundation/base/object/CbScopedPointer.h>
 
+#include "base/exceptions/ExceptionTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -74,18 +76,8 @@ TEST(ContainersTest, FailuresNameTheirClassSourceAndLine)
         {[] { CbScopedPointer<int[]> none(nullptr); }, CbExceptionPreconditionViolation::RTTI, "CbScopedPointer",
          142, nullptr},
     };
-    for (const auto& [action, type, file, line, function] : cases) {
-        SCOPED_TRACE(std::string(file) + " line " + std::to_string(line));
-        try {
-            action();
-            ADD_FAILURE() << "no exception";
-        } catch (const CbException& e) {
-            EXPECT_TRUE(e.Is(type)) << e.GetClassNameW();
-            EXPECT_STREQ(e.GetFilename(), file);
-            EXPECT_EQ(e.GetCodeLine(), line);
-            EXPECT_STREQ(function ? e.GetFunctionName() : nullptr, function);
-        }
-    }
+    for (const auto& [action, type, file, line, function] : cases)
+        cbf::test::ExpectThrowsAt(action, file, line, function, &type);
 }
 
 TEST(CbMapTest, RehashingKeepsEveryRecordFindable)
