@@ -165,7 +165,7 @@ TEST(CbStreamReadBinaryTest, VersionStampsNewerThanExpectedAreRefused)
         if (accepted)
             EXPECT_EQ(read(), stamp);
         else
-            ExpectFailure<CbExceptionWrongFileVersion>(read, "CbStreamRead", 46);
+            cbf::test::ExpectThrowsAt(read, "CbStreamRead", 46, nullptr, &CbExceptionWrongFileVersion::RTTI);
         EXPECT_EQ(in.GetPosition(), 4u) << stamp;
     }
     expectFailure(Bytes{4, 0, 0}, [](CbStreamRead& s) { s.ReadAndCompareVersion(4); }, 136);

@@ -5,6 +5,8 @@
 #include <cbfoundation/base/streams/CbStreamReadBinaryMemory.h>
 #include <cbfoundation/base/streams/CbStreamWriteBinaryMemory.h>
 
+#include "base/exceptions/ExceptionTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -24,20 +26,10 @@ inline Bytes Encode(const WriteAction& write)
     return Bytes(stream.GetData(), stream.GetData() + stream.GetSize());
 }
 
-/// Checks that `action` throws `Exception` from `file` at `line`.
-template <class Exception = CbExceptionStream>
-void ExpectFailure(const std::function<void()>& action, const char* file, unsigned line)
+/// Runs `action`, expecting a CbExceptionStream from `file` at `line`.
+inline void ExpectFailure(const std::function<void()>& action, const char* file, unsigned line)
 {
-    try
-    {
-        action();
-        ADD_FAILURE() << "no exception, expected " << file << " line " << line;
-    }
-    catch (const Exception& e)
-    {
-        EXPECT_STREQ(e.GetFilename(), file);
-        EXPECT_EQ(e.GetCodeLine(), line);
-    }
+    ExpectThrowsAt(action, file, line, nullptr, &CbExceptionStream::RTTI);
 }
 
 } // namespace cbf::test

@@ -5,10 +5,11 @@
 #include <cbfoundation/base/object/IObject.h>
 #include <cbfoundation/base/values/CbVariant.h>
 
+#include "base/exceptions/ExceptionTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 #include <initializer_list>
 
 namespace variant_test {
@@ -29,25 +30,7 @@ inline CbVariant::ByteArray Bytes(std::initializer_list<unsigned char> bytes)
     return array;
 }
 
-/// Runs `action`, expecting a CbException from exactly this place; `function`
-/// and `type` (the exact class) are checked when given.
-inline void ExpectThrowsAt(const std::function<void()>& action, const char* file, unsigned line,
-                           const char* function, const CbRTTI* type = nullptr)
-{
-    try {
-        action();
-        ADD_FAILURE() << "no exception, expected " << file << " line " << line;
-    } catch (const CbException& e) {
-        EXPECT_STREQ(e.GetFilename(), file);
-        EXPECT_EQ(e.GetCodeLine(), line);
-        if (function) {
-            EXPECT_STREQ(e.GetFunctionName(), function);
-        }
-        if (type) {
-            EXPECT_TRUE(e.Is(*type)) << "thrown as " << e.GetRTTI().GetName();
-        }
-    }
-}
+using cbf::test::ExpectThrowsAt;
 
 /// A registered class that counts its live instances.
 class Shape : public IObject
