@@ -44,9 +44,10 @@ protected:
 using CharacterTypes = testing::Types<char, wchar_t>;
 TYPED_TEST_SUITE(CStringTest, CharacterTypes);
 
-TYPED_TEST(CStringTest, ExtractionClampsItsArguments)
+TYPED_TEST(CStringTest, ExtractionClampsItsArgumentsAndIndexingThrows)
 {
-    const auto hello = this->S("Hello");
+    using Char = TypeParam;
+    auto hello = this->S("Hello");
     const std::pair<typename TestFixture::String, const char*> cases[] = {
         {hello.Left(-1), ""},       {hello.Left(0), ""},         {hello.Left(3), "Hel"},
         {hello.Left(99), "Hello"},  {hello.Right(-5), ""},       {hello.Right(2), "lo"},
@@ -57,6 +58,12 @@ TYPED_TEST(CStringTest, ExtractionClampsItsArguments)
     };
     for (const auto& [actual, expected] : cases)
         EXPECT_EQ(actual, this->S(expected));
+
+    EXPECT_EQ(hello[4], Char('o'));
+    EXPECT_EQ(hello.GetAt(5), Char());
+    EXPECT_THROW(hello.GetAt(6), std::out_of_range);
+    EXPECT_THROW(hello.GetAt(-1), std::out_of_range);
+    EXPECT_THROW(hello.SetAt(5, Char('x')), std::out_of_range);
 }
 
 TYPED_TEST(CStringTest, SearchAnswersPositionsOrMinusOne)
@@ -143,23 +150,18 @@ TYPED_TEST(CStringTest, CopiesShareTheTextUntilOneIsWritten)
     using Char = TypeParam;
     const auto s = [this](const char* ascii) { return this->S(ascii); };
     const std::pair<std::function<void(String&)>, const char*> writes[] = {
-        {[](String& t) { t.SetAt(0, Char('J')); }, "Jello world"},
-        {[](String& t) { t.MakeUpper(); }, "HELLO WORLD"},
+        {[](String& t) { t.SetAt(0, Char('J')); }, "Jello world"}, {[](String& t) { t.MakeUpper(); }, "HELLO WORLD"},
         {[](String& t) { t.MakeReverse(); }, "dlrow olleH"},
         {[](String& t) { t.Replace(Char('o'), Char('0')); }, "Hell0 w0rld"},
         {[&](String& t) { t.Replace(s("world"), s("there")); }, "Hello there"},
         {[](String& t) { t.Insert(0, Char('>')); }, ">Hello world"},
-        {[&](String& t) { t.Insert(5, s(",")); }, "Hello, world"},
-        {[](String& t) { t.Delete(0, 6); }, "world"},
-        {[](String& t) { t.Remove(Char('l')); }, "Heo word"},
-        {[](String& t) { t.Truncate(4); }, "Hell"},
+        {[&](String& t) { t.Insert(5, s(",")); }, "Hello, world"}, {[](String& t) { t.Delete(0, 6); }, "world"},
+        {[](String& t) { t.Remove(Char('l')); }, "Heo word"}, {[](String& t) { t.Truncate(4); }, "Hell"},
         {[](String& t) { t.Trim(Char('H')); }, "ello world"},
         {[](String& t) { t.AppendChar(Char('!')); }, "Hello world!"},
         {[&](String& t) { t.AppendFormat(s("%d"), 42); }, "Hello world42"},
-        {[&](String& t) { t.Format(s("%d"), 42); }, "42"},
-        {[&](String& t) { t.SetString(s("xyz"), 2); }, "xy"},
-        {[&](String& t) { t = s("new"); }, "new"},
-        {[](String& t) { t.Empty(); }, ""},
+        {[&](String& t) { t.Format(s("%d"), 42); }, "42"}, {[&](String& t) { t.SetString(s("xyz"), 2); }, "xy"},
+        {[&](String& t) { t = s("new"); }, "new"}, {[](String& t) { t.Empty(); }, ""},
         {[](String& t) { t.GetBuffer()[0] = Char('J'); }, "Jello world"},
         {[](String& t) { t.GetBuffer(20)[11] = Char('!'); t.ReleaseBuffer(); }, "Hello world!"},
         {[](String& t) { t.GetBufferSetLength(3)[0] = Char('J'); t.ReleaseBuffer(); }, "Jel"},
@@ -199,19 +201,15 @@ TYPED_TEST(CStringTest, EditsMayTakeTheirTextFromTheStringItself)
     using String = typename TestFixture::String;
     const auto s = [this](const char* ascii) { return this->S(ascii); };
     const std::pair<std::function<void(String&)>, const char*> edits[] = {
-        {[](String& t) { t += t; }, "abcdefabcdef"},
-        {[](String& t) { t.Append(t.GetString() + 2); }, "abcdefcdef"},
+        {[](String& t) { t += t; }, "abcdefabcdef"}, {[](String& t) { t.Insert(0, t); }, "abcdefabcdef"},
+        {[](String& t) { t.Append(t.GetString() + 2); }, "abcdefcdef"}, {[](String& t) { t = t; }, "abcdef"},
         {[](String& t) { t.Append(t.GetString() + 1, 2); }, "abcdefbc"},
-        {[](String& t) { t.Insert(0, t); }, "abcdefabcdef"},
         {[](String& t) { t.Insert(3, t.GetString() + 4); }, "abcefdef"},
-        {[](String& t) { t = t.GetString() + 1; }, "bcdef"},
-        {[](String& t) { t.SetString(t.GetString(), 3); }, "abc"},
+        {[](String& t) { t = t.GetString() + 1; }, "bcdef"}, {[](String& t) { t.SetString(t.GetString(), 3); }, "abc"},
         {[](String& t) { t.Replace(t.GetString() + 4, t.GetString()); }, "abcdabcdef"},
         {[](String& t) { t.Replace(t.GetString(), t.GetString() + 3); }, "def"},
-        {[](String& t) { t.TrimRight(t.GetString() + 3); }, "abc"},
-        {[](String& t) { t = t + t; }, "abcdefabcdef"},
+        {[](String& t) { t.TrimRight(t.GetString() + 3); }, "abc"}, {[](String& t) { t = t + t; }, "abcdefabcdef"},
         {[](String& t) { t = t.GetString() + t; }, "abcdefabcdef"},
-        {[](String& t) { t = t; }, "abcdef"},
         {[&](String& t) { t.Format(s("[%s]"), t); }, "[abcdef]"},
         {[&](String& t) { t.AppendFormat(s("%s"), t.GetString() + 5); }, "abcdeff"},
     };
@@ -348,16 +346,6 @@ TEST(CStringConstruction, AcceptsEveryFormAndBothWidths)
     const CStringA embedded("a\0b", 3);
     EXPECT_EQ(embedded.GetAt(2), 'b');
     EXPECT_EQ(CStringW(embedded).GetLength(), 3);
-}
-
-TEST(CStringAccess, IndexesOutsideTheTextThrow)
-{
-    CStringA text = "ab";
-    EXPECT_EQ(text[1], 'b');
-    EXPECT_EQ(text.GetAt(2), '\0');
-    EXPECT_THROW(text.GetAt(3), std::out_of_range);
-    EXPECT_THROW(text.GetAt(-1), std::out_of_range);
-    EXPECT_THROW(text.SetAt(2, 'x'), std::out_of_range);
 }
 
 } // namespace
