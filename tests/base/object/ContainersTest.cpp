@@ -2,7 +2,6 @@
 #include <cbfoundation/base/exceptions/CbExceptionOutOfMemory.h>
 #include <cbfoundation/base/exceptions/CbExceptionPreconditionViolation.h>
 #include <cbfoundation/base/object/CbList.h>
-#include <cbfoundation/base/object/CbListPolicyElementCount.h>
 #include <cbfoundation/base/object/CbPlexManager.h>
 #include <cbfoundation/base/object/CbRTTIRegistration.h>
 #include <cbfoundation/base/object/CbScopedPointer.h>
@@ -126,28 +125,6 @@ TEST(CbListTest, RemoveAllReturnsNodesToThePoolAndResetsTheCount)
     CbList<int, 17, unsigned> copy(list);
     list.AddTail(8);
     EXPECT_EQ(copy.GetCount(), 1u);
-}
-
-template <class Policy>
-struct PolicyProbe : Policy
-{
-    using Policy::absorbElementCount;
-    using Policy::incElementCount;
-    using Policy::resetElementCount;
-};
-
-TEST(CbListPolicyElementCountTest, CountingPolicyMovesWholeCounts)
-{
-    PolicyProbe<CbListPolicyElementCount<1, unsigned __int64>> a, b;
-    a.incElementCount();
-    b.incElementCount();
-    b.incElementCount();
-    a.absorbElementCount(b);
-    EXPECT_EQ(a.GetCount(), 3u);
-    EXPECT_EQ(b.GetCount(), 0u);
-    a.resetElementCount();
-    EXPECT_EQ(a.GetCount(), 0u);
-    EXPECT_EQ(sizeof(CbListPolicyElementCount<0, unsigned>), 1u) << "the non-counting policy holds nothing";
 }
 
 } // namespace

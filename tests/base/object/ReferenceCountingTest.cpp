@@ -24,22 +24,7 @@ private:
     int* m_destroyed;
 };
 
-TEST(CbReferenceCountedTest, CopiesStartUnownedAndAssignmentKeepsCounts)
-{
-    CbSmartPointer<Tracked> original(new Tracked), alias(original);
-    EXPECT_EQ(original->GetReferenceCount(), 2u);
-
-    Tracked unowned(*original);
-    EXPECT_EQ(unowned.GetReferenceCount(), 0u);
-
-    CbSmartPointer<Tracked> copy(new Tracked(*original));
-    EXPECT_EQ(copy->GetReferenceCount(), 1u);
-    *copy = *original;
-    EXPECT_EQ(copy->GetReferenceCount(), 1u);
-    EXPECT_EQ(original->GetReferenceCount(), 2u);
-}
-
-TEST(CbSmartPointerTest, SharingAndReleasingCountsExactly)
+TEST(CbSmartPointerTest, SharingReleasingAndCopyingCountExactly)
 {
     int destroyed = 0;
     CbSmartPointer<Tracked> a(new Tracked(&destroyed));
@@ -66,6 +51,14 @@ TEST(CbSmartPointerTest, SharingAndReleasingCountsExactly)
     EXPECT_EQ(destroyed, 2);
     CbSmartPointer<Tracked> none(nullptr);
     EXPECT_FALSE(none);
+
+    // A copied object starts unowned, and assignment keeps both counts.
+    CbSmartPointer<Tracked> original(new Tracked), alias(original);
+    EXPECT_EQ(Tracked(*original).GetReferenceCount(), 0u);
+    CbSmartPointer<Tracked> copy(new Tracked(*original));
+    *copy = *original;
+    EXPECT_EQ(copy->GetReferenceCount(), 1u);
+    EXPECT_EQ(original->GetReferenceCount(), 2u);
 }
 
 int g_deleterCalls = 0;
@@ -103,33 +96,38 @@ TEST(CbSmartPointerTest, FinalReleaseDetachesObserversAndCallsTheDeleterUnlocked
     }
 }
 
+bool enteredFromAnotherThread(CbCriticalSection& section)
+{
+    bool entered = false;
+    std::thread([&] {
+        entered = section.TryEnter();
+        if (entered)
+            section.Leave();
+    }).join();
+    return entered;
+}
+
+// Other threads are kept out until the last of every Enter is left. The
+// count belongs to the section: other threads read the owner's.
 TEST(CbCriticalSectionTest, OwnerAndRecursionFollowEnterAndLeave)
 {
     CbCriticalSection section;
+    EXPECT_TRUE(enteredFromAnotherThread(section));
     EXPECT_FALSE(section.IsLocking());
-    EXPECT_EQ(section.GetRecursionCount(), 0);
-
     section.Enter();
     section.Enter();
-    EXPECT_EQ(section.GetRecursionCount(), 2);
-    section.Leave();
-    EXPECT_TRUE(section.IsLocking()) << "still held after the first of two leaves";
+    ASSERT_TRUE(section.TryEnter());
     EXPECT_TRUE(section.IsLocking(cbf::platform::CurrentThreadId()));
+    long seenByOther = -1;
+    std::thread([&] { seenByOther = section.GetRecursionCount(); }).join();
+    EXPECT_EQ(seenByOther, 3);
 
-    bool otherGotIt = true;
-    std::thread([&] { otherGotIt = section.TryEnter(); }).join();
-    EXPECT_FALSE(otherGotIt);
-    EXPECT_TRUE(section.IsLocking());
-
-    section.Leave();
-    EXPECT_FALSE(section.IsLocking());
-    EXPECT_EQ(section.GetRecursionCount(), 0);
-
-    std::thread([&] {
-        otherGotIt = section.TryEnter();
+    for (long remaining = 2; remaining >= 0; --remaining) {
         section.Leave();
-    }).join();
-    EXPECT_TRUE(otherGotIt);
+        EXPECT_EQ(section.GetRecursionCount(), remaining);
+        EXPECT_EQ(section.IsLocking(), remaining > 0);
+        EXPECT_EQ(enteredFromAnotherThread(section), remaining == 0) << remaining;
+    }
 }
 
 TEST(CbCriticalSectionTest, AutoLeavesExactlyOnce)
