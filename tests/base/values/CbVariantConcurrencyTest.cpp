@@ -1,5 +1,6 @@
+#include "base/values/CbVariantTestSupport.h"
+
 #include <cbfoundation/base/values/CbDateTime.h>
-#include <cbfoundation/base/values/CbVariant.h>
 
 #include <gtest/gtest.h>
 
@@ -8,30 +9,9 @@
 #include <thread>
 #include <vector>
 
-namespace {
+using variant_test::Make;
 
-CbVariant valueFor(int i)
-{
-    CbVariant value;
-    switch (i % 4) {
-    case 0:
-        value = L"shared text";
-        break;
-    case 1: {
-        CbVariant::ByteArray bytes;
-        bytes.SetSize(16);
-        bytes[0] = static_cast<unsigned char>(i);
-        value = bytes;
-        break;
-    }
-    case 2:
-        value = CbDateTime(static_cast<unsigned __int64>(i) * 10'000'000);
-        break;
-    default:
-        value = "narrow";
-    }
-    return value;
-}
+namespace {
 
 // Variants made on one thread are copied, changed and released on another:
 // the values they own are allocated by one thread and freed by the other.
@@ -41,9 +21,12 @@ TEST(CbVariantConcurrencyTest, VariantsMoveBetweenThreads)
     std::mutex mutex;
     std::deque<CbVariant> queue;
 
+    CbVariant::ByteArray bytes;
+    bytes.SetSize(16);
+    const CbVariant kinds[] = {Make(L"shared text"), Make(bytes), Make(CbDateTime(10'000'000ULL)), Make("narrow")};
     std::thread producer([&] {
         for (int i = 0; i < kCount; ++i) {
-            CbVariant value = valueFor(i);
+            CbVariant value(kinds[i % 4]); // a deep copy, allocated on this thread
             std::lock_guard<std::mutex> lock(mutex);
             queue.push_back(std::move(value));
         }
