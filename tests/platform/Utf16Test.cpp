@@ -26,37 +26,24 @@ std::wstring decode(const std::u16string& units)
     return text;
 }
 
-TEST(Utf16, EncodesAndDecodesPairsAndLoneSurrogates)
+TEST(Utf16, EncodesPairsAndLoneSurrogatesAndReplacesValuesBeyondUnicode)
 {
-    const struct
-    {
-        std::wstring text;
-        std::u16string units;
-    } cases[] = {
-        {L"", u""},
-        {L"abc", u"abc"},
-        {L"\u00FC\u20AC\uFFFF", u"\u00FC\u20AC\uFFFF"},
-        {L"\U0001F600", {0xD83D, 0xDE00}},
-        {L"a\U00010000\U0010FFFFz", {u'a', 0xD800, 0xDC00, 0xDBFF, 0xDFFF, u'z'}},
-        {L"\xD800x", {0xD800, u'x'}},
-        {L"\xDC00\xD800", {0xDC00, 0xD800}},
-        {L"x\xDBFF", {u'x', 0xDBFF}},
+    const std::pair<std::wstring, std::u16string> cases[] = {
+        {L"", u""}, {L"abc", u"abc"}, {L"\u00FC\u20AC\uFFFF", u"\u00FC\u20AC\uFFFF"}, {L"\U0001F600", {0xD83D, 0xDE00}},
+        {L"a\U00010000\U0010FFFFz", {u'a', 0xD800, 0xDC00, 0xDBFF, 0xDFFF, u'z'}}, {L"\xD800x", {0xD800, u'x'}},
+        {L"\xDC00\xD800", {0xDC00, 0xD800}}, {L"x\xDBFF", {u'x', 0xDBFF}},
     };
-    for (const auto& c : cases)
+    for (const auto& [text, units] : cases)
     {
-        EXPECT_EQ(Utf16Length(c.text.data(), c.text.size()), c.units.size());
-        EXPECT_EQ(encode(c.text), c.units);
-        EXPECT_EQ(decode(c.units), c.text);
+        EXPECT_EQ(Utf16Length(text.data(), text.size()), units.size());
+        EXPECT_EQ(encode(text), units);
+        EXPECT_EQ(decode(units), text);
     }
-}
 
-TEST(Utf16, ValuesBeyondUnicodeBecomeReplacementCharacter)
-{
-    if constexpr (sizeof(wchar_t) == 4)
+    if constexpr (sizeof(wchar_t) == 4) // only a 32-bit wchar_t holds values beyond Unicode
     {
-        const std::wstring text = {L'a', static_cast<wchar_t>(0x110000), static_cast<wchar_t>(-1)};
-        EXPECT_EQ(Utf16Length(text.data(), text.size()), 3u);
-        EXPECT_EQ(encode(text), (std::u16string{u'a', 0xFFFD, 0xFFFD}));
+        const std::wstring beyond = {L'a', static_cast<wchar_t>(0x110000), static_cast<wchar_t>(-1)};
+        EXPECT_EQ(encode(beyond), (std::u16string{u'a', 0xFFFD, 0xFFFD}));
     }
 }
 
