@@ -117,8 +117,8 @@ void* allocateFromSystem(std::size_t size)
 
 // Blocks come from the system heap in slabs of kSlabSize bytes, aligned to
 // their size so that a block finds its slab from its own address. A slab is
-// empty again when every one of its blocks has come back: when the caches
-// and the depot were full, and for the blocks that a thread never handed out.
+// empty again when every one of its blocks has come back to it, which they
+// do when the caches and the depot are full.
 // Under AddressSanitizer every block is an allocation of its own instead, so
 // that the leak checker sees each one.
 #if defined(CBF_ADDRESS_SANITIZER)
@@ -230,38 +230,7 @@ struct Slab
     }
 };
 static_assert(sizeof(Slab) <= kSmallestBlock);
-
-// The slab a thread cuts new blocks of one class from.
-struct SlabCutter
-{
-    char* next = nullptr;
-    char* end = nullptr;
-
-    void* cut(std::size_t blockSize)
-    {
-        if (next == end)
-            startSlab(blockSize);
-        void* block = next;
-        next += blockSize;
-        return block;
-    }
-
-    // Gives up the blocks not yet cut, which may free the slab.
-    void retire(std::size_t blockSize)
-    {
-        if (next != end)
-            Slab::of(next)->release(static_cast<std::size_t>(end - next) / blockSize);
-        next = end = nullptr;
-    }
-
-private:
-    void startSlab(std::size_t blockSize)
-    {
-        Slab* slab = Slab::start(blockSize);
-        next = slab->firstBlock(blockSize);
-        end = next + slab->blockCount * blockSize;
-    }
-};
+static_assert(kSlabSize / kSmallestBlock - 1 <= kCacheBytes / kSmallestBlock, "a new slab's blocks fit in an empty cache");
 
 void freeToSystem(void* block)
 {
@@ -378,28 +347,33 @@ struct ThreadCache
             if (chains[sizeClass].length > 0)
                 depot(sizeClass).give(chains[sizeClass]);
             chains[sizeClass] = Chain{};
-            cutters[sizeClass].retire(blockSizeOf(sizeClass));
         }
     }
 
-    // A block that neither the cache nor the depot had.
+    // A block that neither the cache nor the depot had. It comes from a new
+    // slab, whose other blocks fill the (empty) cache at once: the next
+    // allocations then find them there instead of each looking into the
+    // depot under its lock. A slab holds no more blocks than a cache keeps.
     void* newBlock(std::size_t sizeClass)
     {
         const std::size_t blockSize = blockSizeOf(sizeClass);
         if constexpr (!kSlabs)
             return allocateFromSystem(blockSize);
-        if (state != eClosed)
-            return cutters[sizeClass].cut(blockSize);
-        // The thread is ending and keeps no slab: this block's slab goes
-        // as soon as the block does.
-        SlabCutter cutter;
-        void* block = cutter.cut(blockSize);
-        cutter.retire(blockSize);
-        return block;
+        Slab* slab = Slab::start(blockSize);
+        char* const first = slab->firstBlock(blockSize);
+        if (state == eClosed) {
+            // The thread is ending and caches nothing: the slab goes as soon
+            // as this block does.
+            slab->release(slab->blockCount - 1);
+            return first;
+        }
+        Chain& chain = chains[sizeClass];
+        for (std::size_t i = slab->blockCount - 1; i > 0; --i)
+            chain.push(first + i * blockSize, blockSize);
+        return first;
     }
 
     std::array<Chain, kClassCount> chains{};
-    std::array<SlabCutter, kClassCount> cutters{};
     State state = eNew;
 };
 
