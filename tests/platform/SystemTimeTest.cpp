@@ -1,4 +1,3 @@
-#include <cbfoundation/platform/LocaleTimeFormat.h>
 #include <cbfoundation/platform/SystemTime.h>
 #include <cbfoundation/platform/Utf16.h>
 
@@ -198,22 +197,4 @@ TEST(SystemTimeTest, FileTimesOfAnEntryAndOfNothing)
     EXPECT_FALSE(ReadFileTimes(nullptr, creation, lastWrite));
     EXPECT_EQ(FileTimeToTicks(creation), 42u);
     EXPECT_EQ(FileTimeToTicks(lastWrite), 42u);
-}
-
-TEST(SystemTimeTest, FormattersReportInvalidFieldsAsInvalidParameter)
-{
-    for (const SYSTEMTIME& date : {SystemTimeOf(2023, 2, 29), SystemTimeOf(2024, 13, 1), SystemTimeOf(1600, 1, 1)}) {
-        for (UserDateForm form : {UserDateForm::LongDate, UserDateForm::ShortDate, UserDateForm::WeekdayName,
-                                  UserDateForm::MonthName, UserDateForm::MonthAbbreviation}) {
-            std::wstring out = L"old";
-            EXPECT_EQ(FormatUserDate(date, form, out), kErrorInvalidParameter) << TextOf(date);
-            EXPECT_EQ(out, L"");
-        }
-    }
-
-    std::wstring time;
-    EXPECT_EQ(FormatUserTime(SystemTimeOf(2024, 2, 29, 13, 5, 9), time), 0u);
-    EXPECT_EQ(time, L"13:05:09");
-    EXPECT_EQ(FormatUserTime(SystemTimeOf(2024, 2, 29, 24, 5, 9), time), kErrorInvalidParameter);
-    EXPECT_EQ(time, L"");
 }

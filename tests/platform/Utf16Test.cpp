@@ -4,7 +4,6 @@
 
 #include <random>
 #include <string>
-#include <vector>
 
 using cbf::platform::FromUtf16;
 using cbf::platform::ToUtf16;
