@@ -50,18 +50,6 @@ TEST(CbDateTimeFormatTest, EveryLetterOfTheFormat)
     EXPECT_EQ(leapDay.ToString(static_cast<const wchar_t*>(nullptr)), L"");
 }
 
-TEST(CbDateTimeFormatTest, TheFormattedFormReadsBack)
-{
-    const CbDateTime values[] = {at(2024, 2, 29, 13, 5, 9), at(1601, 1, 1), at(9999, 12, 31, 23, 59, 59),
-                                 at(2023, 2, 30, 25, 61, 61)};
-    for (const CbDateTime& value : values) {
-        const CStringW text = value.ToString(L"Y-m-d H:i:s");
-        const CbDateTime back(text);
-        EXPECT_EQ(back.ToString(L"Y-m-d H:i:s"), text);
-        EXPECT_EQ(CbDateTime(CStringA(text)).ToString(L"Y-m-d H:i:s"), text);
-    }
-}
-
 TEST(CbDateTimeFormatTest, NamesOfNoDateAreErrorNames)
 {
     const CbDateTime invalid[] = {at(2023, 2, 29), at(2024, 13, 1), at(2024, 0, 1)};
