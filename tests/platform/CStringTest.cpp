@@ -104,10 +104,8 @@ TYPED_TEST(CStringTest, EditingReturnsCountsAndClamps)
         {[&](String& t) { return t.Replace(s("aa"), s("x")); }, 0, "abc"},
         {[](String& t) { return t.Insert(-3, Char('<')); }, 4, "<abc"},
         {[&](String& t) { return t.Insert(99, s(">>")); }, 6, "<abc>>"},
-        {[](String& t) { return t.Delete(-1, 1); }, 5, "abc>>"},
-        {[](String& t) { return t.Delete(3, 99); }, 3, "abc"},
-        {[](String& t) { return t.Delete(99); }, 3, "abc"},
-        {[](String& t) { return t.Delete(1, -4); }, 3, "abc"},
+        {[](String& t) { return t.Delete(-1, 1); }, 5, "abc>>"}, {[](String& t) { return t.Delete(3, 99); }, 3, "abc"},
+        {[](String& t) { return t.Delete(99); }, 3, "abc"}, {[](String& t) { return t.Delete(1, -4); }, 3, "abc"},
         {[&](String& t) { t = s("banana"); return t.Remove(Char('a')); }, 3, "bnn"},
     };
     String text = s("a.b.c");
@@ -249,10 +247,8 @@ TYPED_TEST(CStringTest, EmptyStringsHoldNoMemory)
         String(), this->S(""), String(static_cast<const Char*>(nullptr)), String(Char('x'), 0), taker.Left(0),
         taker.Mid(3), movedFrom,
         emptiedBy([](String& t) { t.Preallocate(100); t.Empty(); }),
-        emptiedBy([this](String& t) { t.Replace(this->S(" "), this->S("")); }),
-        emptiedBy([](String& t) { t.Trim(); }),
-        emptiedBy([](String& t) { t.Remove(Char(' ')); }),
-        emptiedBy([](String& t) { t.Truncate(0); }),
+        emptiedBy([this](String& t) { t.Replace(this->S(" "), this->S("")); }), emptiedBy([](String& t) { t.Trim(); }),
+        emptiedBy([](String& t) { t.Remove(Char(' ')); }), emptiedBy([](String& t) { t.Truncate(0); }),
         emptiedBy([](String& t) { t.GetBuffer(8)[0] = Char(); t.ReleaseBuffer(); }),
     };
     for (const String& empty : empties) {
