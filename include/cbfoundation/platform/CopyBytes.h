@@ -21,30 +21,40 @@ namespace cbf::platform {
 /// The strings, byte arrays and stream records of the library mostly copy a
 /// few dozen bytes at a time, where calling memcpy (through the PLT and the
 /// C library's dispatch) costs more than the copy itself. Up to 64 bytes
-/// are copied here, inline, as two fixed-size moves that overlap in the
-/// middle; longer runs go to memcpy.
+/// are copied here, inline, in fixed-size moves from both ends that may
+/// overlap in the middle; longer runs go to memcpy.
 [[gnu::always_inline]] inline void CopyBytes(void* to, const void* from, std::size_t count) noexcept
 {
     auto* const target = static_cast<unsigned char*>(to);
     const auto* const source = static_cast<const unsigned char*>(from);
-    const auto copyEnds = [&](auto width) {
-        std::memcpy(target, source, width);
-        std::memcpy(target + count - width, source + count - width, width);
-    };
-    if (count > 64)
-        std::memcpy(target, source, count);
-    else if (count >= 32)
-        copyEnds(std::integral_constant<std::size_t, 32>());
-    else if (count >= 16)
-        copyEnds(std::integral_constant<std::size_t, 16>());
-    else if (count >= 8)
-        copyEnds(std::integral_constant<std::size_t, 8>());
-    else if (count >= 4)
-        copyEnds(std::integral_constant<std::size_t, 4>());
-    else if (count >= 2)
-        copyEnds(std::integral_constant<std::size_t, 2>());
-    else if (count == 1)
+    const auto copyAt = [&](std::size_t offset, auto width) { std::memcpy(target + offset, source + offset, width); };
+    using Sixteen = std::integral_constant<std::size_t, 16>;
+    using Eight = std::integral_constant<std::size_t, 8>;
+    using Four = std::integral_constant<std::size_t, 4>;
+    using Two = std::integral_constant<std::size_t, 2>;
+    if (count >= 16) {
+        if (count > 64) {
+            std::memcpy(target, source, count);
+            return;
+        }
+        copyAt(0, Sixteen());
+        copyAt(count - 16, Sixteen());
+        if (count > 32) {
+            copyAt(16, Sixteen());
+            copyAt(count - 32, Sixteen());
+        }
+    } else if (count >= 8) {
+        copyAt(0, Eight());
+        copyAt(count - 8, Eight());
+    } else if (count >= 4) {
+        copyAt(0, Four());
+        copyAt(count - 4, Four());
+    } else if (count >= 2) {
+        copyAt(0, Two());
+        copyAt(count - 2, Two());
+    } else if (count == 1) {
         *target = *source;
+    }
 }
 
 #if defined(__GNUC__) && !defined(__clang__)
