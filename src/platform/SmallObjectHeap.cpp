@@ -1,12 +1,14 @@
 #include <cbfoundation/platform/SmallObjectHeap.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
-#include <bit>
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
 #include <memory>
 #include <mutex>
+#include <utility>
 
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer)
@@ -31,29 +33,52 @@ namespace cbf::platform {
 
 namespace {
 
-constexpr std::size_t kClassCount = 4;
+constexpr std::size_t kClassCount = std::size(SmallObjectHeap::kBlockSizes);
 constexpr std::size_t kSmallestBlock = SmallObjectHeap::kSmallestBlock;
-static_assert(kSmallestBlock << (kClassCount - 1) == SmallObjectHeap::kLargestBlock);
 
 // What a thread's cache and the depot keep of each class, in bytes.
 constexpr std::size_t kCacheBytes = 16 * 1024;
 constexpr std::size_t kDepotBytes = 512 * 1024;
 
-// 32 → 0, 64 → 1, 128 → 2, 256 → 3; `size` is at most kLargestBlock.
+// The class of every request size, by sixteenths: sizes up to 16 × (i + 1)
+// are served from class kClassBySixteenths[i + 1]. A table, because this is
+// on the path of every allocation and every free.
+constexpr auto kClassBySixteenths = [] {
+    std::array<unsigned char, SmallObjectHeap::kLargestBlock / 16 + 1> classes{};
+    std::size_t sizeClass = 0;
+    for (std::size_t i = 0; i < classes.size(); ++i) {
+        while (SmallObjectHeap::kBlockSizes[sizeClass] < 16 * i)
+            ++sizeClass;
+        classes[i] = static_cast<unsigned char>(sizeClass);
+    }
+    return classes;
+}();
+
+static_assert(std::ranges::all_of(SmallObjectHeap::kBlockSizes,
+                                  [](std::size_t size) { return size % alignof(std::max_align_t) == 0; }),
+              "blocks cut one after another from a slab keep their alignment");
+
+// `size` is at most kLargestBlock.
 std::size_t classOf(std::size_t size)
 {
-    return size <= kSmallestBlock ? 0 : std::bit_width((size - 1) / kSmallestBlock);
+    return kClassBySixteenths[(size + 15) / 16];
 }
 
 constexpr std::size_t blockSizeOf(std::size_t sizeClass)
 {
-    return kSmallestBlock << sizeClass;
+    return SmallObjectHeap::kBlockSizes[sizeClass];
 }
 
-// A shift, not a division: this is on the path of every free.
+constexpr auto kCacheLimits = [] {
+    std::array<std::size_t, kClassCount> limits{};
+    for (std::size_t sizeClass = 0; sizeClass < kClassCount; ++sizeClass)
+        limits[sizeClass] = kCacheBytes / blockSizeOf(sizeClass);
+    return limits;
+}();
+
 constexpr std::size_t cacheLimitOf(std::size_t sizeClass)
 {
-    return (kCacheBytes / kSmallestBlock) >> sizeClass;
+    return kCacheLimits[sizeClass];
 }
 
 // The bookkeeping that a free block carries: the next block of its chain,
@@ -230,7 +255,7 @@ struct Slab
     }
 };
 static_assert(sizeof(Slab) <= kSmallestBlock);
-static_assert(kSlabSize / kSmallestBlock - 1 <= kCacheBytes / kSmallestBlock, "a new slab's blocks fit in an empty cache");
+static_assert(kSlabSize <= kCacheBytes, "a new slab's blocks fit in an empty cache");
 
 void freeToSystem(void* block)
 {
@@ -325,8 +350,9 @@ private:
 // blocks after every destructor of this file would have run.
 Depot& depot(std::size_t sizeClass)
 {
-    static std::array<Depot, kClassCount>* const instance =
-        new std::array<Depot, kClassCount>{Depot(0), Depot(1), Depot(2), Depot(3)};
+    static std::array<Depot, kClassCount>* const instance = []<std::size_t... Classes>(std::index_sequence<Classes...>) {
+        return new std::array<Depot, kClassCount>{Depot(Classes)...};
+    }(std::make_index_sequence<kClassCount>());
     return (*instance)[sizeClass];
 }
 

@@ -44,8 +44,9 @@ struct DrainedClass
 // holds all the bytes asked for.
 TEST(SmallObjectHeapTest, RequestsGoToTheSmallestClassThatHoldsThem)
 {
-    const std::size_t cases[][2] = {{0, 32},   {1, 32},    {32, 32},   {33, 64},  {64, 64},
-                                    {65, 128}, {128, 128}, {129, 256}, {256, 256}, {257, 257}};
+    const std::size_t cases[][2] = {{0, 32},  {1, 32},   {32, 32},   {33, 48},   {48, 48},   {49, 64},  {64, 64},
+                                    {65, 96}, {96, 96},  {97, 128},  {128, 128}, {129, 192}, {192, 192},
+                                    {193, 256}, {256, 256}, {257, 257}};
     for (const auto& [size, blockSize] : cases) {
         EXPECT_EQ(Heap::BlockSize(size), blockSize) << size;
         void* block = Heap::Allocate(size);

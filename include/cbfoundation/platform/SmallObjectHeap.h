@@ -4,6 +4,7 @@
 #include <cbfoundation/Export.h>
 
 #include <cstddef>
+#include <iterator>
 #include <new>
 #include <utility>
 
@@ -14,8 +15,10 @@ namespace cbf::platform {
 /// of byte arrays. A variant copy, for instance, takes one or two blocks and
 /// its release gives them back.
 ///
-/// Requests of up to kLargestBlock bytes are served from four classes of
-/// block (32, 64, 128 and 256 bytes), larger ones by the system heap. Each
+/// Requests of up to kLargestBlock bytes are served from seven classes of
+/// block (kBlockSizes: 32 to 256 bytes in steps of one half and one third,
+/// so that no more than a third of a block goes unused beyond the smallest
+/// class), larger ones by the system heap. Each
 /// thread keeps the blocks it frees in caches of its own and takes from them
 /// again without locking; a cache that grows too large hands its blocks, as
 /// one chain, to a depot shared by all threads, and an empty cache refills
@@ -34,8 +37,9 @@ namespace cbf::platform {
 class CB_API SmallObjectHeap
 {
 public:
-    static constexpr std::size_t kSmallestBlock = 32;
-    static constexpr std::size_t kLargestBlock = 256;
+    static constexpr std::size_t kBlockSizes[] = {32, 48, 64, 96, 128, 192, 256};
+    static constexpr std::size_t kSmallestBlock = kBlockSizes[0];
+    static constexpr std::size_t kLargestBlock = kBlockSizes[std::size(kBlockSizes) - 1];
 
     /// A block of at least `size` bytes; throws std::bad_alloc when the
     /// system heap has none.
@@ -76,12 +80,11 @@ public:
     /// itself beyond kLargestBlock).
     static constexpr std::size_t BlockSize(std::size_t size) noexcept
     {
-        if (size > kLargestBlock)
-            return size;
-        std::size_t blockSize = kSmallestBlock;
-        while (blockSize < size)
-            blockSize *= 2;
-        return blockSize;
+        for (const std::size_t blockSize : kBlockSizes) {
+            if (blockSize >= size)
+                return blockSize;
+        }
+        return size;
     }
 
     /// How many blocks of the class serving `size` a thread's cache and the
