@@ -27,6 +27,8 @@
 #include <windows.h>
 
 #include "platform/win32/HeapThreadSlot.h"
+#else
+#include <pthread.h>
 #endif
 
 namespace cbf::platform {
@@ -209,6 +211,9 @@ public:
         freeAligned(slab);
     }
 
+    void lock() { m_mutex.lock(); }
+    void unlock() { m_mutex.unlock(); }
+
 private:
     std::mutex m_mutex;
     void* m_first = nullptr;
@@ -338,6 +343,9 @@ public:
 
     std::size_t limit() const { return m_limit; }
 
+    void lock() { m_mutex.lock(); }
+    void unlock() { m_mutex.unlock(); }
+
 private:
     const std::size_t m_blockSize;
     const std::size_t m_limit;
@@ -346,15 +354,56 @@ private:
     std::size_t m_length = 0;
 };
 
+void keepLocksAcrossForks();
+
 // Never destroyed: strings and variants in static objects release their
 // blocks after every destructor of this file would have run.
 Depot& depot(std::size_t sizeClass)
 {
     static std::array<Depot, kClassCount>* const instance = []<std::size_t... Classes>(std::index_sequence<Classes...>) {
-        return new std::array<Depot, kClassCount>{Depot(Classes)...};
+        auto* depots = new std::array<Depot, kClassCount>{Depot(Classes)...};
+        keepLocksAcrossForks();
+        return depots;
     }(std::make_index_sequence<kClassCount>());
     return (*instance)[sizeClass];
 }
+
+#if defined(_WIN32)
+void keepLocksAcrossForks() {}
+#else
+// A child process starts with copies of the parent's locks, and one that
+// another thread of the parent held at the fork would stay locked in the
+// child for ever. Every lock of the heap is therefore taken before a fork
+// and released after it, in the parent and in the child. No path holds two
+// of them at once, so taking them in this order cannot deadlock.
+void lockAllBeforeFork()
+{
+    for (std::size_t sizeClass = 0; sizeClass < kClassCount; ++sizeClass)
+        depot(sizeClass).lock();
+    slabReserve().lock();
+}
+
+void unlockAllAfterFork()
+{
+    slabReserve().unlock();
+    for (std::size_t sizeClass = kClassCount; sizeClass-- > 0;)
+        depot(sizeClass).unlock();
+}
+
+void keepLocksAcrossForks()
+{
+    pthread_atfork(lockAllBeforeFork, unlockAllAfterFork, unlockAllAfterFork);
+}
+#endif
+
+// The depots and the slab reserve are made while the library loads, before
+// the program's threads can reach them: a fork while one thread was still
+// making them would leave the child waiting for that thread for ever.
+[[maybe_unused]] const bool kSharedStateMade = [] {
+    depot(0);
+    slabReserve();
+    return true;
+}();
 
 // The blocks a thread keeps, handed to the depot when the thread ends.
 struct ThreadCache

@@ -31,6 +31,9 @@ namespace cbf::platform {
 /// many again does not map fresh memory; beyond that they go back to the
 /// system heap.
 ///
+/// A process may fork while other threads use the heap: the heap holds its
+/// locks across the fork, so the child finds none of them taken.
+///
 /// Blocks are aligned for any fundamental type. Under AddressSanitizer free
 /// blocks are poisoned, all but the few bytes of bookkeeping at their end,
 /// so that a use after free is still reported.
