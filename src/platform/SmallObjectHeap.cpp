@@ -42,9 +42,8 @@ constexpr std::size_t kSmallestBlock = SmallObjectHeap::kSmallestBlock;
 constexpr std::size_t kCacheBytes = 16 * 1024;
 constexpr std::size_t kDepotBytes = 512 * 1024;
 
-// The class of every request size, by sixteenths: sizes up to 16 × (i + 1)
-// are served from class kClassBySixteenths[i + 1]. A table, because this is
-// on the path of every allocation and every free.
+// The class of a request of `size` bytes is kClassBySixteenths[(size + 15) / 16]:
+// a table, because this is on the path of every allocation and every free.
 constexpr auto kClassBySixteenths = [] {
     std::array<unsigned char, SmallObjectHeap::kLargestBlock / 16 + 1> classes{};
     std::size_t sizeClass = 0;
