@@ -399,7 +399,15 @@ private:
                                              1u << eVariantTypeStringA;
     static constexpr unsigned kInlineTypes = kKnownTypes & ~kObjectTypes;
 
-    static constexpr bool isIn(unsigned types, unsigned tag) { return tag <= eVariantTypeStringA && (types >> tag & 1u); }
+    // Every tag beyond the last enumerator tests bit 31, which no set has:
+    // one comparison the compiler makes without a branch, where testing the
+    // range first would take one on every copy.
+    static constexpr unsigned kBeyondTheTags = 31;
+    static_assert(eVariantTypeStringA < kBeyondTheTags);
+    static constexpr bool isIn(unsigned types, unsigned tag)
+    {
+        return types >> (tag < kBeyondTheTags ? tag : kBeyondTheTags) & 1u;
+    }
 
     /// Whether `tag` is one of the enumerators.
     static constexpr bool isKnownType(unsigned tag) { return isIn(kKnownTypes, tag); }
