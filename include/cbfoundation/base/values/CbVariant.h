@@ -154,7 +154,9 @@ public:
     /// unknown type and leaves this variant unchanged then.
     CbVariant& operator=(const CbVariant& other)
     {
-        if (isInlineType(other.m_type)) {
+        if (m_type == other.m_type && isInlineType(m_type)) {
+            m_value = other.m_value;
+        } else if (isInlineType(other.m_type)) {
             const Payload value = other.m_value;
             const EVariantType type = other.m_type;
             destroyHeldObject();
