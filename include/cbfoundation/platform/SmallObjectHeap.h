@@ -18,18 +18,18 @@ namespace cbf::platform {
 /// Requests of up to kLargestBlock bytes are served from seven classes of
 /// block (kBlockSizes: 32 to 256 bytes in steps of one half and one third,
 /// so that no more than a third of a block goes unused beyond the smallest
-/// class), larger ones by the system heap. Each
-/// thread keeps the blocks it frees in caches of its own and takes from them
-/// again without locking; a cache that grows too large hands its blocks, as
-/// one chain, to a depot shared by all threads, and an empty cache refills
-/// from the depot, under a lock in both cases. A block may be freed on
-/// another thread than the one that allocated it. What the caches and the
-/// depot keep is bounded (CacheLimit, DepotLimit): beyond that, blocks go back
-/// to the slabs of 16 KiB they were cut from, and a thread's caches go to the
-/// depot when the thread ends. Slabs whose blocks have all come back are kept
-/// for reuse up to 64 MiB in all, so that freeing many objects and making as
-/// many again does not map fresh memory; beyond that they go back to the
-/// system heap.
+/// class), larger ones by the system heap. Each thread keeps the blocks it
+/// frees in caches of its own and takes from them again without locking; a
+/// cache that grows too large hands its blocks, as one chain, to a depot
+/// shared by all threads, and an empty cache refills from the depot under a
+/// lock, or else from a whole new slab of 16 KiB at once. A block may be
+/// freed on another thread than the one that allocated it. What the caches
+/// and the depot keep is bounded (CacheLimit, DepotLimit): beyond that,
+/// blocks go back to their slabs, and a thread's caches go to the depot when
+/// the thread ends. Slabs whose blocks have all come back are kept for reuse
+/// up to 64 MiB in all, so that freeing many objects and making as many
+/// again does not map fresh memory; beyond that they go back to the system
+/// heap.
 ///
 /// A process may fork while other threads use the heap: the heap holds its
 /// locks across the fork, so the child finds none of them taken.
