@@ -17,7 +17,9 @@ class Animal : public IObject
     CB_DECLARE_CLONE(Animal)
 
 public:
-    explicit Animal(const wchar_t* name = L"nameless") : m_name(name) {}
+    explicit Animal(const wchar_t* name = L"nameless")
+        : m_name(name)
+    {}
     const wchar_t* Name() const { return m_name; }
 
 private:
@@ -84,8 +86,8 @@ void cloneByClassName()
     const Watchdog rex(L"Rex");
     std::unique_ptr<IObject> copy(CbRTTI::CloneObject(rex));
     const auto* dog = dynamic_cast<const Dog*>(copy.get());
-    std::printf("Cloned %ls through the registry entry \"%ls\": a %ls named %ls, kind of Zoo.Guard: %s\n",
-                rex.Name(), rex.GetClassNameW(), copy->GetRTTI().GetName(), dog ? dog->Name() : L"?",
+    std::printf("Cloned %ls through the registry entry \"%ls\": a %ls named %ls, kind of Zoo.Guard: %s\n", rex.Name(),
+                rex.GetClassNameW(), copy->GetRTTI().GetName(), dog ? dog->Name() : L"?",
                 copy->GetRTTI().IsKindOf(L"Zoo.Guard") ? "yes" : "no");
 }
 

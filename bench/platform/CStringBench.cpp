@@ -25,8 +25,7 @@ template <typename Text>
 std::vector<Text> sixteenCharacterTexts()
 {
     std::vector<Text> texts;
-    for (std::size_t i = 0; i < kCopyCount; ++i)
-    {
+    for (std::size_t i = 0; i < kCopyCount; ++i) {
         std::wstring text = L"text-" + std::to_wstring(1000000 + i);
         text.resize(kTextLength, L'.');
         texts.emplace_back(text.c_str());
@@ -38,8 +37,7 @@ template <typename Text>
 void BM_CopyConstructVector(benchmark::State& state)
 {
     const std::vector<Text> source = sixteenCharacterTexts<Text>();
-    for (auto _ : state)
-    {
+    for (auto _ : state) {
         std::vector<Text> copy(source);
         benchmark::DoNotOptimize(copy.data());
     }
@@ -51,8 +49,7 @@ void BM_AssignVector(benchmark::State& state)
 {
     const std::vector<Text> source = sixteenCharacterTexts<Text>();
     std::vector<Text> target(source.rbegin(), source.rend());
-    for (auto _ : state)
-    {
+    for (auto _ : state) {
         for (std::size_t i = 0; i < source.size(); ++i)
             target[i] = source[i];
         benchmark::DoNotOptimize(target.data());
@@ -63,8 +60,7 @@ void BM_AssignVector(benchmark::State& state)
 template <typename Text>
 void BM_AppendCharacters(benchmark::State& state)
 {
-    for (auto _ : state)
-    {
+    for (auto _ : state) {
         Text text;
         for (int i = 0; i < kAppendCount; ++i)
             text += static_cast<wchar_t>(L'a' + i % 26);

@@ -6,18 +6,18 @@
 #pragma once
 
 #if defined(_WIN32)
-#  if defined(CBFOUNDATION_BUILDING)
-#    define CB_API __declspec(dllexport)
-#  else
-#    define CB_API __declspec(dllimport)
-#  endif
+#if defined(CBFOUNDATION_BUILDING)
+#define CB_API __declspec(dllexport)
 #else
-#  define CB_API __attribute__((visibility("default")))
+#define CB_API __declspec(dllimport)
+#endif
+#else
+#define CB_API __attribute__((visibility("default")))
 #endif
 
 // Plain C exports (the entry point for managed callers) use C linkage on top.
 #if defined(__cplusplus)
-#  define CB_EXTERN_C extern "C"
+#define CB_EXTERN_C extern "C"
 #else
-#  define CB_EXTERN_C
+#define CB_EXTERN_C
 #endif

@@ -12,8 +12,8 @@
 #include <cbfoundation/base/object/CbCriticalSectionAuto.h>
 #include <cbfoundation/base/object/CbList.h>
 #include <cbfoundation/base/object/CbListPolicyElementCount.h>
-#include <cbfoundation/base/object/CbMemoryBlock.h>
 #include <cbfoundation/base/object/CbMap.h>
+#include <cbfoundation/base/object/CbMemoryBlock.h>
 #include <cbfoundation/base/object/CbNoType.h>
 #include <cbfoundation/base/object/CbPlexManager.h>
 #include <cbfoundation/base/object/CbRTTI.h>

@@ -6,8 +6,7 @@ constexpr std::int32_t COleException::kInvalidArgumentStatus;
 
 COleException::COleException(std::int32_t status) noexcept
     : m_status(status)
-{
-}
+{}
 
 std::int32_t COleException::GetStatusCode() const noexcept
 {

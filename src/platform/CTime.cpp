@@ -12,8 +12,8 @@ bool inRange(int value, int low, int high)
 
 bool fieldsInRange(int year, int month, int day, int hour, int minute, int second)
 {
-    return year >= 1900 && inRange(month, 1, 12) && inRange(day, 1, 31) && inRange(hour, 0, 23)
-        && inRange(minute, 0, 59) && inRange(second, 0, 59);
+    return year >= 1900 && inRange(month, 1, 12) && inRange(day, 1, 31) && inRange(hour, 0, 23) &&
+           inRange(minute, 0, 59) && inRange(second, 0, 59);
 }
 
 [[noreturn]] void throwInvalidArgument()
@@ -25,13 +25,11 @@ bool fieldsInRange(int year, int month, int day, int hour, int minute, int secon
 
 CTime::CTime() noexcept
     : m_seconds(0)
-{
-}
+{}
 
 CTime::CTime(__int64 seconds) noexcept
     : m_seconds(seconds)
-{
-}
+{}
 
 CTime::CTime(int year, int month, int day, int hour, int minute, int second, int dst)
     : m_seconds(0)

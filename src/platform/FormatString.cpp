@@ -19,15 +19,9 @@ namespace {
 class ArgumentList
 {
 public:
-    explicit ArgumentList(va_list arguments)
-    {
-        va_copy(m_list, arguments);
-    }
+    explicit ArgumentList(va_list arguments) { va_copy(m_list, arguments); }
 
-    ~ArgumentList()
-    {
-        va_end(m_list);
-    }
+    ~ArgumentList() { va_end(m_list); }
 
     ArgumentList(const ArgumentList&) = delete;
     ArgumentList& operator=(const ArgumentList&) = delete;
@@ -42,7 +36,20 @@ private:
     va_list m_list;
 };
 
-enum class LengthModifier { None, Char, Short, Long, LongLong, Int32, IntMax, Size, PtrDiff, LongDouble, Wide };
+enum class LengthModifier
+{
+    None,
+    Char,
+    Short,
+    Long,
+    LongLong,
+    Int32,
+    IntMax,
+    Size,
+    PtrDiff,
+    LongDouble,
+    Wide
+};
 
 // One conversion of the format, with '*' widths and precisions resolved.
 struct Conversion
@@ -53,10 +60,7 @@ struct Conversion
     LengthModifier length = LengthModifier::None;
     char type = '\0';
 
-    bool HasFlag(char flag) const
-    {
-        return flags.find(flag) != std::string::npos;
-    }
+    bool HasFlag(char flag) const { return flags.find(flag) != std::string::npos; }
 };
 
 template <typename CharT>
@@ -89,10 +93,8 @@ void appendNumberText(std::string& out, const char* text, std::size_t length)
 // Numbers are ASCII unless the locale has an unusual decimal point.
 void appendNumberText(std::wstring& out, const char* text, std::size_t length)
 {
-    for (std::size_t i = 0; i < length; ++i)
-    {
-        if (static_cast<unsigned char>(text[i]) >= 0x80)
-        {
+    for (std::size_t i = 0; i < length; ++i) {
+        if (static_cast<unsigned char>(text[i]) >= 0x80) {
             out += NarrowToWide(text, length);
             return;
         }
@@ -116,14 +118,12 @@ public:
     Formatter(std::basic_string<CharT>& out, va_list arguments)
         : m_out(out)
         , m_arguments(arguments)
-    {
-    }
+    {}
 
     void Run(const CharT* format)
     {
         const CharT* p = format;
-        while (*p != CharT())
-        {
+        while (*p != CharT()) {
             const CharT* percent = p;
             while (*percent != CharT() && *percent != CharT('%'))
                 ++percent;
@@ -132,8 +132,7 @@ public:
                 return;
             p = percent + 1;
             Conversion conversion;
-            if (!parse(p, conversion))
-            {
+            if (!parse(p, conversion)) {
                 m_out.append(percent);
                 return;
             }
@@ -145,8 +144,7 @@ private:
     static int readNumber(const CharT*& p)
     {
         int value = 0;
-        for (; *p >= CharT('0') && *p <= CharT('9'); ++p)
-        {
+        for (; *p >= CharT('0') && *p <= CharT('9'); ++p) {
             const int digit = static_cast<int>(*p - CharT('0'));
             value = value > (INT_MAX - digit) / 10 ? INT_MAX : value * 10 + digit;
         }
@@ -155,8 +153,7 @@ private:
 
     static bool startsWith(const CharT* p, const char* text)
     {
-        for (; *text != '\0'; ++p, ++text)
-        {
+        for (; *text != '\0'; ++p, ++text) {
             if (*p != CharT(*text))
                 return false;
         }
@@ -181,8 +178,7 @@ private:
 
     void parseWidth(const CharT*& p, Conversion& conversion)
     {
-        if (*p != CharT('*'))
-        {
+        if (*p != CharT('*')) {
             if (*p >= CharT('0') && *p <= CharT('9'))
                 conversion.width = readNumber(p);
             return;
@@ -199,8 +195,7 @@ private:
         if (*p != CharT('.'))
             return;
         ++p;
-        if (*p != CharT('*'))
-        {
+        if (*p != CharT('*')) {
             conversion.precision = readNumber(p);
             return;
         }
@@ -217,15 +212,13 @@ private:
             LengthModifier length;
         };
         static constexpr Modifier modifiers[] = {
-            {"I64", LengthModifier::LongLong}, {"I32", LengthModifier::Int32}, {"I", LengthModifier::Size},
-            {"hh", LengthModifier::Char},      {"h", LengthModifier::Short},   {"ll", LengthModifier::LongLong},
+            {"I64", LengthModifier::LongLong}, {"I32", LengthModifier::Int32},  {"I", LengthModifier::Size},
+            {"hh", LengthModifier::Char},      {"h", LengthModifier::Short},    {"ll", LengthModifier::LongLong},
             {"l", LengthModifier::Long},       {"q", LengthModifier::LongLong}, {"L", LengthModifier::LongDouble},
-            {"j", LengthModifier::IntMax},     {"z", LengthModifier::Size},    {"t", LengthModifier::PtrDiff},
+            {"j", LengthModifier::IntMax},     {"z", LengthModifier::Size},     {"t", LengthModifier::PtrDiff},
             {"w", LengthModifier::Wide}};
-        for (const Modifier& modifier : modifiers)
-        {
-            if (startsWith(p, modifier.text))
-            {
+        for (const Modifier& modifier : modifiers) {
+            if (startsWith(p, modifier.text)) {
                 p += std::char_traits<char>::length(modifier.text);
                 return modifier.length;
             }
@@ -235,8 +228,7 @@ private:
 
     void emit(const Conversion& conversion)
     {
-        switch (conversion.type)
-        {
+        switch (conversion.type) {
         case '%':
             m_out.push_back(CharT('%'));
             break;
@@ -270,8 +262,7 @@ private:
 
     long long nextSigned(LengthModifier length)
     {
-        switch (length)
-        {
+        switch (length) {
         case LengthModifier::Char:
             return static_cast<signed char>(m_arguments.Next<int>());
         case LengthModifier::Short:
@@ -293,8 +284,7 @@ private:
 
     unsigned long long nextUnsigned(LengthModifier length)
     {
-        switch (length)
-        {
+        switch (length) {
         case LengthModifier::Char:
             return static_cast<unsigned char>(m_arguments.Next<int>());
         case LengthModifier::Short:
@@ -339,8 +329,7 @@ private:
         const int length = std::snprintf(buffer, sizeof buffer, format.c_str(), value);
         if (length < 0)
             throw std::length_error("number too long to format");
-        if (static_cast<std::size_t>(length) < sizeof buffer)
-        {
+        if (static_cast<std::size_t>(length) < sizeof buffer) {
             appendNumberText(m_out, buffer, static_cast<std::size_t>(length));
             return;
         }
@@ -362,15 +351,12 @@ private:
     void emitText(const Conversion& conversion)
     {
         const bool isCharacter = conversion.type == 'c' || conversion.type == 'C';
-        if (takesWideArgument(conversion))
-        {
+        if (takesWideArgument(conversion)) {
             if (isCharacter)
                 emitCharacter(static_cast<wchar_t>(m_arguments.Next<int>()), conversion);
             else
                 emitString(m_arguments.Next<const wchar_t*>(), conversion);
-        }
-        else
-        {
+        } else {
             if (isCharacter)
                 emitCharacter(static_cast<char>(m_arguments.Next<int>()), conversion);
             else
@@ -387,13 +373,12 @@ private:
     template <typename SourceChar>
     void emitString(const SourceChar* text, const Conversion& conversion)
     {
-        if (text == nullptr)
-        {
+        if (text == nullptr) {
             emitString("(null)", conversion);
             return;
         }
         const std::size_t length = conversion.precision >= 0 ? boundedLength(text, conversion.precision)
-                                                              : std::char_traits<SourceChar>::length(text);
+                                                             : std::char_traits<SourceChar>::length(text);
         emitConverted(text, length, conversion);
     }
 

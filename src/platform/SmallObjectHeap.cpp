@@ -304,7 +304,10 @@ struct Chain
 class Depot
 {
 public:
-    explicit Depot(std::size_t sizeClass) : m_blockSize(blockSizeOf(sizeClass)), m_limit(kDepotBytes / m_blockSize) {}
+    explicit Depot(std::size_t sizeClass)
+        : m_blockSize(blockSizeOf(sizeClass))
+        , m_limit(kDepotBytes / m_blockSize)
+    {}
 
     void give(Chain chain)
     {
@@ -359,16 +362,19 @@ void keepLocksAcrossForks();
 // blocks after every destructor of this file would have run.
 Depot& depot(std::size_t sizeClass)
 {
-    static std::array<Depot, kClassCount>* const instance = []<std::size_t... Classes>(std::index_sequence<Classes...>) {
+    static std::array<Depot, kClassCount>* const instance = []<std::size_t... Classes>(std::index_sequence<Classes...>)
+    {
         auto* depots = new std::array<Depot, kClassCount>{Depot(Classes)...};
         keepLocksAcrossForks();
         return depots;
-    }(std::make_index_sequence<kClassCount>());
+    }
+    (std::make_index_sequence<kClassCount>());
     return (*instance)[sizeClass];
 }
 
 #if defined(_WIN32)
-void keepLocksAcrossForks() {}
+void keepLocksAcrossForks()
+{}
 #else
 // A child process starts with copies of the parent's locks, and one that
 // another thread of the parent held at the fork would stay locked in the
@@ -409,9 +415,9 @@ struct ThreadCache
 {
     enum State : unsigned char
     {
-        eNew,      // nothing arranged yet for the thread's end
-        eArmed,    // the cache is handed over when the thread ends
-        eClosed,   // the thread is ending: no more caching
+        eNew,    // nothing arranged yet for the thread's end
+        eArmed,  // the cache is handed over when the thread ends
+        eClosed, // the thread is ending: no more caching
     };
 
     void handOver()

@@ -20,8 +20,8 @@ unsigned DaysInMonth(unsigned year, unsigned month)
 
 bool IsValidSystemDate(const SYSTEMTIME& fields)
 {
-    return fields.wYear >= kFirstFileTimeYear && fields.wYear <= kLastFileTimeYear && fields.wDay >= 1
-        && fields.wDay <= DaysInMonth(fields.wYear, fields.wMonth);
+    return fields.wYear >= kFirstFileTimeYear && fields.wYear <= kLastFileTimeYear && fields.wDay >= 1 &&
+           fields.wDay <= DaysInMonth(fields.wYear, fields.wMonth);
 }
 
 bool IsValidSystemTimeOfDay(const SYSTEMTIME& fields)

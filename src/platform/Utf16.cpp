@@ -47,21 +47,15 @@ std::uint64_t Utf16Length(const wchar_t* text, std::size_t length)
 
 void ToUtf16(const wchar_t* text, std::size_t length, char16_t* out)
 {
-    for (std::size_t i = 0; i < length; ++i)
-    {
+    for (std::size_t i = 0; i < length; ++i) {
         const std::uint32_t value = codeValue(text[i]);
-        if (value < firstSupplementary)
-        {
+        if (value < firstSupplementary) {
             *out++ = static_cast<char16_t>(value);
-        }
-        else if (isSupplementary(value))
-        {
+        } else if (isSupplementary(value)) {
             const std::uint32_t offset = value - firstSupplementary;
             *out++ = static_cast<char16_t>(0xD800 + (offset >> 10));
             *out++ = static_cast<char16_t>(0xDC00 + (offset & 0x3FF));
-        }
-        else
-        {
+        } else {
             *out++ = replacementCharacter;
         }
     }
@@ -70,17 +64,13 @@ void ToUtf16(const wchar_t* text, std::size_t length, char16_t* out)
 std::size_t FromUtf16(const char16_t* units, std::size_t count, wchar_t* out)
 {
     const wchar_t* const start = out;
-    for (std::size_t i = 0; i < count; ++i)
-    {
+    for (std::size_t i = 0; i < count; ++i) {
         const char16_t unit = units[i];
-        if (isHighSurrogate(unit) && i + 1 < count && isLowSurrogate(units[i + 1]))
-        {
+        if (isHighSurrogate(unit) && i + 1 < count && isLowSurrogate(units[i + 1])) {
             const std::uint32_t high = unit - 0xD800u;
             const std::uint32_t low = units[++i] - 0xDC00u;
             *out++ = static_cast<wchar_t>(firstSupplementary + (high << 10) + low);
-        }
-        else
-        {
+        } else {
             *out++ = static_cast<wchar_t>(unit);
         }
     }

@@ -26,8 +26,7 @@ class ClientError : public CbException
 public:
     ClientError(const char* file, unsigned line, const CbException& cause)
         : CbException(file, line, "ClientError::ClientError", cause, RTTI)
-    {
-    }
+    {}
 };
 
 class Widget : public IObject
@@ -36,7 +35,9 @@ class Widget : public IObject
     CB_DECLARE_CLONE(Widget)
 
 public:
-    explicit Widget(int size = 0) : m_size(size) {}
+    explicit Widget(int size = 0)
+        : m_size(size)
+    {}
     int Size() const { return m_size; }
 
 private:

@@ -24,14 +24,12 @@ TEST(CStringConcurrencyTest, StringsSharingOneTextAreCopiedWrittenAndDroppedOnMa
     std::atomic<int> ready{0};
     std::atomic<int> wrong{0};
     std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t)
-    {
+    for (int t = 0; t < kThreads; ++t) {
         threads.emplace_back([&] {
             ready.fetch_add(1);
             spinUntil(ready, kThreads);
             CStringW own;
-            for (int i = 0; i < kIterations; ++i)
-            {
+            for (int i = 0; i < kIterations; ++i) {
                 own = source;
                 CStringW copy = own;
                 copy.SetAt(0, L'S');
@@ -63,8 +61,7 @@ TEST(CStringConcurrencyTest, TheLastTwoSharersWriteOrDropTheirTextAtTheSameMomen
 
     std::atomic<int> started{-1}, finished{0}, wrong{0};
     std::thread other([&] {
-        for (int round = 0; round < kRounds; ++round)
-        {
+        for (int round = 0; round < kRounds; ++round) {
             spinUntil(started, round);
             if (theirs[round] != "round text" + tail)
                 wrong.fetch_add(1);
@@ -75,8 +72,7 @@ TEST(CStringConcurrencyTest, TheLastTwoSharersWriteOrDropTheirTextAtTheSameMomen
             finished.store(round + 1);
         }
     });
-    for (int round = 0; round < kRounds; ++round)
-    {
+    for (int round = 0; round < kRounds; ++round) {
         spinUntil(finished, round);
         started.store(round);
         if (round % 3 == 0)
@@ -87,8 +83,7 @@ TEST(CStringConcurrencyTest, TheLastTwoSharersWriteOrDropTheirTextAtTheSameMomen
     other.join();
 
     EXPECT_EQ(wrong.load(), 0);
-    for (int round = 0; round < kRounds; ++round)
-    {
+    for (int round = 0; round < kRounds; ++round) {
         ASSERT_EQ(mine[round], round % 3 == 0 ? CStringA() : "Round text" + tail) << "round " << round;
         ASSERT_EQ(theirs[round], round % 2 == 0 ? CStringA() : "ROUND TEXT" + tail) << "round " << round;
     }

@@ -26,10 +26,7 @@ class CStringTest : public testing::Test
 protected:
     using String = CStringT<CharT>;
 
-    static String S(const char* ascii)
-    {
-        return String(CStringA(ascii));
-    }
+    static String S(const char* ascii) { return String(CStringA(ascii)); }
 
     // A text long enough that copies share it rather than copy it.
     static String Long(const char* ascii)
@@ -49,12 +46,24 @@ TYPED_TEST(CStringTest, ExtractionClampsItsArgumentsAndIndexingThrows)
     using Char = TypeParam;
     auto hello = this->S("Hello");
     const std::pair<typename TestFixture::String, const char*> cases[] = {
-        {hello.Left(-1), ""},       {hello.Left(0), ""},         {hello.Left(3), "Hel"},
-        {hello.Left(99), "Hello"},  {hello.Right(-5), ""},       {hello.Right(2), "lo"},
-        {hello.Right(99), "Hello"}, {hello.Mid(-2), "Hello"},    {hello.Mid(2), "llo"},
-        {hello.Mid(5), ""},         {hello.Mid(9), ""},          {hello.Mid(1, 3), "ell"},
-        {hello.Mid(-1, 2), "He"},   {hello.Mid(3, 99), "lo"},    {hello.Mid(2, -1), ""},
-        {hello.Mid(9, 2), ""},      {hello.Mid(1, INT_MAX), "ello"}, {hello.Mid(INT_MAX, INT_MAX), ""},
+        {hello.Left(-1), ""},
+        {hello.Left(0), ""},
+        {hello.Left(3), "Hel"},
+        {hello.Left(99), "Hello"},
+        {hello.Right(-5), ""},
+        {hello.Right(2), "lo"},
+        {hello.Right(99), "Hello"},
+        {hello.Mid(-2), "Hello"},
+        {hello.Mid(2), "llo"},
+        {hello.Mid(5), ""},
+        {hello.Mid(9), ""},
+        {hello.Mid(1, 3), "ell"},
+        {hello.Mid(-1, 2), "He"},
+        {hello.Mid(3, 99), "lo"},
+        {hello.Mid(2, -1), ""},
+        {hello.Mid(9, 2), ""},
+        {hello.Mid(1, INT_MAX), "ello"},
+        {hello.Mid(INT_MAX, INT_MAX), ""},
     };
     for (const auto& [actual, expected] : cases)
         EXPECT_EQ(actual, this->S(expected));
@@ -73,11 +82,20 @@ TYPED_TEST(CStringTest, SearchAnswersPositionsOrMinusOne)
     const auto lo = this->S("lo");
     const auto none = this->S("");
     const int cases[][2] = {
-        {hello.Find(Char('l')), 2},     {hello.Find(Char('l'), 3), 3},  {hello.Find(Char('l'), 4), -1},
-        {hello.Find(Char('l'), -1), -1}, {hello.Find(Char('l'), 99), -1}, {hello.Find(lo), 3},
-        {hello.Find(lo, 4), -1},        {hello.Find(none), 0},          {hello.Find(none, 5), 5},
-        {hello.Find(none, 6), -1},      {hello.Find(static_cast<const Char*>(nullptr)), -1},
-        {hello.ReverseFind(Char('l')), 3}, {hello.ReverseFind(Char('z')), -1}, {hello.FindOneOf(lo), 2},
+        {hello.Find(Char('l')), 2},
+        {hello.Find(Char('l'), 3), 3},
+        {hello.Find(Char('l'), 4), -1},
+        {hello.Find(Char('l'), -1), -1},
+        {hello.Find(Char('l'), 99), -1},
+        {hello.Find(lo), 3},
+        {hello.Find(lo, 4), -1},
+        {hello.Find(none), 0},
+        {hello.Find(none, 5), 5},
+        {hello.Find(none, 6), -1},
+        {hello.Find(static_cast<const Char*>(nullptr)), -1},
+        {hello.ReverseFind(Char('l')), 3},
+        {hello.ReverseFind(Char('z')), -1},
+        {hello.FindOneOf(lo), 2},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c[0], c[1]);
@@ -87,8 +105,10 @@ TYPED_TEST(CStringTest, EditingReturnsCountsAndClamps)
 {
     using Char = TypeParam;
     const std::pair<typename TestFixture::String, const char*> trimmed[] = {
-        {this->S(" \t\r\n x y \n").Trim(), "x y"}, {this->S("--x-").TrimLeft(Char('-')), "x-"},
-        {this->S("abxba").Trim(this->S("ab")), "x"},   {this->S("   ").TrimRight(), ""},
+        {this->S(" \t\r\n x y \n").Trim(), "x y"},
+        {this->S("--x-").TrimLeft(Char('-')), "x-"},
+        {this->S("abxba").Trim(this->S("ab")), "x"},
+        {this->S("   ").TrimRight(), ""},
     };
     for (const auto& [actual, expected] : trimmed)
         EXPECT_EQ(actual, this->S(expected));
@@ -104,9 +124,15 @@ TYPED_TEST(CStringTest, EditingReturnsCountsAndClamps)
         {[&](String& t) { return t.Replace(s("aa"), s("x")); }, 0, "abc"},
         {[](String& t) { return t.Insert(-3, Char('<')); }, 4, "<abc"},
         {[&](String& t) { return t.Insert(99, s(">>")); }, 6, "<abc>>"},
-        {[](String& t) { return t.Delete(-1, 1); }, 5, "abc>>"}, {[](String& t) { return t.Delete(3, 99); }, 3, "abc"},
-        {[](String& t) { return t.Delete(99); }, 3, "abc"}, {[](String& t) { return t.Delete(1, -4); }, 3, "abc"},
-        {[&](String& t) { t = s("banana"); return t.Remove(Char('a')); }, 3, "bnn"},
+        {[](String& t) { return t.Delete(-1, 1); }, 5, "abc>>"},
+        {[](String& t) { return t.Delete(3, 99); }, 3, "abc"},
+        {[](String& t) { return t.Delete(99); }, 3, "abc"},
+        {[](String& t) { return t.Delete(1, -4); }, 3, "abc"},
+        {[&](String& t) {
+             t = s("banana");
+             return t.Remove(Char('a'));
+         },
+         3, "bnn"},
     };
     String text = s("a.b.c");
     for (const auto& [edit, count, expected] : edits) {
@@ -128,7 +154,7 @@ TYPED_TEST(CStringTest, ComparisonsAgreeForEveryOperandForm)
             const Char* const p = b;
             const int expected = std::strcmp(left, right);
             SCOPED_TRACE(std::string(left) + " vs " + right);
-            for (bool less : {a.Compare(b) < 0, a < b, a < p, p > a, !(a >= p), !(p <= a)})
+            for (bool less : {a.Compare(b) < 0, a < b, a<p, p> a, !(a >= p), !(p <= a)})
                 EXPECT_EQ(less, expected < 0);
             for (bool equal : {a.Compare(b) == 0, a == b, a == p, p == a, !(a != p)})
                 EXPECT_EQ(equal, expected == 0);
@@ -148,25 +174,50 @@ TYPED_TEST(CStringTest, CopiesShareTheTextUntilOneIsWritten)
     using Char = TypeParam;
     const auto s = [this](const char* ascii) { return this->S(ascii); };
     const std::pair<std::function<void(String&)>, const char*> writes[] = {
-        {[](String& t) { t.SetAt(0, Char('J')); }, "Jello world"}, {[](String& t) { t.MakeUpper(); }, "HELLO WORLD"},
+        {[](String& t) { t.SetAt(0, Char('J')); }, "Jello world"},
+        {[](String& t) { t.MakeUpper(); }, "HELLO WORLD"},
         {[](String& t) { t.MakeReverse(); }, "dlrow olleH"},
         {[](String& t) { t.Replace(Char('o'), Char('0')); }, "Hell0 w0rld"},
         {[&](String& t) { t.Replace(s("world"), s("there")); }, "Hello there"},
         {[](String& t) { t.Insert(0, Char('>')); }, ">Hello world"},
-        {[&](String& t) { t.Insert(5, s(",")); }, "Hello, world"}, {[](String& t) { t.Delete(0, 6); }, "world"},
-        {[](String& t) { t.Remove(Char('l')); }, "Heo word"}, {[](String& t) { t.Truncate(4); }, "Hell"},
+        {[&](String& t) { t.Insert(5, s(",")); }, "Hello, world"},
+        {[](String& t) { t.Delete(0, 6); }, "world"},
+        {[](String& t) { t.Remove(Char('l')); }, "Heo word"},
+        {[](String& t) { t.Truncate(4); }, "Hell"},
         {[](String& t) { t.Trim(Char('H')); }, "ello world"},
         {[](String& t) { t.AppendChar(Char('!')); }, "Hello world!"},
         {[&](String& t) { t.AppendFormat(s("%d"), 42); }, "Hello world42"},
-        {[&](String& t) { t.Format(s("%d"), 42); }, "42"}, {[&](String& t) { t.SetString(s("xyz"), 2); }, "xy"},
-        {[&](String& t) { t = s("new"); }, "new"}, {[](String& t) { t.Empty(); }, ""},
+        {[&](String& t) { t.Format(s("%d"), 42); }, "42"},
+        {[&](String& t) { t.SetString(s("xyz"), 2); }, "xy"},
+        {[&](String& t) { t = s("new"); }, "new"},
+        {[](String& t) { t.Empty(); }, ""},
         {[](String& t) { t.GetBuffer()[0] = Char('J'); }, "Jello world"},
-        {[](String& t) { t.GetBuffer(20)[11] = Char('!'); t.ReleaseBuffer(); }, "Hello world!"},
-        {[](String& t) { t.GetBufferSetLength(3)[0] = Char('J'); t.ReleaseBuffer(); }, "Jel"},
+        {[](String& t) {
+             t.GetBuffer(20)[11] = Char('!');
+             t.ReleaseBuffer();
+         },
+         "Hello world!"},
+        {[](String& t) {
+             t.GetBufferSetLength(3)[0] = Char('J');
+             t.ReleaseBuffer();
+         },
+         "Jel"},
         {[](String& t) { t.ReleaseBuffer(5); }, "Hello"},
-        {[](String& t) { t.GetBuffer(2)[4] = Char(); t.ReleaseBuffer(); }, "Hell"},
-        {[](String& t) { t.GetBuffer(0); t.ReleaseBuffer(99); }, "Hello world"},
-        {[](String& t) { t.Preallocate(100); t.GetBuffer()[0] = Char('J'); }, "Jello world"},
+        {[](String& t) {
+             t.GetBuffer(2)[4] = Char();
+             t.ReleaseBuffer();
+         },
+         "Hell"},
+        {[](String& t) {
+             t.GetBuffer(0);
+             t.ReleaseBuffer(99);
+         },
+         "Hello world"},
+        {[](String& t) {
+             t.Preallocate(100);
+             t.GetBuffer()[0] = Char('J');
+         },
+         "Jello world"},
     };
     const String original = s("Hello world");
     const String longOriginal = this->Long("Hello world");
@@ -199,14 +250,18 @@ TYPED_TEST(CStringTest, EditsMayTakeTheirTextFromTheStringItself)
     using String = typename TestFixture::String;
     const auto s = [this](const char* ascii) { return this->S(ascii); };
     const std::pair<std::function<void(String&)>, const char*> edits[] = {
-        {[](String& t) { t += t; }, "abcdefabcdef"}, {[](String& t) { t.Insert(0, t); }, "abcdefabcdef"},
-        {[](String& t) { t.Append(t.GetString() + 2); }, "abcdefcdef"}, {[](String& t) { t = t; }, "abcdef"},
+        {[](String& t) { t += t; }, "abcdefabcdef"},
+        {[](String& t) { t.Insert(0, t); }, "abcdefabcdef"},
+        {[](String& t) { t.Append(t.GetString() + 2); }, "abcdefcdef"},
+        {[](String& t) { t = t; }, "abcdef"},
         {[](String& t) { t.Append(t.GetString() + 1, 2); }, "abcdefbc"},
         {[](String& t) { t.Insert(3, t.GetString() + 4); }, "abcefdef"},
-        {[](String& t) { t = t.GetString() + 1; }, "bcdef"}, {[](String& t) { t.SetString(t.GetString(), 3); }, "abc"},
+        {[](String& t) { t = t.GetString() + 1; }, "bcdef"},
+        {[](String& t) { t.SetString(t.GetString(), 3); }, "abc"},
         {[](String& t) { t.Replace(t.GetString() + 4, t.GetString()); }, "abcdabcdef"},
         {[](String& t) { t.Replace(t.GetString(), t.GetString() + 3); }, "def"},
-        {[](String& t) { t.TrimRight(t.GetString() + 3); }, "abc"}, {[](String& t) { t = t + t; }, "abcdefabcdef"},
+        {[](String& t) { t.TrimRight(t.GetString() + 3); }, "abc"},
+        {[](String& t) { t = t + t; }, "abcdefabcdef"},
         {[](String& t) { t = t.GetString() + t; }, "abcdefabcdef"},
         {[&](String& t) { t.Format(s("[%s]"), t); }, "[abcdef]"},
         {[&](String& t) { t.AppendFormat(s("%s"), t.GetString() + 5); }, "abcdeff"},
@@ -244,12 +299,25 @@ TYPED_TEST(CStringTest, EmptyStringsHoldNoMemory)
         return text;
     };
     const String empties[] = {
-        String(), this->S(""), String(static_cast<const Char*>(nullptr)), String(Char('x'), 0), taker.Left(0),
-        taker.Mid(3), movedFrom,
-        emptiedBy([](String& t) { t.Preallocate(100); t.Empty(); }),
-        emptiedBy([this](String& t) { t.Replace(this->S(" "), this->S("")); }), emptiedBy([](String& t) { t.Trim(); }),
-        emptiedBy([](String& t) { t.Remove(Char(' ')); }), emptiedBy([](String& t) { t.Truncate(0); }),
-        emptiedBy([](String& t) { t.GetBuffer(8)[0] = Char(); t.ReleaseBuffer(); }),
+        String(),
+        this->S(""),
+        String(static_cast<const Char*>(nullptr)),
+        String(Char('x'), 0),
+        taker.Left(0),
+        taker.Mid(3),
+        movedFrom,
+        emptiedBy([](String& t) {
+            t.Preallocate(100);
+            t.Empty();
+        }),
+        emptiedBy([this](String& t) { t.Replace(this->S(" "), this->S("")); }),
+        emptiedBy([](String& t) { t.Trim(); }),
+        emptiedBy([](String& t) { t.Remove(Char(' ')); }),
+        emptiedBy([](String& t) { t.Truncate(0); }),
+        emptiedBy([](String& t) {
+            t.GetBuffer(8)[0] = Char();
+            t.ReleaseBuffer();
+        }),
     };
     for (const String& empty : empties) {
         EXPECT_EQ(empty.GetLength(), 0);
@@ -313,9 +381,18 @@ TEST(CStringMixedForms, OperatorsAcceptLiteralsCharactersAndTheOtherWidth)
     const CStringW t = L"y";
     EXPECT_TRUE(s == L"x" && L"x" == s && s < t && L"w" < s && s != t);
     const std::pair<CStringW, const wchar_t*> sums[] = {
-        {s + t, L"xy"}, {s + L"z", L"xz"}, {L"z" + s, L"zx"}, {s + L'!', L"x!"}, {L'!' + s, L"!x"}, {s + '.', L"x."},
-        {L"a" + s + L"b" + t, L"axby"}, {CStringW(s) += t, L"xy"}, {CStringW(s) += L"1", L"x1"},
-        {CStringW(s) += L'2', L"x2"}, {CStringW(s) += "3", L"x3"}, {CStringW(s) += '4', L"x4"},
+        {s + t, L"xy"},
+        {s + L"z", L"xz"},
+        {L"z" + s, L"zx"},
+        {s + L'!', L"x!"},
+        {L'!' + s, L"!x"},
+        {s + '.', L"x."},
+        {L"a" + s + L"b" + t, L"axby"},
+        {CStringW(s) += t, L"xy"},
+        {CStringW(s) += L"1", L"x1"},
+        {CStringW(s) += L'2', L"x2"},
+        {CStringW(s) += "3", L"x3"},
+        {CStringW(s) += '4', L"x4"},
         {CStringW(s) += CStringA("5"), L"x5"},
     };
     for (const auto& [actual, expected] : sums)
@@ -332,9 +409,14 @@ TEST(CStringConstruction, AcceptsEveryFormAndBothWidths)
     const CStringW taker = std::move(moved);
     moved = "def";
     const std::pair<CStringW, const wchar_t*> cases[] = {
-        {CStringW(static_cast<const wchar_t*>(nullptr)), L""}, {CStringW(static_cast<const char*>(nullptr)), L""},
-        {CStringW("narrow"), L"narrow"}, {CStringW(CStringA(L"wide")), L"wide"}, {CStringW(L'-', 3), L"---"},
-        {CStringW(CStringA('-', -2)), L""}, {taker, L"abc"}, {moved, L"def"},
+        {CStringW(static_cast<const wchar_t*>(nullptr)), L""},
+        {CStringW(static_cast<const char*>(nullptr)), L""},
+        {CStringW("narrow"), L"narrow"},
+        {CStringW(CStringA(L"wide")), L"wide"},
+        {CStringW(L'-', 3), L"---"},
+        {CStringW(CStringA('-', -2)), L""},
+        {taker, L"abc"},
+        {moved, L"def"},
     };
     for (const auto& [actual, expected] : cases)
         EXPECT_STREQ(actual, expected);

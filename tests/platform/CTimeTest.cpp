@@ -39,7 +39,8 @@ TEST(CTimeTest, FieldsOutOfRangeThrowInvalidArgument)
 
 TEST(CTimeTest, FieldsAreLocalTimeOfTheCurrentZone)
 {
-    const struct {
+    const struct
+    {
         const char* zone;
         int year, month, day, hour, minute, second;
         __int64 seconds;

@@ -31,8 +31,7 @@ struct CtypeLocale
 {
     explicit CtypeLocale(const char* name)
         : active(std::setlocale(LC_CTYPE, name) != nullptr)
-    {
-    }
+    {}
 
     ~CtypeLocale() { std::setlocale(LC_CTYPE, previous.c_str()); }
 
@@ -60,16 +59,21 @@ TEST(CodePageUtf8, DecodesValidTextAndReplacesEachInvalidByte)
     if (!codePageIsUtf8())
         GTEST_SKIP() << "the process code page is not UTF-8";
     const std::pair<const char*, const wchar_t*> cases[] = {
-        {"Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC", L"Gr\u00FC\u00DFe \u20AC"},
+        {"Gr\xC3\xBC\xC3\x9F"
+         "e \xE2\x82\xAC",
+         L"Gr\u00FC\u00DFe \u20AC"},
         {"\xF0\x9F\x98\x80|\xF4\x8F\xBF\xBF", L"\U0001F600|\U0010FFFF"},
-        {"a\x80z", L"a\uFFFDz"},                              // stray continuation byte
-        {"\xC0\xAF", L"\uFFFD\uFFFD"},                        // overlong '/'
-        {"\xE0\x80\xAF", L"\uFFFD\uFFFD\uFFFD"},              // overlong, three bytes
-        {"\xE2\x82" "A", L"\uFFFD\uFFFD" L"A"},               // truncated sequence
-        {"\xED\xA0\x80", L"\uFFFD\uFFFD\uFFFD"},              // encoded surrogate
-        {"\xF4\x90\x80\x80", L"\uFFFD\uFFFD\uFFFD\uFFFD"},    // above U+10FFFF
-        {"\xFE\xFF\xF5", L"\uFFFD\uFFFD\uFFFD"},              // never valid
-        {"\xF0\x9F\x98", L"\uFFFD\uFFFD\uFFFD"},              // cut at the end
+        {"a\x80z", L"a\uFFFDz"},                 // stray continuation byte
+        {"\xC0\xAF", L"\uFFFD\uFFFD"},           // overlong '/'
+        {"\xE0\x80\xAF", L"\uFFFD\uFFFD\uFFFD"}, // overlong, three bytes
+        {"\xE2\x82"
+         "A",
+         L"\uFFFD\uFFFD"
+         L"A"},                                            // truncated sequence
+        {"\xED\xA0\x80", L"\uFFFD\uFFFD\uFFFD"},           // encoded surrogate
+        {"\xF4\x90\x80\x80", L"\uFFFD\uFFFD\uFFFD\uFFFD"}, // above U+10FFFF
+        {"\xFE\xFF\xF5", L"\uFFFD\uFFFD\uFFFD"},           // never valid
+        {"\xF0\x9F\x98", L"\uFFFD\uFFFD\uFFFD"},           // cut at the end
     };
     for (const auto& [narrow, wide] : cases)
         EXPECT_EQ(toWide(narrow), wide) << narrow;
@@ -82,8 +86,7 @@ TEST(CodePageUtf8, EncodesWhatUtf8CannotCarryAsReplacementCharacter)
     EXPECT_EQ(toNarrow(L"\U0001F600"), "\xF0\x9F\x98\x80");
     EXPECT_EQ(toNarrow(std::wstring(1, wchar_t(0xD800)) + L"x"), "\xEF\xBF\xBDx");
     EXPECT_EQ(toNarrow(std::wstring(1, wchar_t(0xDC00))), "\xEF\xBF\xBD");
-    if constexpr (sizeof(wchar_t) == 4)
-    {
+    if constexpr (sizeof(wchar_t) == 4) {
         const std::wstring pairAsTwoCharacters = {wchar_t(0xD83D), wchar_t(0xDE00)};
         EXPECT_EQ(toNarrow(pairAsTwoCharacters), "\xF0\x9F\x98\x80");
         const std::wstring outOfRange = {static_cast<wchar_t>(0x110000), static_cast<wchar_t>(-1)};
@@ -105,13 +108,15 @@ TEST(CodePageUtf8, UsedInTheUtf8Locale)
 TEST(CodePageSingleByte, LatinTextMapsToSingleBytes)
 {
     const char* const names[] = {"", "de_DE.ISO-8859-1", "en_US.ISO-8859-1", "de_DE.iso88591", "en_US.iso88591"};
-    for (const char* name : names)
-    {
+    for (const char* name : names) {
         const CtypeLocale locale(name);
         if (!locale.active || toNarrow(L"\u00FC") != "\xFC")
             continue;
-        EXPECT_EQ(toWide("Gr\xFC\xDF" "e"), L"Gr\u00FC\u00DFe");
-        EXPECT_EQ(toNarrow(L"Gr\u00FC\u00DFe \u65E5"), "Gr\xFC\xDF" "e ?");
+        EXPECT_EQ(toWide("Gr\xFC\xDF"
+                         "e"),
+                  L"Gr\u00FC\u00DFe");
+        EXPECT_EQ(toNarrow(L"Gr\u00FC\u00DFe \u65E5"), "Gr\xFC\xDF"
+                                                       "e ?");
         return;
     }
     GTEST_SKIP() << "neither a Latin-1 locale nor a western ANSI code page";

@@ -16,15 +16,12 @@ TEST(CopyBytesTest, CopiesExactlyTheGivenBytesAtEveryLengthAndAlignment)
     for (std::size_t i = 0; i < source.size(); ++i)
         source[i] = static_cast<unsigned char>(i * 7 + 1);
 
-    for (std::size_t count = 0; count <= 100; ++count)
-    {
-        for (std::size_t alignment = 0; alignment < 8; ++alignment)
-        {
+    for (std::size_t count = 0; count <= 100; ++count) {
+        for (std::size_t alignment = 0; alignment < 8; ++alignment) {
             std::array<unsigned char, 160> target{};
             target.fill(0xEE);
             cbf::platform::CopyBytes(target.data() + kGuard + alignment, source.data() + alignment, count);
-            for (std::size_t i = 0; i < target.size(); ++i)
-            {
+            for (std::size_t i = 0; i < target.size(); ++i) {
                 const bool copied = i >= kGuard + alignment && i < kGuard + alignment + count;
                 const unsigned char expected = copied ? source[i - kGuard] : 0xEE;
                 ASSERT_EQ(target[i], expected) << "count " << count << ", alignment " << alignment << ", byte " << i;

@@ -54,8 +54,7 @@ TEST(FormatWide, ConversionsHaveTheirWindowsMeaning)
         {format(L"%s|%S", static_cast<const wchar_t*>(nullptr), static_cast<const char*>(nullptr)), L"(null)|(null)"},
         {format(L"%d%%|%q", 5), L"5%|%q"},
         {format(L"%C|%S", 'A', CStringA(L"Gr\u00FC\u00DFe \u20AC").GetString()), L"A|Gr\u00FC\u00DFe \u20AC"},
-        {format(L"%s|%S|%ls", CStringW(L"object"), CStringA("other"), CStringW(L"explicit")),
-         L"object|other|explicit"},
+        {format(L"%s|%S|%ls", CStringW(L"object"), CStringA("other"), CStringW(L"explicit")), L"object|other|explicit"},
     };
     for (const auto& [actual, expected] : cases)
         EXPECT_STREQ(actual, expected);

@@ -30,7 +30,8 @@ void deallocate(const std::vector<void*>& blocks, std::size_t size)
 // that is given back at the end of the test.
 struct DrainedClass
 {
-    explicit DrainedClass(std::size_t size) : size(size)
+    explicit DrainedClass(std::size_t size)
+        : size(size)
     {
         while (Heap::CachedBlockCount(size) > 0 || Heap::DepotBlockCount(size) > 0)
             held.push_back(Heap::Allocate(size));
@@ -44,9 +45,9 @@ struct DrainedClass
 // holds all the bytes asked for.
 TEST(SmallObjectHeapTest, RequestsGoToTheSmallestClassThatHoldsThem)
 {
-    const std::size_t cases[][2] = {{0, 32},  {1, 32},   {32, 32},   {33, 48},   {48, 48},   {49, 64},  {64, 64},
-                                    {65, 96}, {96, 96},  {97, 128},  {128, 128}, {129, 192}, {192, 192},
-                                    {193, 256}, {256, 256}, {257, 257}};
+    const std::size_t cases[][2] = {{0, 32},    {1, 32},    {32, 32},   {33, 48},  {48, 48},   {49, 64},
+                                    {64, 64},   {65, 96},   {96, 96},   {97, 128}, {128, 128}, {129, 192},
+                                    {192, 192}, {193, 256}, {256, 256}, {257, 257}};
     for (const auto& [size, blockSize] : cases) {
         EXPECT_EQ(Heap::BlockSize(size), blockSize) << size;
         void* block = Heap::Allocate(size);
@@ -105,7 +106,9 @@ TEST(SmallObjectHeapTest, NewAndDeleteRunConstructorsAndDestructorsAndReturnTheB
 {
     struct Probe
     {
-        explicit Probe(int value, int& destroyed) : value(value), destroyed(destroyed)
+        explicit Probe(int value, int& destroyed)
+            : value(value)
+            , destroyed(destroyed)
         {
             if (value < 0)
                 throw std::invalid_argument("negative");

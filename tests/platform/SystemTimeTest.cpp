@@ -85,11 +85,21 @@ TEST(SystemTimeTest, TheRangeEndsAtTheLargestTickCountAndOnlyValidFieldsHaveTick
     EXPECT_EQ(TextOf(untouched), "2000-01-01 00:00:00.000 (0)");
 
     const SYSTEMTIME noTimes[] = {
-        SystemTimeOf(1600, 12, 31, 23, 59, 59, 999), SystemTimeOf(1900, 2, 29), SystemTimeOf(2023, 2, 29),
-        SystemTimeOf(2024, 2, 30), SystemTimeOf(2024, 4, 31), SystemTimeOf(2024, 0, 1), SystemTimeOf(2024, 13, 1),
-        SystemTimeOf(2024, 1, 0), SystemTimeOf(2024, 1, 1, 24), SystemTimeOf(2024, 1, 1, 0, 60),
-        SystemTimeOf(2024, 1, 1, 0, 0, 60), SystemTimeOf(2024, 1, 1, 0, 0, 0, 1000),
-        SystemTimeOf(30828, 9, 14, 2, 48, 5, 478), SystemTimeOf(30828, 12, 31), SystemTimeOf(65535, 12, 31),
+        SystemTimeOf(1600, 12, 31, 23, 59, 59, 999),
+        SystemTimeOf(1900, 2, 29),
+        SystemTimeOf(2023, 2, 29),
+        SystemTimeOf(2024, 2, 30),
+        SystemTimeOf(2024, 4, 31),
+        SystemTimeOf(2024, 0, 1),
+        SystemTimeOf(2024, 13, 1),
+        SystemTimeOf(2024, 1, 0),
+        SystemTimeOf(2024, 1, 1, 24),
+        SystemTimeOf(2024, 1, 1, 0, 60),
+        SystemTimeOf(2024, 1, 1, 0, 0, 60),
+        SystemTimeOf(2024, 1, 1, 0, 0, 0, 1000),
+        SystemTimeOf(30828, 9, 14, 2, 48, 5, 478),
+        SystemTimeOf(30828, 12, 31),
+        SystemTimeOf(65535, 12, 31),
     };
     for (const SYSTEMTIME& time : noTimes) {
         unsigned __int64 ticks = 12345;
@@ -118,7 +128,12 @@ TEST(SystemTimeTest, TheClockIsUtcWithMilliseconds)
 // the offset before the switch, a repeated one as its first (daylight) occurrence.
 TEST(SystemTimeTest, LocalTimeFollowsTheZoneAcrossDaylightSavingSwitches)
 {
-    enum Ways { Both, ToLocalOnly, ToUtcOnly };
+    enum Ways
+    {
+        Both,
+        ToLocalOnly,
+        ToUtcOnly
+    };
     const std::tuple<const char*, const char*, const char*, Ways> cases[] = {
         {"UTC", "2024-07-01 12:00:00.250 (1)", "2024-07-01 12:00:00.250 (1)", Both},
         {"Europe/Berlin", "2024-01-15 12:00:00.000 (1)", "2024-01-15 13:00:00.000 (1)", Both},

@@ -16,8 +16,7 @@ public:
     explicit ScopedTimeZone(const char* zone)
         : m_hadPrevious(cbf::platform::GetTimeZoneVariable(m_previous))
         , m_honoured(cbf::platform::SetTimeZoneVariable(zone))
-    {
-    }
+    {}
 
     ~ScopedTimeZone()
     {
@@ -60,7 +59,7 @@ inline std::string TextOf(const SYSTEMTIME& t)
 {
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%04u-%02u-%02u %02u:%02u:%02u.%03u (%u)", unsigned{t.wYear},
-                  unsigned{t.wMonth}, unsigned{t.wDay}, unsigned{t.wHour}, unsigned{t.wMinute},
-                  unsigned{t.wSecond}, unsigned{t.wMilliseconds}, unsigned{t.wDayOfWeek});
+                  unsigned{t.wMonth}, unsigned{t.wDay}, unsigned{t.wHour}, unsigned{t.wMinute}, unsigned{t.wSecond},
+                  unsigned{t.wMilliseconds}, unsigned{t.wDayOfWeek});
     return buffer;
 }

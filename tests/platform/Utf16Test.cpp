@@ -28,12 +28,16 @@ std::wstring decode(const std::u16string& units)
 TEST(Utf16, EncodesPairsAndLoneSurrogatesAndReplacesValuesBeyondUnicode)
 {
     const std::pair<std::wstring, std::u16string> cases[] = {
-        {L"", u""}, {L"abc", u"abc"}, {L"\u00FC\u20AC\uFFFF", u"\u00FC\u20AC\uFFFF"}, {L"\U0001F600", {0xD83D, 0xDE00}},
-        {L"a\U00010000\U0010FFFFz", {u'a', 0xD800, 0xDC00, 0xDBFF, 0xDFFF, u'z'}}, {L"\xD800x", {0xD800, u'x'}},
-        {L"\xDC00\xD800", {0xDC00, 0xD800}}, {L"x\xDBFF", {u'x', 0xDBFF}},
+        {L"", u""},
+        {L"abc", u"abc"},
+        {L"\u00FC\u20AC\uFFFF", u"\u00FC\u20AC\uFFFF"},
+        {L"\U0001F600", {0xD83D, 0xDE00}},
+        {L"a\U00010000\U0010FFFFz", {u'a', 0xD800, 0xDC00, 0xDBFF, 0xDFFF, u'z'}},
+        {L"\xD800x", {0xD800, u'x'}},
+        {L"\xDC00\xD800", {0xDC00, 0xD800}},
+        {L"x\xDBFF", {u'x', 0xDBFF}},
     };
-    for (const auto& [text, units] : cases)
-    {
+    for (const auto& [text, units] : cases) {
         EXPECT_EQ(Utf16Length(text.data(), text.size()), units.size());
         EXPECT_EQ(encode(text), units);
         EXPECT_EQ(decode(units), text);
@@ -53,11 +57,9 @@ TEST(Utf16, AnyUnitSequenceSurvivesDecodeAndEncode)
     // Any unit, high surrogates, low surrogates and plain text, mixed.
     const std::pair<unsigned, unsigned> kinds[] = {{0, 0xFFFF}, {0xD800, 0xDBFF}, {0xDC00, 0xDFFF}, {'a', 'a'}};
     std::uniform_int_distribution<std::size_t> kind(0, 3);
-    for (int round = 0; round < 2000; ++round)
-    {
+    for (int round = 0; round < 2000; ++round) {
         std::u16string units;
-        for (unsigned n = length(random); n > 0; --n)
-        {
+        for (unsigned n = length(random); n > 0; --n) {
             const auto [low, high] = kinds[kind(random)];
             units.push_back(static_cast<char16_t>(std::uniform_int_distribution<unsigned>(low, high)(random)));
         }

@@ -24,9 +24,9 @@ struct Names
 {
     Names()
     {
-        for (const wchar_t* name : {L"CbException", L"CbExceptionCondition", L"CbExceptionOutOfMemory",
-                                    L"CbExceptionPreconditionViolation", L"CbExceptionStream",
-                                    L"CbExceptionWrongFileVersion"})
+        for (const wchar_t* name :
+             {L"CbException", L"CbExceptionCondition", L"CbExceptionOutOfMemory", L"CbExceptionPreconditionViolation",
+              L"CbExceptionStream", L"CbExceptionWrongFileVersion"})
             texts.emplace_back(name);
         for (int i = 0; i < kClientClasses; ++i)
             texts.push_back(L"Client.Module.Class" + std::to_wstring(i));
@@ -75,8 +75,7 @@ void BM_UnorderedMap_Find(benchmark::State& state)
 BENCHMARK(BM_UnorderedMap_Find);
 
 class Counted : public CbReferenceCounted
-{
-};
+{};
 
 // libstdc++ skips the atomic instructions of std::shared_ptr in a process
 // that never started a thread; start one so both sides pay for atomics.

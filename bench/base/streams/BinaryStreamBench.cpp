@@ -27,8 +27,7 @@ struct Values
 {
     Values()
     {
-        for (std::size_t i = 0; i < kRecords; ++i)
-        {
+        for (std::size_t i = 0; i < kRecords; ++i) {
             ints.push_back(static_cast<int>(i * 2654435761u));
             doubles.push_back(static_cast<double>(i) * 1.000001);
             bools.push_back(i % 3 == 0);
@@ -70,8 +69,7 @@ void BM_Encode_MemoryWriter(benchmark::State& state)
 {
     const Values& v = values();
     std::size_t bytes = 0;
-    for (auto _ : state)
-    {
+    for (auto _ : state) {
         CbStreamWriteBinaryMemory out;
         writeAll(out, v);
         benchmark::DoNotOptimize(out.GetData());
@@ -85,8 +83,7 @@ void BM_Encode_Cereal(benchmark::State& state)
 {
     const Values& v = values();
     std::size_t bytes = 0;
-    for (auto _ : state)
-    {
+    for (auto _ : state) {
         std::stringstream stream;
         {
             cereal::BinaryOutputArchive archive(stream);
@@ -108,11 +105,9 @@ void BM_Decode_MemoryReader(benchmark::State& state)
     double f64 = 0;
     bool flag = false;
     CStringW text;
-    for (auto _ : state)
-    {
+    for (auto _ : state) {
         CbStreamReadBinaryMemory in(encoded.GetData(), encoded.GetSize());
-        for (std::size_t i = 0; i < kRecords; ++i)
-        {
+        for (std::size_t i = 0; i < kRecords; ++i) {
             in >> i32 >> f64 >> flag >> text;
             benchmark::DoNotOptimize(text.GetString());
         }
@@ -136,14 +131,12 @@ void BM_Decode_Cereal(benchmark::State& state)
     double f64 = 0;
     bool flag = false;
     std::wstring text;
-    for (auto _ : state)
-    {
+    for (auto _ : state) {
         state.PauseTiming();
         std::stringstream stream(encoded);
         state.ResumeTiming();
         cereal::BinaryInputArchive archive(stream);
-        for (std::size_t i = 0; i < kRecords; ++i)
-        {
+        for (std::size_t i = 0; i < kRecords; ++i) {
             archive(i32, f64, flag, text);
             benchmark::DoNotOptimize(text.data());
         }
@@ -157,8 +150,7 @@ void BM_Encode_ByteCount(benchmark::State& state)
 {
     const Values& v = values();
     unsigned __int64 bytes = 0;
-    for (auto _ : state)
-    {
+    for (auto _ : state) {
         CbStreamWriteBinaryByteCount counter;
         writeAll(counter, v);
         bytes = counter.GetByteCount();
@@ -174,8 +166,7 @@ void BM_Encode_MemoryWriterReused(benchmark::State& state)
 {
     const Values& v = values();
     CbStreamWriteBinaryMemory out;
-    for (auto _ : state)
-    {
+    for (auto _ : state) {
         out.Clear();
         writeAll(out, v);
         benchmark::DoNotOptimize(out.GetData());
@@ -192,11 +183,9 @@ void BM_Encode_MemcpyBaseline(benchmark::State& state)
     const unsigned char header[] = {0xFF, 0xFE, 0xFF, kTextLength};
     const std::size_t size = kRecords * (sizeof(int) + sizeof(double) + 1 + sizeof header + 2 * kTextLength);
     std::vector<unsigned char> buffer(size);
-    for (auto _ : state)
-    {
+    for (auto _ : state) {
         unsigned char* p = buffer.data();
-        for (std::size_t i = 0; i < kRecords; ++i)
-        {
+        for (std::size_t i = 0; i < kRecords; ++i) {
             std::memcpy(p, &v.ints[i], sizeof(int));
             p += sizeof(int);
             std::memcpy(p, &v.doubles[i], sizeof(double));

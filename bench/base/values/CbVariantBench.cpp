@@ -102,12 +102,14 @@ std::vector<V> mix(std::size_t count, Make make, std::size_t shift = 0)
 
 std::vector<CbVariant> variants(std::size_t count, std::size_t shift = 0)
 {
-    return mix<CbVariant>(count, [](std::size_t i, std::size_t s) { return makeVariant(i, s); }, shift);
+    return mix<CbVariant>(
+        count, [](std::size_t i, std::size_t s) { return makeVariant(i, s); }, shift);
 }
 
 std::vector<StdVariant> stdVariants(std::size_t count, std::size_t shift = 0)
 {
-    return mix<StdVariant>(count, [](std::size_t i, std::size_t s) { return makeStdVariant(i, s); }, shift);
+    return mix<StdVariant>(
+        count, [](std::size_t i, std::size_t s) { return makeStdVariant(i, s); }, shift);
 }
 
 // Copying
@@ -150,10 +152,16 @@ void assignSameType(benchmark::State& state, const std::vector<V>& source)
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * source.size()));
 }
 
-void BM_CopyConstruct_CbVariant(benchmark::State& state) { copyConstruct(state, variants(kCopyCount)); }
+void BM_CopyConstruct_CbVariant(benchmark::State& state)
+{
+    copyConstruct(state, variants(kCopyCount));
+}
 BENCHMARK(BM_CopyConstruct_CbVariant);
 
-void BM_CopyConstruct_StdVariant(benchmark::State& state) { copyConstruct(state, stdVariants(kCopyCount)); }
+void BM_CopyConstruct_StdVariant(benchmark::State& state)
+{
+    copyConstruct(state, stdVariants(kCopyCount));
+}
 BENCHMARK(BM_CopyConstruct_StdVariant);
 
 void BM_AssignChangingType_CbVariant(benchmark::State& state)
@@ -168,10 +176,16 @@ void BM_AssignChangingType_StdVariant(benchmark::State& state)
 }
 BENCHMARK(BM_AssignChangingType_StdVariant);
 
-void BM_AssignSameType_CbVariant(benchmark::State& state) { assignSameType(state, variants(kCopyCount)); }
+void BM_AssignSameType_CbVariant(benchmark::State& state)
+{
+    assignSameType(state, variants(kCopyCount));
+}
 BENCHMARK(BM_AssignSameType_CbVariant);
 
-void BM_AssignSameType_StdVariant(benchmark::State& state) { assignSameType(state, stdVariants(kCopyCount)); }
+void BM_AssignSameType_StdVariant(benchmark::State& state)
+{
+    assignSameType(state, stdVariants(kCopyCount));
+}
 BENCHMARK(BM_AssignSameType_StdVariant);
 
 // Binary form
@@ -320,16 +334,28 @@ void readStdVariants(benchmark::State& state, bool fresh)
     finish(state, encoded.size());
 }
 
-void BM_Read_CbVariant(benchmark::State& state) { readCbVariants(state, false); }
+void BM_Read_CbVariant(benchmark::State& state)
+{
+    readCbVariants(state, false);
+}
 BENCHMARK(BM_Read_CbVariant)->Unit(benchmark::kMillisecond);
 
-void BM_Read_Cereal(benchmark::State& state) { readStdVariants(state, false); }
+void BM_Read_Cereal(benchmark::State& state)
+{
+    readStdVariants(state, false);
+}
 BENCHMARK(BM_Read_Cereal)->Unit(benchmark::kMillisecond);
 
-void BM_ReadFresh_CbVariant(benchmark::State& state) { readCbVariants(state, true); }
+void BM_ReadFresh_CbVariant(benchmark::State& state)
+{
+    readCbVariants(state, true);
+}
 BENCHMARK(BM_ReadFresh_CbVariant)->Unit(benchmark::kMillisecond);
 
-void BM_ReadFresh_Cereal(benchmark::State& state) { readStdVariants(state, true); }
+void BM_ReadFresh_Cereal(benchmark::State& state)
+{
+    readStdVariants(state, true);
+}
 BENCHMARK(BM_ReadFresh_Cereal)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -34,10 +34,10 @@ void transcode(CbStreamRead& in, CbStreamWriteBinary& out, CbStreamWriteBinaryBy
 using Transcoder = void (*)(CbStreamRead&, CbStreamWriteBinary&, CbStreamWriteBinaryByteCount&);
 
 const Transcoder kTranscoders[] = {
-    transcode<bool>,    transcode<char>,          transcode<signed char>, transcode<unsigned char>,
-    transcode<short>,   transcode<unsigned short>, transcode<int>,        transcode<unsigned int>,
-    transcode<long>,    transcode<unsigned long>, transcode<__int64>,     transcode<unsigned __int64>,
-    transcode<float>,   transcode<double>,        transcode<CStringA>,    transcode<CStringW>,
+    transcode<bool>,  transcode<char>,           transcode<signed char>, transcode<unsigned char>,
+    transcode<short>, transcode<unsigned short>, transcode<int>,         transcode<unsigned int>,
+    transcode<long>,  transcode<unsigned long>,  transcode<__int64>,     transcode<unsigned __int64>,
+    transcode<float>, transcode<double>,         transcode<CStringA>,    transcode<CStringW>,
 };
 constexpr std::size_t kTranscoderCount = sizeof kTranscoders / sizeof kTranscoders[0];
 
@@ -47,19 +47,15 @@ std::vector<std::size_t> decodeInput(CbStreamReadBinaryMemory& in, CbStreamWrite
                                      CbStreamWriteBinaryByteCount& counter)
 {
     std::vector<std::size_t> operations;
-    try
-    {
-        while (in.GetRemaining() != 0)
-        {
+    try {
+        while (in.GetRemaining() != 0) {
             unsigned char choice = 0;
             in >> choice;
             const std::size_t operation = choice % kTranscoderCount;
             kTranscoders[operation](in, out, counter);
             operations.push_back(operation);
         }
-    }
-    catch (const CbExceptionStream&)
-    {
+    } catch (const CbExceptionStream&) {
     }
     return operations;
 }

@@ -130,8 +130,7 @@ inline wchar_t ToLower(wchar_t character)
 template <typename CharT>
 class CStringT
 {
-    static_assert(std::is_same_v<CharT, char> || std::is_same_v<CharT, wchar_t>,
-                  "CStringT holds char or wchar_t text");
+    static_assert(std::is_same_v<CharT, char> || std::is_same_v<CharT, wchar_t>, "CStringT holds char or wchar_t text");
 
     using StringType = std::basic_string<CharT>;
     using StringView = std::basic_string_view<CharT>;
@@ -160,8 +159,7 @@ public:
     /// The empty string; it allocates nothing.
     CStringT() noexcept
         : m_text(emptyText())
-    {
-    }
+    {}
 
     /// The longest text that copies do not share. A copy of a text up to
     /// this many characters gets a block of its own from the small-object
@@ -174,14 +172,12 @@ public:
     /// kLongestCopiedText.
     CStringT(const CStringT& other)
         : m_text(copyOrShare(other.m_text))
-    {
-    }
+    {}
 
     /// Takes the text of `other`, which is left empty.
     CStringT(CStringT&& other) noexcept
         : m_text(std::exchange(other.m_text, emptyText()))
-    {
-    }
+    {}
 
     /// Copies the text of `other` (into this string's own block when it has
     /// room), or shares it when it is longer than kLongestCopiedText.
@@ -190,13 +186,10 @@ public:
         if (this == &other)
             return *this;
         const int length = other.GetLength();
-        if (length <= kLongestCopiedText && length > 0 && ownsText() && length <= GetAllocLength())
-        {
+        if (length <= kLongestCopiedText && length > 0 && ownsText() && length <= GetAllocLength()) {
             copyCharacters(m_text, other.m_text, length);
             setLength(m_text, length);
-        }
-        else
-        {
+        } else {
             adopt(copyOrShare(other.m_text));
         }
         return *this;
@@ -210,61 +203,49 @@ public:
         return *this;
     }
 
-    ~CStringT()
-    {
-        release(m_text);
-    }
+    ~CStringT() { release(m_text); }
 
     /// The text up to its NUL; a null pointer gives the empty string.
     CStringT(const CharT* text)
         : CStringT(viewOf(text))
-    {
-    }
+    {}
 
     /// Exactly `length` characters of `text`, NULs included.
     CStringT(const CharT* text, int length)
         : CStringT(viewOf(text, length))
-    {
-    }
+    {}
 
     /// `repeat` copies of `character` (none when `repeat` is not positive).
     explicit CStringT(CharT character, int repeat = 1)
         : m_text(repeated(StringView(&character, 1), repeat))
-    {
-    }
+    {}
 
     /// The text of the other width, converted through the process code page.
     CStringT(const YCHAR* text)
         : CStringT(convert(viewOf(text)))
-    {
-    }
+    {}
 
     CStringT(const YCHAR* text, int length)
         : CStringT(convert(viewOf(text, length)))
-    {
-    }
+    {}
 
     explicit CStringT(YCHAR character, int repeat = 1)
         : m_text(repeated(convert(std::basic_string_view<YCHAR>(&character, 1)), repeat))
-    {
-    }
+    {}
 
     CStringT(const CStringT<YCHAR>& other)
         : CStringT(convert(other.view()))
-    {
-    }
+    {}
 
     /// The characters of `text`, NULs included; more than INT_MAX of them
     /// throw std::length_error.
     explicit CStringT(const StringType& text)
         : CStringT(StringView(text))
-    {
-    }
+    {}
 
     explicit CStringT(StringView text)
         : m_text(textOf(text.data(), checkedLength(text.size())))
-    {
-    }
+    {}
 
     CStringT& operator=(const CharT* text)
     {
@@ -296,43 +277,22 @@ public:
         return *this;
     }
 
-    void SetString(const CharT* text)
-    {
-        assign(viewOf(text));
-    }
+    void SetString(const CharT* text) { assign(viewOf(text)); }
 
-    void SetString(const CharT* text, int length)
-    {
-        assign(viewOf(text, length));
-    }
+    void SetString(const CharT* text, int length) { assign(viewOf(text, length)); }
 
     // Access
 
-    operator const CharT*() const noexcept
-    {
-        return m_text;
-    }
+    operator const CharT*() const noexcept { return m_text; }
 
-    const CharT* GetString() const noexcept
-    {
-        return m_text;
-    }
+    const CharT* GetString() const noexcept { return m_text; }
 
-    int GetLength() const noexcept
-    {
-        return header(m_text).length;
-    }
+    int GetLength() const noexcept { return header(m_text).length; }
 
-    bool IsEmpty() const noexcept
-    {
-        return GetLength() == 0;
-    }
+    bool IsEmpty() const noexcept { return GetLength() == 0; }
 
     /// Makes the string empty and gives its memory back.
-    void Empty() noexcept
-    {
-        adopt(emptyText());
-    }
+    void Empty() noexcept { adopt(emptyText()); }
 
     /// The character at `index`; the index GetLength() gives the terminating NUL.
     CharT GetAt(int index) const
@@ -342,10 +302,7 @@ public:
         return m_text[index];
     }
 
-    CharT operator[](int index) const
-    {
-        return GetAt(index);
-    }
+    CharT operator[](int index) const { return GetAt(index); }
 
     void SetAt(int index, CharT character)
     {
@@ -358,10 +315,7 @@ public:
 
     /// Code unit by code unit: negative, zero or positive as this string
     /// sorts before, equal to or after `text` (a null pointer counts as empty).
-    int Compare(const CharT* text) const
-    {
-        return view().compare(viewOf(text));
-    }
+    int Compare(const CharT* text) const { return view().compare(viewOf(text)); }
 
     /// Like Compare, with both sides folded to lower case unit by unit.
     int CompareNoCase(const CharT* text) const
@@ -369,8 +323,7 @@ public:
         const StringView mine = view();
         const StringView other = viewOf(text);
         const std::size_t common = std::min(mine.size(), other.size());
-        for (std::size_t i = 0; i < common; ++i)
-        {
+        for (std::size_t i = 0; i < common; ++i) {
             const CharT left = cbf::platform::detail::ToLower(mine[i]);
             const CharT right = cbf::platform::detail::ToLower(other[i]);
             if (left != right)
@@ -398,24 +351,15 @@ public:
         return positionOf(view().find(viewOf(text), static_cast<std::size_t>(start)));
     }
 
-    int ReverseFind(CharT character) const
-    {
-        return positionOf(view().rfind(character));
-    }
+    int ReverseFind(CharT character) const { return positionOf(view().rfind(character)); }
 
     /// The first character that is one of `characters`.
-    int FindOneOf(const CharT* characters) const
-    {
-        return positionOf(view().find_first_of(viewOf(characters)));
-    }
+    int FindOneOf(const CharT* characters) const { return positionOf(view().find_first_of(viewOf(characters))); }
 
     // Extraction: arguments are clamped to the string. A result that is the
     // whole string shares its text.
 
-    CStringT Left(int count) const
-    {
-        return substring(0, clampedCount(count));
-    }
+    CStringT Left(int count) const { return substring(0, clampedCount(count)); }
 
     CStringT Right(int count) const
     {
@@ -423,32 +367,17 @@ public:
         return substring(GetLength() - length, length);
     }
 
-    CStringT Mid(int first) const
-    {
-        return substring(clampedPosition(first), GetLength());
-    }
+    CStringT Mid(int first) const { return substring(clampedPosition(first), GetLength()); }
 
-    CStringT Mid(int first, int count) const
-    {
-        return substring(clampedPosition(first), clampedCount(count));
-    }
+    CStringT Mid(int first, int count) const { return substring(clampedPosition(first), clampedCount(count)); }
 
     // Modification
 
-    CStringT& Trim()
-    {
-        return TrimRight().TrimLeft();
-    }
+    CStringT& Trim() { return TrimRight().TrimLeft(); }
 
-    CStringT& Trim(CharT character)
-    {
-        return TrimRight(character).TrimLeft(character);
-    }
+    CStringT& Trim(CharT character) { return TrimRight(character).TrimLeft(character); }
 
-    CStringT& Trim(const CharT* characters)
-    {
-        return TrimRight(characters).TrimLeft(characters);
-    }
+    CStringT& Trim(const CharT* characters) { return TrimRight(characters).TrimLeft(characters); }
 
     CStringT& TrimLeft()
     {
@@ -494,8 +423,7 @@ public:
 
     CStringT& MakeReverse()
     {
-        if (GetLength() > 1)
-        {
+        if (GetLength() > 1) {
             CharT* const text = ownText(GetLength());
             std::reverse(text, text + GetLength());
         }
@@ -507,8 +435,7 @@ public:
     {
         const StringView text = view();
         const auto count = static_cast<int>(std::count(text.begin(), text.end(), oldCharacter));
-        if (count != 0)
-        {
+        if (count != 0) {
             CharT* const own = ownText(GetLength());
             std::replace(own, own + GetLength(), oldCharacter, newCharacter);
         }
@@ -579,31 +506,19 @@ public:
             splice(kept, GetLength() - kept, nullptr, 0, Growth::Exact);
     }
 
-    void Append(const CharT* text)
-    {
-        append(viewOf(text));
-    }
+    void Append(const CharT* text) { append(viewOf(text)); }
 
-    void Append(const CharT* text, int length)
-    {
-        append(viewOf(text, length));
-    }
+    void Append(const CharT* text, int length) { append(viewOf(text, length)); }
 
-    void Append(const CStringT& other)
-    {
-        append(other.view());
-    }
+    void Append(const CStringT& other) { append(other.view()); }
 
     void AppendChar(CharT character)
     {
         const int length = GetLength();
-        if (length < header(m_text).capacity && ownsText())
-        {
+        if (length < header(m_text).capacity && ownsText()) {
             m_text[length] = character;
             setLength(m_text, length + 1);
-        }
-        else
-        {
+        } else {
             splice(length, 0, &character, 1, Growth::Geometric);
         }
     }
@@ -653,32 +568,22 @@ public:
 
     /// The string's own characters, writable: GetLength() of them and the
     /// terminating NUL.
-    CharT* GetBuffer()
-    {
-        return ownText(GetLength());
-    }
+    CharT* GetBuffer() { return ownText(GetLength()); }
 
     /// A writable buffer with room for at least `minLength` characters and a
     /// terminating NUL, holding the current text. A `minLength` beyond the
     /// text adds NUL characters that ReleaseBuffer cuts off.
-    CharT* GetBuffer(int minLength)
-    {
-        return resizeOwn(std::max(GetLength(), clampedCount(minLength)));
-    }
+    CharT* GetBuffer(int minLength) { return resizeOwn(std::max(GetLength(), clampedCount(minLength))); }
 
     /// A writable buffer of exactly `length` characters (and a NUL); the
     /// string has that length until ReleaseBuffer says otherwise.
-    CharT* GetBufferSetLength(int length)
-    {
-        return resizeOwn(clampedCount(length));
-    }
+    CharT* GetBufferSetLength(int length) { return resizeOwn(clampedCount(length)); }
 
     /// Ends direct writing: the new length is `newLength` (clamped to the
     /// buffer) or, when it is negative, the position of the first NUL.
     void ReleaseBuffer(int newLength = -1)
     {
-        if (newLength < 0)
-        {
+        if (newLength < 0) {
             const CharT* const nul = Traits::find(m_text, static_cast<std::size_t>(GetLength()), CharT());
             newLength = nul != nullptr ? static_cast<int>(nul - m_text) : GetLength();
         }
@@ -688,10 +593,7 @@ public:
             Truncate(newLength);
     }
 
-    void ReleaseBufferSetLength(int newLength)
-    {
-        ReleaseBuffer(newLength < 0 ? 0 : newLength);
-    }
+    void ReleaseBufferSetLength(int newLength) { ReleaseBuffer(newLength < 0 ? 0 : newLength); }
 
     /// Reserves room for `length` characters.
     void Preallocate(int length)
@@ -713,10 +615,7 @@ public:
     }
 
     /// The number of characters the string's memory holds, without the NUL.
-    int GetAllocLength() const noexcept
-    {
-        return header(m_text).capacity;
-    }
+    int GetAllocLength() const noexcept { return header(m_text).capacity; }
 
     // Concatenation
 
@@ -799,100 +698,45 @@ public:
 
     // Relational operators, for strings and character pointers on either side
 
-    friend bool operator==(const CStringT& left, const CStringT& right)
-    {
-        return left.view() == right.view();
-    }
+    friend bool operator==(const CStringT& left, const CStringT& right) { return left.view() == right.view(); }
 
-    friend bool operator==(const CStringT& left, const CharT* right)
-    {
-        return left.Compare(right) == 0;
-    }
+    friend bool operator==(const CStringT& left, const CharT* right) { return left.Compare(right) == 0; }
 
-    friend bool operator==(const CharT* left, const CStringT& right)
-    {
-        return right.Compare(left) == 0;
-    }
+    friend bool operator==(const CharT* left, const CStringT& right) { return right.Compare(left) == 0; }
 
-    friend bool operator!=(const CStringT& left, const CStringT& right)
-    {
-        return !(left == right);
-    }
+    friend bool operator!=(const CStringT& left, const CStringT& right) { return !(left == right); }
 
-    friend bool operator!=(const CStringT& left, const CharT* right)
-    {
-        return left.Compare(right) != 0;
-    }
+    friend bool operator!=(const CStringT& left, const CharT* right) { return left.Compare(right) != 0; }
 
-    friend bool operator!=(const CharT* left, const CStringT& right)
-    {
-        return right.Compare(left) != 0;
-    }
+    friend bool operator!=(const CharT* left, const CStringT& right) { return right.Compare(left) != 0; }
 
-    friend bool operator<(const CStringT& left, const CStringT& right)
-    {
-        return left.view() < right.view();
-    }
+    friend bool operator<(const CStringT& left, const CStringT& right) { return left.view() < right.view(); }
 
-    friend bool operator<(const CStringT& left, const CharT* right)
-    {
-        return left.Compare(right) < 0;
-    }
+    friend bool operator<(const CStringT& left, const CharT* right) { return left.Compare(right) < 0; }
 
-    friend bool operator<(const CharT* left, const CStringT& right)
-    {
-        return right.Compare(left) > 0;
-    }
+    friend bool operator<(const CharT* left, const CStringT& right) { return right.Compare(left) > 0; }
 
-    friend bool operator>(const CStringT& left, const CStringT& right)
-    {
-        return right.view() < left.view();
-    }
+    friend bool operator>(const CStringT& left, const CStringT& right) { return right.view() < left.view(); }
 
-    friend bool operator>(const CStringT& left, const CharT* right)
-    {
-        return left.Compare(right) > 0;
-    }
+    friend bool operator>(const CStringT& left, const CharT* right) { return left.Compare(right) > 0; }
 
-    friend bool operator>(const CharT* left, const CStringT& right)
-    {
-        return right.Compare(left) < 0;
-    }
+    friend bool operator>(const CharT* left, const CStringT& right) { return right.Compare(left) < 0; }
 
-    friend bool operator<=(const CStringT& left, const CStringT& right)
-    {
-        return !(right.view() < left.view());
-    }
+    friend bool operator<=(const CStringT& left, const CStringT& right) { return !(right.view() < left.view()); }
 
-    friend bool operator<=(const CStringT& left, const CharT* right)
-    {
-        return left.Compare(right) <= 0;
-    }
+    friend bool operator<=(const CStringT& left, const CharT* right) { return left.Compare(right) <= 0; }
 
-    friend bool operator<=(const CharT* left, const CStringT& right)
-    {
-        return right.Compare(left) >= 0;
-    }
+    friend bool operator<=(const CharT* left, const CStringT& right) { return right.Compare(left) >= 0; }
 
-    friend bool operator>=(const CStringT& left, const CStringT& right)
-    {
-        return !(left.view() < right.view());
-    }
+    friend bool operator>=(const CStringT& left, const CStringT& right) { return !(left.view() < right.view()); }
 
-    friend bool operator>=(const CStringT& left, const CharT* right)
-    {
-        return left.Compare(right) >= 0;
-    }
+    friend bool operator>=(const CStringT& left, const CharT* right) { return left.Compare(right) >= 0; }
 
-    friend bool operator>=(const CharT* left, const CStringT& right)
-    {
-        return right.Compare(left) <= 0;
-    }
+    friend bool operator>=(const CharT* left, const CStringT& right) { return right.Compare(left) <= 0; }
 
 private:
     template <typename T>
     friend class CStringT;
-
 
     // The reference count of the shared empty text. The header is compiled
     // into the library and into each client, and each may get its own copy
@@ -917,10 +761,7 @@ private:
         Geometric
     };
 
-    static CharT* emptyText() noexcept
-    {
-        return const_cast<CharT*>(&kEmptyText.terminator);
-    }
+    static CharT* emptyText() noexcept { return const_cast<CharT*>(&kEmptyText.terminator); }
 
     static Header& header(const CharT* text) noexcept
     {
@@ -950,10 +791,7 @@ private:
         return copy;
     }
 
-    static CharT* copyOf(const CharT* text, int length)
-    {
-        return copyOf(text, length, length);
-    }
+    static CharT* copyOf(const CharT* text, int length) { return copyOf(text, length, length); }
 
     static std::size_t blockSize(int capacity) noexcept
     {
@@ -1014,16 +852,10 @@ private:
     // True when this string holds the only reference to its text, so that it
     // may write to it. The acquire load orders the reads of former sharers,
     // which released their references, before those writes.
-    bool ownsText() const noexcept
-    {
-        return header(m_text).references.load(std::memory_order_acquire) == 1;
-    }
+    bool ownsText() const noexcept { return header(m_text).references.load(std::memory_order_acquire) == 1; }
 
     // Replaces the text by `text`, whose reference this string takes over.
-    void adopt(CharT* text) noexcept
-    {
-        release(std::exchange(m_text, text));
-    }
+    void adopt(CharT* text) noexcept { release(std::exchange(m_text, text)); }
 
     // Makes the text this string's own, with room for at least `capacity`
     // characters, and returns it.
@@ -1052,15 +884,14 @@ private:
     void splice(int position, int removed, const CharT* text, int count, Growth growth)
     {
         const int length = GetLength();
-        const int newLength = checkedLength(static_cast<std::uint64_t>(length - removed) + static_cast<std::uint64_t>(count));
+        const int newLength =
+            checkedLength(static_cast<std::uint64_t>(length - removed) + static_cast<std::uint64_t>(count));
         const int tail = length - position - removed;
-        if (newLength == 0)
-        {
+        if (newLength == 0) {
             Empty();
             return;
         }
-        if (ownsText() && newLength <= GetAllocLength() && !liesInText(text, count))
-        {
+        if (ownsText() && newLength <= GetAllocLength() && !liesInText(text, count)) {
             if (tail > 0 && count != removed)
                 Traits::move(m_text + position + count, m_text + position + removed, static_cast<std::size_t>(tail));
             copyCharacters(m_text + position, text, count);
@@ -1092,10 +923,7 @@ private:
         return count > 0 && !before(text, m_text) && before(text, m_text + GetAllocLength() + 1);
     }
 
-    void assign(StringView text)
-    {
-        splice(0, GetLength(), text.data(), checkedLength(text.size()), Growth::Exact);
-    }
+    void assign(StringView text) { splice(0, GetLength(), text.data(), checkedLength(text.size()), Growth::Exact); }
 
     void append(StringView text)
     {
@@ -1103,10 +931,7 @@ private:
             splice(GetLength(), 0, text.data(), checkedLength(text.size()), Growth::Geometric);
     }
 
-    StringView view() const noexcept
-    {
-        return StringView(m_text, static_cast<std::size_t>(GetLength()));
-    }
+    StringView view() const noexcept { return StringView(m_text, static_cast<std::size_t>(GetLength())); }
 
     // The characters from `first` (within the string) on, at most `count`.
     CStringT substring(int first, int count) const
@@ -1126,8 +951,7 @@ private:
     {
         CStringT result;
         const int length = checkedLength(left.size() + right.size());
-        if (length != 0)
-        {
+        if (length != 0) {
             CharT* const text = allocate(length);
             copyCharacters(text, left.data(), static_cast<int>(left.size()));
             copyCharacters(text + left.size(), right.data(), static_cast<int>(right.size()));
@@ -1140,7 +964,8 @@ private:
     static CharT* repeated(StringView unit, int repeat)
     {
         const int unitLength = checkedLength(unit.size());
-        const int length = checkedLength(static_cast<std::uint64_t>(unitLength) * static_cast<std::uint64_t>(clampedCount(repeat)));
+        const int length =
+            checkedLength(static_cast<std::uint64_t>(unitLength) * static_cast<std::uint64_t>(clampedCount(repeat)));
         if (length == 0)
             return emptyText();
         CharT* const text = allocate(length);
@@ -1154,7 +979,8 @@ private:
     {
         const StringView text = view();
         int count = 0;
-        for (std::size_t found = text.find(from); found != StringView::npos; found = text.find(from, found + from.size()))
+        for (std::size_t found = text.find(from); found != StringView::npos;
+             found = text.find(from, found + from.size()))
             ++count;
         return count;
     }
@@ -1163,15 +989,16 @@ private:
     CharT* replaced(StringView from, StringView to, int count) const
     {
         const StringView text = view();
-        const std::int64_t change = static_cast<std::int64_t>(checkedLength(to.size())) - static_cast<std::int64_t>(from.size());
-        const int length = checkedLength(static_cast<std::uint64_t>(static_cast<std::int64_t>(text.size()) + change * count));
+        const std::int64_t change =
+            static_cast<std::int64_t>(checkedLength(to.size())) - static_cast<std::int64_t>(from.size());
+        const int length =
+            checkedLength(static_cast<std::uint64_t>(static_cast<std::int64_t>(text.size()) + change * count));
         if (length == 0)
             return emptyText();
         CharT* const result = allocate(length);
         CharT* out = result;
         std::size_t position = 0;
-        for (std::size_t found = text.find(from); found != StringView::npos; found = text.find(from, position))
-        {
+        for (std::size_t found = text.find(from); found != StringView::npos; found = text.find(from, position)) {
             copyCharacters(out, text.data() + position, static_cast<int>(found - position));
             out += found - position;
             copyCharacters(out, to.data(), static_cast<int>(to.size()));
@@ -1186,8 +1013,7 @@ private:
     template <typename Change>
     CStringT& changeEach(Change change)
     {
-        if (!IsEmpty())
-        {
+        if (!IsEmpty()) {
             CharT* const text = ownText(GetLength());
             std::transform(text, text + GetLength(), text, change);
         }
@@ -1248,12 +1074,9 @@ private:
     {
         va_list arguments;
         va_start(arguments, format);
-        try
-        {
+        try {
             cbf::platform::AppendFormat(out, format, arguments);
-        }
-        catch (...)
-        {
+        } catch (...) {
             va_end(arguments);
             throw;
         }
@@ -1265,15 +1088,9 @@ private:
         return cbf::platform::detail::ConvertText(text.data(), text.size());
     }
 
-    static int clampedCount(int count) noexcept
-    {
-        return count > 0 ? count : 0;
-    }
+    static int clampedCount(int count) noexcept { return count > 0 ? count : 0; }
 
-    int clampedPosition(int position) const noexcept
-    {
-        return std::min(clampedCount(position), GetLength());
-    }
+    int clampedPosition(int position) const noexcept { return std::min(clampedCount(position), GetLength()); }
 
     static int positionOf(std::size_t position) noexcept
     {

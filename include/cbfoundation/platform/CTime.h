@@ -40,9 +40,9 @@ public:
     /// The local-time fields one by one. An instant without local time gives
     /// 0 for the year, month, day and day of week and -1 for the others.
     int GetYear() const;
-    int GetMonth() const;     ///< 1 to 12
-    int GetDay() const;       ///< 1 to 31
-    int GetHour() const;      ///< 0 to 23
+    int GetMonth() const; ///< 1 to 12
+    int GetDay() const;   ///< 1 to 31
+    int GetHour() const;  ///< 0 to 23
     int GetMinute() const;
     int GetSecond() const;
     int GetDayOfWeek() const; ///< 1 = Sunday to 7 = Saturday

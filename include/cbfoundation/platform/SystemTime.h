@@ -12,10 +12,10 @@
 // Client code passes its own SYSTEMTIME and FILETIME records: on Windows they
 // are the system's. NOMINMAX keeps std::min and std::max usable after this
 // header, as the min and max macros of <windows.h> would break them.
-#  if !defined(NOMINMAX)
-#    define NOMINMAX
-#  endif
-#  include <windows.h>
+#if !defined(NOMINMAX)
+#define NOMINMAX
+#endif
+#include <windows.h>
 #else
 /// A date and time as broken-down fields, laid out as on Windows: eight
 /// unsigned 16-bit fields, no padding.

@@ -6,7 +6,7 @@
 #pragma once
 
 #if !defined(_WIN32) && !defined(__int64)
-#  define __int64 long long
+#define __int64 long long
 #endif
 
 #include <cstdint>

@@ -13,54 +13,49 @@ CStringA narrowFileName(const CStringW& file)
 // Every public form ends in the protected form with the same arguments plus
 // the class's descriptor, which only subclasses need to tell apart.
 
-CbException::CbException(const CStringW& file, unsigned line) : CbException(file, line, RTTI) {}
+CbException::CbException(const CStringW& file, unsigned line)
+    : CbException(file, line, RTTI)
+{}
 
 CbException::CbException(const CStringW& file, unsigned line, const CbException& history)
     : CbException(file, line, history, RTTI)
-{
-}
+{}
 
 CbException::CbException(const CStringW& file, unsigned line, const std::exception& history)
     : CbException(file, line, history, RTTI)
-{
-}
+{}
 
 CbException::CbException(const char* file, unsigned line, const char* function)
     : CbException(file, line, function, RTTI)
-{
-}
+{}
 
 CbException::CbException(const char* file, unsigned line, const char* function, const CbException& history)
     : CbException(file, line, function, history, RTTI)
-{
-}
+{}
 
 CbException::CbException(const char* file, unsigned line, const char* function, const CbException& history,
                          const wchar_t* text)
     : CbException(file, line, function, history, RTTI, text)
-{
-}
+{}
 
 CbException::CbException(const char* file, unsigned line, const char* function, const std::exception& history)
     : CbException(file, line, function, history, RTTI)
-{
-}
+{}
 
 CbException::CbException(const char* file, unsigned line, const char* function, const std::exception& history,
                          const wchar_t* text)
     : CbException(file, line, function, history, RTTI, text)
-{
-}
+{}
 
 CbException::CbException(const char* file, unsigned line, const char* function, const wchar_t* text)
     : CbException(file, line, function, RTTI, text)
-{
-}
+{}
 
 CbException::CbException(const CStringW& file, unsigned line, const CbRTTI&)
-    : m_file(narrowFileName(file)), m_line(line), m_threadId(cbf::platform::CurrentThreadId())
-{
-}
+    : m_file(narrowFileName(file))
+    , m_line(line)
+    , m_threadId(cbf::platform::CurrentThreadId())
+{}
 
 CbException::CbException(const CStringW& file, unsigned line, const CbException& history, const CbRTTI& type)
     : CbException(file, line, type)
@@ -75,9 +70,11 @@ CbException::CbException(const CStringW& file, unsigned line, const std::excepti
 }
 
 CbException::CbException(const char* file, unsigned line, const char* function, const CbRTTI&)
-    : m_file(file), m_line(line), m_function(function), m_threadId(cbf::platform::CurrentThreadId())
-{
-}
+    : m_file(file)
+    , m_line(line)
+    , m_function(function)
+    , m_threadId(cbf::platform::CurrentThreadId())
+{}
 
 CbException::CbException(const char* file, unsigned line, const char* function, const CbException& history,
                          const CbRTTI& type)
@@ -89,8 +86,7 @@ CbException::CbException(const char* file, unsigned line, const char* function, 
 CbException::CbException(const char* file, unsigned line, const char* function, const CbException& history,
                          const CbRTTI& type, const wchar_t*)
     : CbException(file, line, function, history, type)
-{
-}
+{}
 
 CbException::CbException(const char* file, unsigned line, const char* function, const std::exception& history,
                          const CbRTTI& type)
@@ -102,27 +98,23 @@ CbException::CbException(const char* file, unsigned line, const char* function, 
 CbException::CbException(const char* file, unsigned line, const char* function, const std::exception& history,
                          const CbRTTI& type, const wchar_t*)
     : CbException(file, line, function, history, type)
-{
-}
+{}
 
-CbException::CbException(const char* file, unsigned line, const char* function, const CbRTTI& type,
-                         const wchar_t*)
+CbException::CbException(const char* file, unsigned line, const char* function, const CbRTTI& type, const wchar_t*)
     : CbException(file, line, function, type)
-{
-}
+{}
 
 CbException::CbException(const CbException& other)
-    : IException(other),
-      IObject(other),
-      IReferenceCounted(other),
-      CbIDumpable<1>(other),
-      m_file(other.m_file),
-      m_line(other.m_line),
-      m_function(other.m_function),
-      m_threadId(other.m_threadId),
-      m_history(other.m_history)
-{
-}
+    : IException(other)
+    , IObject(other)
+    , IReferenceCounted(other)
+    , CbIDumpable<1>(other)
+    , m_file(other.m_file)
+    , m_line(other.m_line)
+    , m_function(other.m_function)
+    , m_threadId(other.m_threadId)
+    , m_history(other.m_history)
+{}
 
 CbException& CbException::operator=(const CbException& other)
 {
@@ -169,9 +161,11 @@ const CbReferenceCounter<unsigned>& CbException::getReferenceCounter() const
     return m_counter;
 }
 
-void CbException::dumpException(CbStreamWriteASCII&) const {}
+void CbException::dumpException(CbStreamWriteASCII&) const
+{}
 
-void CbException::dump(CbStreamWriteASCII&) const {}
+void CbException::dump(CbStreamWriteASCII&) const
+{}
 
 const CbException* CbException::copyHistory(const CbException& history)
 {

@@ -2,5 +2,4 @@
 
 CbExceptionCondition::CbExceptionCondition(const char* file, unsigned line, const char* function)
     : CbException(file, line, function, RTTI)
-{
-}
+{}

@@ -1,8 +1,12 @@
 #include <cbfoundation/base/object/CbCriticalSectionAuto.h>
 
-CbCriticalSectionAuto::CbCriticalSectionAuto(CbCriticalSection& section) : CbCriticalSectionAuto(&section) {}
+CbCriticalSectionAuto::CbCriticalSectionAuto(CbCriticalSection& section)
+    : CbCriticalSectionAuto(&section)
+{}
 
-CbCriticalSectionAuto::CbCriticalSectionAuto(CbCriticalSection* section) : m_section(section), m_left(false)
+CbCriticalSectionAuto::CbCriticalSectionAuto(CbCriticalSection* section)
+    : m_section(section)
+    , m_left(false)
 {
     m_section->Enter();
 }

@@ -30,7 +30,8 @@ struct Duplicate
 
 struct RegistryState
 {
-    RegistryState() : map(kInitialBucketCount, kInitialBlockSize, 0, kBlockGrowthFactor)
+    RegistryState()
+        : map(kInitialBucketCount, kInitialBlockSize, 0, kBlockGrowthFactor)
     {
         map.InitHashTable(kBucketCount);
     }
@@ -98,13 +99,16 @@ void passToSurvivor(Registry::Association& association, std::vector<Duplicate>& 
 
 } // namespace
 
-CbRTTI::CbRTTI(const wchar_t* name, CreateFunction create, CloneFunction clone) : m_bases(nullptr), m_name(name)
+CbRTTI::CbRTTI(const wchar_t* name, CreateFunction create, CloneFunction clone)
+    : m_bases(nullptr)
+    , m_name(name)
 {
     registerClass(create, clone);
 }
 
 CbRTTI::CbRTTI(const wchar_t* name, const CbRTTI& base, CreateFunction create, CloneFunction clone)
-    : m_bases(nullptr), m_name(name)
+    : m_bases(nullptr)
+    , m_name(name)
 {
     registerClass(create, clone);
     const CbRTTI* bases[] = {&base};
@@ -113,7 +117,8 @@ CbRTTI::CbRTTI(const wchar_t* name, const CbRTTI& base, CreateFunction create, C
 
 CbRTTI::CbRTTI(const wchar_t* name, const CbRTTI& base1, const CbRTTI& base2, CreateFunction create,
                CloneFunction clone)
-    : m_bases(nullptr), m_name(name)
+    : m_bases(nullptr)
+    , m_name(name)
 {
     registerClass(create, clone);
     const CbRTTI* bases[] = {&base1, &base2};
@@ -122,7 +127,8 @@ CbRTTI::CbRTTI(const wchar_t* name, const CbRTTI& base1, const CbRTTI& base2, Cr
 
 CbRTTI::CbRTTI(const wchar_t* name, const CbRTTI& base1, const CbRTTI& base2, const CbRTTI& base3,
                CreateFunction create, CloneFunction clone)
-    : m_bases(nullptr), m_name(name)
+    : m_bases(nullptr)
+    , m_name(name)
 {
     registerClass(create, clone);
     const CbRTTI* bases[] = {&base1, &base2, &base3};

@@ -20,8 +20,8 @@ const CbRTTI CbExceptionCondition::RTTI(L"CbExceptionCondition", CbException::RT
                                         &CbExceptionCondition::CloneByFactory);
 const CbRTTI CbExceptionOutOfMemory::RTTI(L"CbExceptionOutOfMemory", CbException::RTTI, nullptr,
                                           &CbExceptionOutOfMemory::CloneByFactory);
-const CbRTTI CbExceptionPreconditionViolation::RTTI(L"CbExceptionPreconditionViolation", CbException::RTTI,
-                                                    nullptr, &CbExceptionPreconditionViolation::CloneByFactory);
+const CbRTTI CbExceptionPreconditionViolation::RTTI(L"CbExceptionPreconditionViolation", CbException::RTTI, nullptr,
+                                                    &CbExceptionPreconditionViolation::CloneByFactory);
 const CbRTTI CbExceptionStream::RTTI(L"CbExceptionStream", CbException::RTTI, nullptr,
                                      &CbExceptionStream::CloneByFactory);
 const CbRTTI CbExceptionWrongFileVersion::RTTI(L"CbExceptionWrongFileVersion", CbException::RTTI, nullptr,

@@ -63,8 +63,7 @@ void assignText(CStringA& value, const char* text, std::size_t length)
 std::size_t decodeUtf16(const char16_t* units, std::size_t count, wchar_t* out)
 {
     char16_t special = 0;
-    for (std::size_t i = 0; i < count; ++i)
-    {
+    for (std::size_t i = 0; i < count; ++i) {
         out[i] = static_cast<wchar_t>(units[i]);
         special |= units[i] == 0 || (units[i] & 0xF800) == 0xD800 ? 1 : 0;
     }
@@ -76,8 +75,7 @@ std::size_t decodeUtf16(const char16_t* units, std::size_t count, wchar_t* out)
 // Decodes the code units straight into the destination's own buffer.
 void assignUtf16(CStringW& value, const char16_t* units, std::size_t count)
 {
-    if (count > INT_MAX)
-    {
+    if (count > INT_MAX) {
         std::wstring text(count, L'\0');
         text.resize(decodeUtf16(units, count, text.data()));
         value = CStringW(std::move(text));
@@ -95,8 +93,7 @@ template <class TextBuffer, class ReadExactly>
 void readText(TextBuffer& text, unsigned __int64 length, ReadExactly readExactly)
 {
     std::size_t done = 0;
-    while (done < length)
-    {
+    while (done < length) {
         const std::size_t step = std::max(done, kFirstPiece);
         const auto piece = static_cast<std::size_t>(std::min<unsigned __int64>(length - done, step));
         text.Resize(done + piece);
@@ -123,9 +120,8 @@ CbStreamRead& CbStreamReadBinary::operator>>(CStringW& value)
 {
     const unsigned __int64 length = readStringLengthW();
     cbf::detail::TextBuffer<char16_t> units;
-    readText(units, length, [this](void* buffer, unsigned __int64 count) {
-        readExactly(buffer, count, kLineWideText);
-    });
+    readText(units, length,
+             [this](void* buffer, unsigned __int64 count) { readExactly(buffer, count, kLineWideText); });
     assignUtf16(value, units.Data(), units.Size());
     return *this;
 }
@@ -134,9 +130,8 @@ CbStreamRead& CbStreamReadBinary::operator>>(CStringA& value)
 {
     const unsigned __int64 length = readStringLengthA();
     cbf::detail::TextBuffer<char> bytes;
-    readText(bytes, length, [this](void* buffer, unsigned __int64 count) {
-        readExactly(buffer, count, kLineNarrowText);
-    });
+    readText(bytes, length,
+             [this](void* buffer, unsigned __int64 count) { readExactly(buffer, count, kLineNarrowText); });
     assignText(value, bytes.Data(), lengthUpToNul(bytes.Data(), bytes.Size()));
     return *this;
 }

@@ -20,8 +20,7 @@ CbStreamReadBinaryMemory::CbStreamReadBinaryMemory(const void* data, unsigned __
     : m_begin(checkedRange(data, size))
     , m_next(m_begin)
     , m_end(m_begin + size)
-{
-}
+{}
 
 unsigned __int64 CbStreamReadBinaryMemory::read(void* buffer, unsigned __int64 count)
 {

@@ -140,20 +140,17 @@ void CbStreamWriteBinary::writeStringLengthW(unsigned __int64 length)
     // The tag FF FE FF, then the shortest of four forms; each longer form
     // begins with the all-ones value of the shorter one as its escape.
     *this << static_cast<unsigned char>(0xFF) << static_cast<unsigned short>(0xFFFE);
-    if (length < 0xFF)
-    {
+    if (length < 0xFF) {
         *this << static_cast<unsigned char>(length);
         return;
     }
     *this << static_cast<unsigned char>(0xFF);
-    if (length < 0xFFFE)
-    {
+    if (length < 0xFFFE) {
         *this << static_cast<unsigned short>(length);
         return;
     }
     *this << static_cast<unsigned short>(0xFFFF);
-    if (length < 0xFFFFFFFF)
-    {
+    if (length < 0xFFFFFFFF) {
         *this << static_cast<unsigned int>(length);
         return;
     }

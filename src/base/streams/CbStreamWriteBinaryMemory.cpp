@@ -14,8 +14,7 @@ CbStreamWriteBinaryMemory::CbStreamWriteBinaryMemory(CbStreamWriteBinaryMemory&&
     , m_buffer(std::move(other.m_buffer))
     , m_capacity(std::exchange(other.m_capacity, 0))
     , m_size(std::exchange(other.m_size, 0))
-{
-}
+{}
 
 CbStreamWriteBinaryMemory& CbStreamWriteBinaryMemory::operator=(CbStreamWriteBinaryMemory&& other) noexcept
 {

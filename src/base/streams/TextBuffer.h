@@ -25,8 +25,7 @@ public:
     /// Sets the size to `size` units, keeping the units already there.
     void Resize(std::size_t size)
     {
-        if (size > capacity())
-        {
+        if (size > capacity()) {
             std::unique_ptr<Unit[]> grown = std::make_unique_for_overwrite<Unit[]>(size);
             std::copy(m_data, m_data + m_size, grown.get());
             m_heap = std::move(grown);

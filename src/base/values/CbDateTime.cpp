@@ -38,8 +38,8 @@ bool hasSeparatorsInPlace(const CharT* text)
         if (text[i] == CharT(0))
             return false;
     }
-    return text[4] == CharT('-') && text[7] == CharT('-') && text[10] == CharT(' ') && text[13] == CharT(':')
-        && text[16] == CharT(':');
+    return text[4] == CharT('-') && text[7] == CharT('-') && text[10] == CharT(' ') && text[13] == CharT(':') &&
+           text[16] == CharT(':');
 }
 
 // Reads the text as the C runtime's scanf reads "%d-%d-%d %d:%d:%d": each
@@ -53,8 +53,7 @@ class FieldScanner
 public:
     explicit FieldScanner(const CharT* text)
         : m_next(text)
-    {
-    }
+    {}
 
     bool ScanNumber(unsigned short& field)
     {
@@ -108,7 +107,7 @@ bool parseInto(const CharT* text, SYSTEMTIME& fields)
     if (!hasSeparatorsInPlace(text))
         return false;
 
-    unsigned short* const targets[] = {&fields.wYear, &fields.wMonth, &fields.wDay,
+    unsigned short* const targets[] = {&fields.wYear, &fields.wMonth,  &fields.wDay,
                                        &fields.wHour, &fields.wMinute, &fields.wSecond};
     const char separatorBefore[] = {'\0', '-', '-', ' ', ':', ':'};
     FieldScanner<CharT> scanner(text);
@@ -156,9 +155,8 @@ constexpr unsigned kMonthStarts[2][13] = {
 // 4-year group are one day longer, so their counts are capped).
 SYSTEMTIME fieldsOfSecondsSince1970(__int64 seconds)
 {
-    unsigned __int64 rest = seconds < -kSecondsFrom1601To1970
-                              ? 0
-                              : static_cast<unsigned __int64>(seconds) + kSecondsFrom1601To1970;
+    unsigned __int64 rest =
+        seconds < -kSecondsFrom1601To1970 ? 0 : static_cast<unsigned __int64>(seconds) + kSecondsFrom1601To1970;
     SYSTEMTIME fields{};
     fields.wDayOfWeek = static_cast<unsigned short>((rest / kSecondsPerDay + 1) % 7); // 1601-01-01: Monday
 
@@ -262,10 +260,14 @@ void appendDecimal(TextBuilder& out, unsigned value, unsigned minimumDigits)
 const wchar_t* errorName(unsigned error)
 {
     switch (error) {
-    case cbf::platform::kErrorInvalidParameter: return L"ERROR_INVALID_PARAMETER";
-    case cbf::platform::kErrorInsufficientBuffer: return L"ERROR_INSUFFICIENT_BUFFER";
-    case cbf::platform::kErrorInvalidFlags: return L"ERROR_INVALID_FLAGS";
-    default: return L"UNKNOWN ERROR";
+    case cbf::platform::kErrorInvalidParameter:
+        return L"ERROR_INVALID_PARAMETER";
+    case cbf::platform::kErrorInsufficientBuffer:
+        return L"ERROR_INSUFFICIENT_BUFFER";
+    case cbf::platform::kErrorInvalidFlags:
+        return L"ERROR_INVALID_FLAGS";
+    default:
+        return L"UNKNOWN ERROR";
     }
 }
 
@@ -295,26 +297,66 @@ void appendDaysInMonth(TextBuilder& out, const SYSTEMTIME& time)
 void appendLetter(TextBuilder& out, wchar_t letter, const SYSTEMTIME& time)
 {
     switch (letter) {
-    case L'Y': appendDecimal(out, time.wYear, 4); break;
-    case L'y': appendDecimal(out, time.wYear % 100u, 2); break; // the last two of at least two digits
-    case L'm': appendDecimal(out, time.wMonth, 2); break;
-    case L'n': appendDecimal(out, time.wMonth, 0); break;
-    case L'F': out.Append(userDateOrError(time, UserDateForm::MonthName)); break;
-    case L'M': out.Append(userDateOrError(time, UserDateForm::MonthAbbreviation)); break;
-    case L'd': appendDecimal(out, time.wDay, 2); break;
-    case L'j': appendDecimal(out, time.wDay, 0); break;
-    case L'l': out.Append(userDateOrError(time, UserDateForm::WeekdayName)); break;
-    case L'D': out.Append(userDateOrError(time, UserDateForm::WeekdayName).substr(0, 3)); break;
-    case L't': appendDaysInMonth(out, time); break;
-    case L'H': appendDecimal(out, time.wHour, 2); break;
-    case L'G': appendDecimal(out, time.wHour, 0); break;
-    case L'h': appendDecimal(out, time.wHour % 12u, 2); break;
-    case L'g': appendDecimal(out, time.wHour % 12u, 0); break;
-    case L'A': out.Append(time.wHour < 12 ? L"AM" : L"PM", 2); break;
-    case L'a': out.Append(time.wHour < 12 ? L"am" : L"pm", 2); break;
-    case L'i': appendDecimal(out, time.wMinute, 2); break;
-    case L's': appendDecimal(out, time.wSecond, 2); break;
-    default: out.Append(letter); break;
+    case L'Y':
+        appendDecimal(out, time.wYear, 4);
+        break;
+    case L'y':
+        appendDecimal(out, time.wYear % 100u, 2);
+        break; // the last two of at least two digits
+    case L'm':
+        appendDecimal(out, time.wMonth, 2);
+        break;
+    case L'n':
+        appendDecimal(out, time.wMonth, 0);
+        break;
+    case L'F':
+        out.Append(userDateOrError(time, UserDateForm::MonthName));
+        break;
+    case L'M':
+        out.Append(userDateOrError(time, UserDateForm::MonthAbbreviation));
+        break;
+    case L'd':
+        appendDecimal(out, time.wDay, 2);
+        break;
+    case L'j':
+        appendDecimal(out, time.wDay, 0);
+        break;
+    case L'l':
+        out.Append(userDateOrError(time, UserDateForm::WeekdayName));
+        break;
+    case L'D':
+        out.Append(userDateOrError(time, UserDateForm::WeekdayName).substr(0, 3));
+        break;
+    case L't':
+        appendDaysInMonth(out, time);
+        break;
+    case L'H':
+        appendDecimal(out, time.wHour, 2);
+        break;
+    case L'G':
+        appendDecimal(out, time.wHour, 0);
+        break;
+    case L'h':
+        appendDecimal(out, time.wHour % 12u, 2);
+        break;
+    case L'g':
+        appendDecimal(out, time.wHour % 12u, 0);
+        break;
+    case L'A':
+        out.Append(time.wHour < 12 ? L"AM" : L"PM", 2);
+        break;
+    case L'a':
+        out.Append(time.wHour < 12 ? L"am" : L"pm", 2);
+        break;
+    case L'i':
+        appendDecimal(out, time.wMinute, 2);
+        break;
+    case L's':
+        appendDecimal(out, time.wSecond, 2);
+        break;
+    default:
+        out.Append(letter);
+        break;
     }
 }
 
@@ -339,15 +381,13 @@ CbDateTime::CbDateTime(unsigned __int64 ticks)
 
 CbDateTime::CbDateTime(const SYSTEMTIME& fields)
     : m_time(fields)
-{
-}
+{}
 
 CbDateTime::CbDateTime(const CbDateTime& other) = default;
 
 CbDateTime::CbDateTime(const __int64& secondsSince1970)
     : m_time(fieldsOfSecondsSince1970(secondsSince1970))
-{
-}
+{}
 
 CbDateTime::CbDateTime(const CTime& time)
     : m_time{}
@@ -667,8 +707,10 @@ CStringW CbDateTime::ToString(EFormat format, bool local) const
         text.Format(L"%s %s", userDateOrEmpty(time, UserDateForm::LongDate).c_str(), clock.substr(0, 8).c_str());
         return text;
     }
-    case eFormatLongDate: return CStringW(userDateOrEmpty(fieldsIn(local), UserDateForm::LongDate));
-    case eFormatShortDate: return CStringW(userDateOrEmpty(m_time, UserDateForm::ShortDate));
+    case eFormatLongDate:
+        return CStringW(userDateOrEmpty(fieldsIn(local), UserDateForm::LongDate));
+    case eFormatShortDate:
+        return CStringW(userDateOrEmpty(m_time, UserDateForm::ShortDate));
     }
     return CStringW();
 }

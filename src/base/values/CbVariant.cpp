@@ -36,17 +36,18 @@ IObject* callFactory(Function function, const Arguments&... arguments)
 
 // CbVariant::CbExceptionConversion
 
-CbVariant::CbExceptionConversion::CbExceptionConversion(unsigned line) : CbException(kSourceNameW, line, RTTI) {}
+CbVariant::CbExceptionConversion::CbExceptionConversion(unsigned line)
+    : CbException(kSourceNameW, line, RTTI)
+{}
 
 CbVariant::CbExceptionConversion::CbExceptionConversion(unsigned line, const CbException& cause)
     : CbException(kSourceNameW, line, cause, RTTI)
-{
-}
+{}
 
 CbVariant::CbExceptionConversion::CbExceptionConversion(const CbExceptionConversion& other) = default;
 
-CbVariant::CbExceptionConversion& CbVariant::CbExceptionConversion::operator=(
-    const CbExceptionConversion& other) = default;
+CbVariant::CbExceptionConversion&
+CbVariant::CbExceptionConversion::operator=(const CbExceptionConversion& other) = default;
 
 CbVariant::CbExceptionConversion::~CbExceptionConversion() = default;
 

@@ -25,8 +25,7 @@ bool localeUsesUtf8()
     const char* codeSet = nl_langinfo(CODESET);
     if (codeSet == nullptr || *codeSet == '\0')
         return true;
-    for (const char* name : utf8Names)
-    {
+    for (const char* name : utf8Names) {
         if (strcasecmp(codeSet, name) == 0)
             return true;
     }
@@ -62,15 +61,13 @@ std::size_t decodeUtf8Sequence(const unsigned char* p, const unsigned char* end,
 {
     const unsigned char lead = *p;
     const std::size_t available = static_cast<std::size_t>(end - p);
-    if (lead >= 0xC2 && lead <= 0xDF)
-    {
+    if (lead >= 0xC2 && lead <= 0xDF) {
         if (available < 2 || !isContinuation(p[1]))
             return 0;
         codePoint = (char32_t(lead & 0x1F) << 6) | (p[1] & 0x3F);
         return 2;
     }
-    if (lead >= 0xE0 && lead <= 0xEF)
-    {
+    if (lead >= 0xE0 && lead <= 0xEF) {
         const unsigned char low = lead == 0xE0 ? 0xA0 : 0x80;
         const unsigned char high = lead == 0xED ? 0x9F : 0xBF;
         if (available < 3 || !isContinuation(p[1], low, high) || !isContinuation(p[2]))
@@ -78,14 +75,13 @@ std::size_t decodeUtf8Sequence(const unsigned char* p, const unsigned char* end,
         codePoint = (char32_t(lead & 0x0F) << 12) | (char32_t(p[1] & 0x3F) << 6) | (p[2] & 0x3F);
         return 3;
     }
-    if (lead >= 0xF0 && lead <= 0xF4)
-    {
+    if (lead >= 0xF0 && lead <= 0xF4) {
         const unsigned char low = lead == 0xF0 ? 0x90 : 0x80;
         const unsigned char high = lead == 0xF4 ? 0x8F : 0xBF;
         if (available < 4 || !isContinuation(p[1], low, high) || !isContinuation(p[2]) || !isContinuation(p[3]))
             return 0;
-        codePoint = (char32_t(lead & 0x07) << 18) | (char32_t(p[1] & 0x3F) << 12) | (char32_t(p[2] & 0x3F) << 6)
-                    | (p[3] & 0x3F);
+        codePoint = (char32_t(lead & 0x07) << 18) | (char32_t(p[1] & 0x3F) << 12) | (char32_t(p[2] & 0x3F) << 6) |
+                    (p[3] & 0x3F);
         return 4;
     }
     return 0;
@@ -95,10 +91,8 @@ void appendUtf8Decoded(const char* text, std::size_t length, std::wstring& out)
 {
     const auto* p = reinterpret_cast<const unsigned char*>(text);
     const auto* const end = p + length;
-    while (p < end)
-    {
-        if (*p < 0x80)
-        {
+    while (p < end) {
+        if (*p < 0x80) {
             out.push_back(static_cast<wchar_t>(*p++));
             continue;
         }
@@ -124,8 +118,7 @@ bool isLowSurrogate(std::uint32_t value)
 char32_t nextCodePoint(const wchar_t* text, std::size_t length, std::size_t& i)
 {
     const std::uint32_t value = static_cast<std::uint32_t>(text[i++]);
-    if (isHighSurrogate(value) && i < length && isLowSurrogate(static_cast<std::uint32_t>(text[i])))
-    {
+    if (isHighSurrogate(value) && i < length && isLowSurrogate(static_cast<std::uint32_t>(text[i]))) {
         const std::uint32_t low = static_cast<std::uint32_t>(text[i++]);
         return 0x10000 + ((value - 0xD800) << 10) + (low - 0xDC00);
     }
@@ -136,23 +129,16 @@ char32_t nextCodePoint(const wchar_t* text, std::size_t length, std::size_t& i)
 
 void appendUtf8Encoded(char32_t codePoint, std::string& out)
 {
-    if (codePoint < 0x80)
-    {
+    if (codePoint < 0x80) {
         out.push_back(static_cast<char>(codePoint));
-    }
-    else if (codePoint < 0x800)
-    {
+    } else if (codePoint < 0x800) {
         out.push_back(static_cast<char>(0xC0 | (codePoint >> 6)));
         out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
-    }
-    else if (codePoint < 0x10000)
-    {
+    } else if (codePoint < 0x10000) {
         out.push_back(static_cast<char>(0xE0 | (codePoint >> 12)));
         out.push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
         out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
-    }
-    else
-    {
+    } else {
         out.push_back(static_cast<char>(0xF0 | (codePoint >> 18)));
         out.push_back(static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F)));
         out.push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
@@ -173,12 +159,10 @@ void appendLocaleDecoded(const char* text, std::size_t length, std::wstring& out
 {
     std::mbstate_t state{};
     std::size_t i = 0;
-    while (i < length)
-    {
+    while (i < length) {
         wchar_t character = 0;
         const std::size_t result = std::mbrtowc(&character, text + i, length - i, &state);
-        if (result == static_cast<std::size_t>(-1) || result == static_cast<std::size_t>(-2))
-        {
+        if (result == static_cast<std::size_t>(-1) || result == static_cast<std::size_t>(-2)) {
             out.push_back(replacementCharacter);
             state = std::mbstate_t{};
             ++i;
@@ -193,11 +177,9 @@ void appendLocaleEncoded(const wchar_t* text, std::size_t length, std::string& o
 {
     std::mbstate_t state{};
     char buffer[MB_LEN_MAX];
-    for (std::size_t i = 0; i < length; ++i)
-    {
+    for (std::size_t i = 0; i < length; ++i) {
         const std::size_t result = std::wcrtomb(buffer, text[i], &state);
-        if (result == static_cast<std::size_t>(-1))
-        {
+        if (result == static_cast<std::size_t>(-1)) {
             out.push_back(unrepresentableCharacter);
             state = std::mbstate_t{};
             continue;

@@ -74,8 +74,8 @@ bool ReadFileTimes(const wchar_t* path, FILETIME& creation, FILETIME& lastWrite)
     if (path == nullptr)
         return false;
     const std::string narrowPath = WideToNarrow(path, std::wcslen(path));
-    return readWithStatx(narrowPath.c_str(), creation, lastWrite)
-        || readWithStat(narrowPath.c_str(), creation, lastWrite);
+    return readWithStatx(narrowPath.c_str(), creation, lastWrite) ||
+           readWithStat(narrowPath.c_str(), creation, lastWrite);
 }
 
 } // namespace cbf::platform

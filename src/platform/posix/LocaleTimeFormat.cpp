@@ -30,8 +30,7 @@ class EnvironmentTimeLocale
 public:
     EnvironmentTimeLocale()
         : m_locale(open())
-    {
-    }
+    {}
 
     ~EnvironmentTimeLocale()
     {
@@ -98,11 +97,19 @@ std::string withFullNames(const std::string& word)
             continue;
         const char conversion = word[++i];
         switch (conversion) {
-        case 'a': result += 'A'; break;
+        case 'a':
+            result += 'A';
+            break;
         case 'b':
-        case 'h': result += 'B'; break;
-        case 'e': result += "-d"; break;
-        default: result += conversion; break;
+        case 'h':
+            result += 'B';
+            break;
+        case 'e':
+            result += "-d";
+            break;
+        default:
+            result += conversion;
+            break;
         }
     }
     return result;
@@ -137,11 +144,16 @@ std::string longDatePicture(locale_t locale)
 std::string pictureOf(UserDateForm form, locale_t locale)
 {
     switch (form) {
-    case UserDateForm::LongDate: return longDatePicture(locale);
-    case UserDateForm::ShortDate: return ::nl_langinfo_l(D_FMT, locale);
-    case UserDateForm::WeekdayName: return "%A";
-    case UserDateForm::MonthName: return "%OB"; // the name as it stands alone
-    case UserDateForm::MonthAbbreviation: return "%Ob";
+    case UserDateForm::LongDate:
+        return longDatePicture(locale);
+    case UserDateForm::ShortDate:
+        return ::nl_langinfo_l(D_FMT, locale);
+    case UserDateForm::WeekdayName:
+        return "%A";
+    case UserDateForm::MonthName:
+        return "%OB"; // the name as it stands alone
+    case UserDateForm::MonthAbbreviation:
+        return "%Ob";
     }
     return {};
 }
@@ -207,8 +219,7 @@ unsigned FormatUserTime(const SYSTEMTIME& time, std::wstring& text)
     if (!IsValidSystemTimeOfDay(time))
         return kErrorInvalidParameter;
     wchar_t buffer[16];
-    std::swprintf(buffer, 16, L"%02u:%02u:%02u", unsigned{time.wHour}, unsigned{time.wMinute},
-                  unsigned{time.wSecond});
+    std::swprintf(buffer, 16, L"%02u:%02u:%02u", unsigned{time.wHour}, unsigned{time.wMinute}, unsigned{time.wSecond});
     text = buffer;
     return 0;
 }

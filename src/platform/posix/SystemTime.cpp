@@ -73,8 +73,8 @@ bool wallClockToUtc(__int64 wallSeconds, __int64& utcSeconds)
 {
     __int64 offsetBefore = 0;
     __int64 offsetAfter = 0;
-    if (!utcOffsetAt(wallSeconds - kSecondsPerDay, offsetBefore)
-        || !utcOffsetAt(wallSeconds + kSecondsPerDay, offsetAfter))
+    if (!utcOffsetAt(wallSeconds - kSecondsPerDay, offsetBefore) ||
+        !utcOffsetAt(wallSeconds + kSecondsPerDay, offsetAfter))
         return false;
 
     const __int64 readingBefore = wallSeconds - offsetBefore;
@@ -193,8 +193,8 @@ bool LocalTimeToUtc(const SYSTEMTIME& local, SYSTEMTIME& utc)
     ::tzset();
     __int64 utcSeconds = 0;
     unsigned __int64 utcTicks = 0;
-    return wallClockToUtc(ticksToSeconds(wallTicks), utcSeconds)
-        && secondsToTicks(utcSeconds, local.wMilliseconds, utcTicks) && TicksToSystemTime(utcTicks, utc);
+    return wallClockToUtc(ticksToSeconds(wallTicks), utcSeconds) &&
+           secondsToTicks(utcSeconds, local.wMilliseconds, utcTicks) && TicksToSystemTime(utcTicks, utc);
 }
 
 bool SecondsToLocalFields(__int64 seconds, std::tm& local)

@@ -15,11 +15,16 @@ struct DateRequest
 DateRequest requestOf(UserDateForm form)
 {
     switch (form) {
-    case UserDateForm::LongDate: return {DATE_LONGDATE, nullptr};
-    case UserDateForm::ShortDate: return {DATE_SHORTDATE, nullptr};
-    case UserDateForm::WeekdayName: return {0, L"dddd"};
-    case UserDateForm::MonthName: return {0, L"MMMM"};
-    case UserDateForm::MonthAbbreviation: return {0, L"MMM"};
+    case UserDateForm::LongDate:
+        return {DATE_LONGDATE, nullptr};
+    case UserDateForm::ShortDate:
+        return {DATE_SHORTDATE, nullptr};
+    case UserDateForm::WeekdayName:
+        return {0, L"dddd"};
+    case UserDateForm::MonthName:
+        return {0, L"MMMM"};
+    case UserDateForm::MonthAbbreviation:
+        return {0, L"MMM"};
     }
     return {0, L""};
 }

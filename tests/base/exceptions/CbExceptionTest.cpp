@@ -68,7 +68,9 @@ TEST(CbExceptionTest, EveryConstructorFormStoresItsPlace)
 class Unclonable : public CbException
 {
 public:
-    Unclonable() : CbException(L"Unclonable", 1) {}
+    Unclonable()
+        : CbException(L"Unclonable", 1)
+    {}
     const CbRTTI& GetRTTI() const override { return RTTI; }
     static const CbRTTI RTTI;
     static IObject* Fail(const IObject&) { throw std::runtime_error("no copies"); }
@@ -78,7 +80,9 @@ const CbRTTI Unclonable::RTTI(L"Test.Unclonable", CbException::RTTI, nullptr, &U
 class Unregistered : public CbException
 {
 public:
-    Unregistered() : CbException(L"Unregistered", 1) {}
+    Unregistered()
+        : CbException(L"Unregistered", 1)
+    {}
     const CbRTTI& GetRTTI() const override { return RTTI; }
     static const CbRTTI RTTI;
 };
@@ -163,9 +167,9 @@ template <class Exception>
 void expectClass(const Exception& e, const wchar_t* className)
 {
     SCOPED_TRACE(CStringA(className).GetString());
-    for (const wchar_t* caught : {classCaughtAs<Exception>(e), classCaughtAs<CbException>(e),
-                                  classCaughtAs<IException>(e), classCaughtAs<IObject>(e),
-                                  classCaughtAs<IReferenceCounted>(e)})
+    for (const wchar_t* caught :
+         {classCaughtAs<Exception>(e), classCaughtAs<CbException>(e), classCaughtAs<IException>(e),
+          classCaughtAs<IObject>(e), classCaughtAs<IReferenceCounted>(e)})
         EXPECT_STREQ(caught, className);
     EXPECT_TRUE(e.IsKindOf(CbException::RTTI) && e.IsKindOf(L"CbException"));
     EXPECT_EQ(e.Is(CbException::RTTI), e.GetRTTI() == CbException::RTTI);
@@ -187,7 +191,9 @@ TEST(ConditionTest, OnlyThrowingHandlingThrows)
     EXPECT_NO_THROW(Condition::HandleUnfulfilledCondition("F", 1, "f", Condition::eConditionHandlingIgnore));
     EXPECT_NO_THROW(Condition::HandleUnfulfilledCondition("F", 1, "f", Condition::eConditionHandlingReport));
     cbf::test::ExpectThrowsAt(
-        [] { Condition::HandleUnfulfilledCondition("Check.cpp", 77, "Check::run", Condition::eConditionHandlingThrow); },
+        [] {
+            Condition::HandleUnfulfilledCondition("Check.cpp", 77, "Check::run", Condition::eConditionHandlingThrow);
+        },
         "Check.cpp", 77, "Check::run", &CbExceptionCondition::RTTI);
 }
 

@@ -1,8 +1,8 @@
 #include <cbfoundation/base/exceptions/CbExceptionPreconditionViolation.h>
 #include <cbfoundation/base/exceptions/CbExceptionStream.h>
+#include <cbfoundation/base/object/CbHashKey.h>
 #include <cbfoundation/base/object/CbList.h>
 #include <cbfoundation/base/object/CbRTTI.h>
-#include <cbfoundation/base/object/CbHashKey.h>
 
 #include "base/exceptions/ExceptionTestSupport.h"
 
@@ -45,9 +45,9 @@ std::vector<std::wstring> sorted(std::vector<std::wstring> v)
 TEST(CbRTTITest, IsKindOfFollowsEveryBaseDepthFirst)
 {
     const std::tuple<const CbRTTI&, const CbRTTI&, bool> cases[] = {
-        {animal, animal, true},   {dog, dog, true},       {dog, mammal, true},     {dog, animal, true},
-        {animal, dog, false},     {watchdog, animal, true}, {watchdog, pet, true}, {watchdog, guard, true},
-        {lapdog, animal, true},   {lapdog, guard, false}, {pet, animal, false},
+        {animal, animal, true}, {dog, dog, true},         {dog, mammal, true},   {dog, animal, true},
+        {animal, dog, false},   {watchdog, animal, true}, {watchdog, pet, true}, {watchdog, guard, true},
+        {lapdog, animal, true}, {lapdog, guard, false},   {pet, animal, false},
     };
     for (const auto& [type, target, expected] : cases) {
         EXPECT_EQ(type.IsKindOf(target), expected) << type.GetName() << " / " << target.GetName();
@@ -153,10 +153,14 @@ TEST(CbRTTITest, HashIsTimes33OverUtf16Units)
     const std::wstring astral = sizeof(wchar_t) == 2 ? std::wstring{wchar_t(0xD83D), wchar_t(0xDE00)}
                                                      : std::wstring(1, static_cast<wchar_t>(0x1F600));
     const std::pair<std::wstring, unsigned> cases[] = {
-        {L"", 0u}, {L"A", 65u}, {L"AB", 65u * 33 + 66}, {astral, 0xD83Du * 33 + 0xDE00u},
+        {L"", 0u},
+        {L"A", 65u},
+        {L"AB", 65u * 33 + 66},
+        {astral, 0xD83Du * 33 + 0xDE00u},
         {L"." + astral + L".", ((46u * 33 + 0xD83Du) * 33 + 0xDE00u) * 33 + 46u},
         {{wchar_t(0xDBFF), L'a', wchar_t(0xDC00)}, (0xDBFFu * 33 + 97u) * 33 + 0xDC00u},
-        {std::wstring(8, wchar_t(0xFFFF)), 0xA7E41C78u}, {L"Test.Watchdog", 0x91FF72DFu},
+        {std::wstring(8, wchar_t(0xFFFF)), 0xA7E41C78u},
+        {L"Test.Watchdog", 0x91FF72DFu},
     };
     for (const auto& [text, expected] : cases)
         EXPECT_EQ(CbHashKey<wchar_t*>::Hash(text.c_str()), expected) << text.size() << " characters";

@@ -72,8 +72,8 @@ TEST(ContainersTest, FailuresNameTheirClassSourceAndLine)
          nullptr},
         {[] { CbScopedPointer<int> none(nullptr); }, CbExceptionPreconditionViolation::RTTI, "CbScopedPointer", 142,
          nullptr},
-        {[] { CbScopedPointer<int[]> none(nullptr); }, CbExceptionPreconditionViolation::RTTI, "CbScopedPointer",
-         142, nullptr},
+        {[] { CbScopedPointer<int[]> none(nullptr); }, CbExceptionPreconditionViolation::RTTI, "CbScopedPointer", 142,
+         nullptr},
     };
     for (const auto& [action, type, file, line, function] : cases)
         cbf::test::ExpectThrowsAt(action, file, line, function, &type);

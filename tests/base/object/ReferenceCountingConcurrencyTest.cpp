@@ -13,7 +13,9 @@ namespace {
 class Counted : public CbReferenceCounted
 {
 public:
-    explicit Counted(std::atomic<int>& destroyed) : m_destroyed(destroyed) {}
+    explicit Counted(std::atomic<int>& destroyed)
+        : m_destroyed(destroyed)
+    {}
     ~Counted() override { m_destroyed.fetch_add(1); }
 
 private:

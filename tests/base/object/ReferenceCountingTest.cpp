@@ -12,7 +12,9 @@ namespace {
 class Tracked : public CbReferenceCounted
 {
 public:
-    explicit Tracked(int* destroyed = nullptr) : m_destroyed(destroyed) {}
+    explicit Tracked(int* destroyed = nullptr)
+        : m_destroyed(destroyed)
+    {}
     ~Tracked() override
     {
         if (m_destroyed)

@@ -4,7 +4,6 @@
 #include <cbfoundation/base/exceptions/CbExceptionWrongFileVersion.h>
 #include <cbfoundation/base/streams/CbStreamWriteBinaryByteCount.h>
 
-
 using cbf::test::Bytes;
 using cbf::test::ExpectFailure;
 using cbf::test::ReadAction;
@@ -21,7 +20,12 @@ TEST(CbStreamReadBinaryTest, DecodesEveryFormItAccepts)
         {{0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 3, 0, 0, 0, 'a', 0, 'b', 0, 'c', 0}, 3},
         {{0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 1, 0, 0, 0, 0, 0, 0, 0, 'a', 0}, 1},
         {{0xFF, 0xFE, 0xFF, 3, 'a', 0, 0, 0, 'c', 0}, 1},
-        {[] { Bytes b = {0xFF, 0xFE, 0xFF, 0xFF, 0xFE, 0xFF}; b.resize(6 + 2 * 65534, 'x'); return b; }(), 65534},
+        {[] {
+             Bytes b = {0xFF, 0xFE, 0xFF, 0xFF, 0xFE, 0xFF};
+             b.resize(6 + 2 * 65534, 'x');
+             return b;
+         }(),
+         65534},
     };
     for (const auto& [bytes, length] : wideCases) {
         CbStreamReadBinaryMemory in(bytes.data(), bytes.size());
@@ -48,8 +52,8 @@ TEST(CbStreamReadBinaryTest, DecodesEveryFormItAccepts)
 // come back byte for byte.
 TEST(CbStreamReadBinaryTest, SurrogatesSurviveReadAndWriteUnchanged)
 {
-    const Bytes stored = {0xFF, 0xFE, 0xFF, 0x08, 0x00, 0xD8, 'A',  0x00, 0x00, 0xDC, 0x00, 0xDC,
-                          0x00, 0xD8, 0x3D, 0xD8, 0x00, 0xDE, 0xFF, 0xDB};
+    const Bytes stored = {0xFF, 0xFE, 0xFF, 0x08, 0x00, 0xD8, 'A',  0x00, 0x00, 0xDC,
+                          0x00, 0xDC, 0x00, 0xD8, 0x3D, 0xD8, 0x00, 0xDE, 0xFF, 0xDB};
     CbStreamReadBinaryMemory in(stored.data(), stored.size());
     CStringW text;
     in >> text;
@@ -75,13 +79,20 @@ void expectFailure(const Bytes& bytes, const ReadAction& read, unsigned line)
 TEST(CbStreamReadBinaryTest, ShortPrimitivesThrowTheirOperatorsLine)
 {
     const std::tuple<const char*, ReadAction, std::size_t, unsigned> cases[] = {
-        {"bool", extract<bool>(), 1, 39},                   {"unsigned char", extract<unsigned char>(), 1, 60},
-        {"signed char", extract<signed char>(), 1, 79},     {"unsigned short", extract<unsigned short>(), 2, 98},
-        {"short", extract<short>(), 2, 117},                {"unsigned int", extract<unsigned int>(), 4, 136},
-        {"int", extract<int>(), 4, 155},                    {"unsigned __int64", extract<unsigned __int64>(), 8, 174},
-        {"__int64", extract<__int64>(), 8, 193},            {"float", extract<float>(), 4, 212},
-        {"double", extract<double>(), 8, 231},              {"char", extract<char>(), 1, 250},
-        {"unsigned long", extract<unsigned long>(), 4, 269}, {"long", extract<long>(), 4, 288},
+        {"bool", extract<bool>(), 1, 39},
+        {"unsigned char", extract<unsigned char>(), 1, 60},
+        {"signed char", extract<signed char>(), 1, 79},
+        {"unsigned short", extract<unsigned short>(), 2, 98},
+        {"short", extract<short>(), 2, 117},
+        {"unsigned int", extract<unsigned int>(), 4, 136},
+        {"int", extract<int>(), 4, 155},
+        {"unsigned __int64", extract<unsigned __int64>(), 8, 174},
+        {"__int64", extract<__int64>(), 8, 193},
+        {"float", extract<float>(), 4, 212},
+        {"double", extract<double>(), 8, 231},
+        {"char", extract<char>(), 1, 250},
+        {"unsigned long", extract<unsigned long>(), 4, 269},
+        {"long", extract<long>(), 4, 288},
     };
     for (const auto& [type, read, width, line] : cases) {
         SCOPED_TRACE(type);
@@ -92,17 +103,21 @@ TEST(CbStreamReadBinaryTest, ShortPrimitivesThrowTheirOperatorsLine)
 TEST(CbStreamReadBinaryTest, BadStringsFailCleanlyAndLeaveTheDestinationAlone)
 {
     const std::tuple<const char*, Bytes, bool, unsigned> cases[] = {
-        {"no tag: zeros", {0, 0, 0, 0}, true, 397},         {"no tag: FF FF FE", {0xFF, 0xFF, 0xFE, 0}, true, 397},
+        {"no tag: zeros", {0, 0, 0, 0}, true, 397},
+        {"no tag: FF FF FE", {0xFF, 0xFF, 0xFE, 0}, true, 397},
         {"no tag: a narrow string", {3, 0, 0, 0, 'a', 'b', 'c'}, true, 397},
-        {"no tag, 3 bytes", {0xFE, 0xFF, 0xFF}, true, 397}, {"empty", {}, true, 60},
+        {"no tag, 3 bytes", {0xFE, 0xFF, 0xFF}, true, 397},
+        {"empty", {}, true, 60},
         {"ends inside the tag", {0xFF, 0xFE}, true, 98},
         {"ends before the length", {0xFF, 0xFE, 0xFF}, true, 60},
         {"ends inside the 16-bit length", {0xFF, 0xFE, 0xFF, 0xFF, 1}, true, 98},
         {"ends inside the 32-bit length", {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 1}, true, 136},
         {"ends inside the 64-bit length", {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 1}, true, 174},
         {"wide text ends early", {0xFF, 0xFE, 0xFF, 3, 'a', 0, 'b', 0, 'c'}, true, 307},
-        {"2^40 units", {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0, 1, 0, 0, 'a', 0},
-         true, 307},
+        {"2^40 units",
+         {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0, 1, 0, 0, 'a', 0},
+         true,
+         307},
         {"ends inside the narrow length", {3, 0}, false, 136},
         {"narrow text ends early", {3, 0, 0, 0, 'a', 'b'}, false, 326},
         {"2^32-1 bytes", {0xFF, 0xFF, 0xFF, 0xFF, 'a'}, false, 326},
@@ -111,7 +126,8 @@ TEST(CbStreamReadBinaryTest, BadStringsFailCleanlyAndLeaveTheDestinationAlone)
         SCOPED_TRACE(name);
         CStringW wide(L"kept");
         CStringA narrow("kept");
-        expectFailure(bytes, [&, isWide = isWide](CbStreamRead& s) { isWide ? s >> wide : s >> narrow; }, line);
+        expectFailure(
+            bytes, [&, isWide = isWide](CbStreamRead& s) { isWide ? s >> wide : s >> narrow; }, line);
         EXPECT_TRUE(wide == L"kept" && narrow == "kept");
     }
 }
@@ -131,7 +147,8 @@ TEST(CbStreamReadBinaryTest, VersionStampsNewerThanExpectedAreRefused)
             cbf::test::ExpectThrowsAt(read, "CbStreamRead", 46, nullptr, &CbExceptionWrongFileVersion::RTTI);
         EXPECT_EQ(in.GetPosition(), 4u) << stamp;
     }
-    expectFailure(Bytes{4, 0, 0}, [](CbStreamRead& s) { s.ReadAndCompareVersion(4); }, 136);
+    expectFailure(
+        Bytes{4, 0, 0}, [](CbStreamRead& s) { s.ReadAndCompareVersion(4); }, 136);
 }
 
 TEST(CbStreamReadBinaryTest, MemoryReaderDeliversShortCountsAtTheEnd)
@@ -149,8 +166,10 @@ TEST(CbStreamReadBinaryTest, MemoryReaderDeliversShortCountsAtTheEnd)
 TEST(CbStreamReadBinaryTest, StreamClassesAreRegisteredWithTheirBases)
 {
     const std::pair<const CbRTTI&, const CbRTTI*> cases[] = {
-        {CbStreamRead::RTTI, nullptr},  {CbStreamReadBinary::RTTI, &CbStreamRead::RTTI},
-        {CbStreamWrite::RTTI, nullptr}, {CbStreamWriteBinary::RTTI, &CbStreamWrite::RTTI},
+        {CbStreamRead::RTTI, nullptr},
+        {CbStreamReadBinary::RTTI, &CbStreamRead::RTTI},
+        {CbStreamWrite::RTTI, nullptr},
+        {CbStreamWriteBinary::RTTI, &CbStreamWrite::RTTI},
         {CbStreamWriteBinaryByteCount::RTTI, &CbStreamWriteBinary::RTTI},
     };
     for (const auto& [rtti, base] : cases) {

@@ -32,35 +32,62 @@ TEST(CbStreamWriteBinaryTest, EveryFormHasItsWireBytesAndWriteCalls)
         {"bool", [](CbStreamWrite& s) { s << true << false; }, {1, 0}, {1, 1}},
         {"chars",
          [](CbStreamWrite& s) { s << 'A' << static_cast<signed char>(-2) << static_cast<unsigned char>(0xAB); },
-         {0x41, 0xFE, 0xAB}, {1, 1, 1}},
-        {"shorts", [](CbStreamWrite& s) { s << static_cast<short>(-2) << static_cast<unsigned short>(0x1234); },
-         {0xFE, 0xFF, 0x34, 0x12}, {2, 2}},
-        {"ints", [](CbStreamWrite& s) { s << 1 << 0xDEADBEEFu << -2L << 0x80000000UL; },
-         {1, 0, 0, 0, 0xEF, 0xBE, 0xAD, 0xDE, 0xFE, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0x80}, {4, 4, 4, 4}},
-        {"64-bit ints", [](CbStreamWrite& s) { s << static_cast<__int64>(-2) << 0x0102030405060708ULL; },
-         {0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 8, 7, 6, 5, 4, 3, 2, 1}, {8, 8}},
-        {"float, double -0", [](CbStreamWrite& s) { s << 1.0f << -0.0; }, {0, 0, 0x80, 0x3F, 0, 0, 0, 0, 0, 0, 0, 0x80},
+         {0x41, 0xFE, 0xAB},
+         {1, 1, 1}},
+        {"shorts",
+         [](CbStreamWrite& s) { s << static_cast<short>(-2) << static_cast<unsigned short>(0x1234); },
+         {0xFE, 0xFF, 0x34, 0x12},
+         {2, 2}},
+        {"ints",
+         [](CbStreamWrite& s) { s << 1 << 0xDEADBEEFu << -2L << 0x80000000UL; },
+         {1, 0, 0, 0, 0xEF, 0xBE, 0xAD, 0xDE, 0xFE, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0x80},
+         {4, 4, 4, 4}},
+        {"64-bit ints",
+         [](CbStreamWrite& s) { s << static_cast<__int64>(-2) << 0x0102030405060708ULL; },
+         {0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 8, 7, 6, 5, 4, 3, 2, 1},
+         {8, 8}},
+        {"float, double -0",
+         [](CbStreamWrite& s) { s << 1.0f << -0.0; },
+         {0, 0, 0x80, 0x3F, 0, 0, 0, 0, 0, 0, 0, 0x80},
          {4, 8}},
         {"version", [](CbStreamWrite& s) { s.WriteVersion(4); }, {4, 0, 0, 0}, {4}},
-        {"narrow, empty", [](CbStreamWrite& s) { s << "abc" << ""; }, {3, 0, 0, 0, 'a', 'b', 'c', 0, 0, 0, 0},
+        {"narrow, empty",
+         [](CbStreamWrite& s) {
+             s << "abc"
+               << "";
+         },
+         {3, 0, 0, 0, 'a', 'b', 'c', 0, 0, 0, 0},
          {4, 3, 4, 0}},
-        {"narrow object ends at NUL", [](CbStreamWrite& s) { s << CStringA("ab\0c", 4); }, {2, 0, 0, 0, 'a', 'b'},
+        {"narrow object ends at NUL",
+         [](CbStreamWrite& s) { s << CStringA("ab\0c", 4); },
+         {2, 0, 0, 0, 'a', 'b'},
          {4, 2}},
-        {"wide, empty", [](CbStreamWrite& s) { s << L"abc" << L""; },
-         {0xFF, 0xFE, 0xFF, 3, 'a', 0, 'b', 0, 'c', 0, 0xFF, 0xFE, 0xFF, 0}, {1, 2, 1, 6, 1, 2, 1, 0}},
-        {"wide object ends at NUL", [](CbStreamWrite& s) { s << CStringW(L"a\0b", 3); }, {0xFF, 0xFE, 0xFF, 1, 'a', 0},
+        {"wide, empty",
+         [](CbStreamWrite& s) { s << L"abc" << L""; },
+         {0xFF, 0xFE, 0xFF, 3, 'a', 0, 'b', 0, 'c', 0, 0xFF, 0xFE, 0xFF, 0},
+         {1, 2, 1, 6, 1, 2, 1, 0}},
+        {"wide object ends at NUL",
+         [](CbStreamWrite& s) { s << CStringW(L"a\0b", 3); },
+         {0xFF, 0xFE, 0xFF, 1, 'a', 0},
          {1, 2, 1, 2}},
-        {"wide beyond U+FFFF", [](CbStreamWrite& s) { s << L"\U0001F600"; },
-         {0xFF, 0xFE, 0xFF, 2, 0x3D, 0xD8, 0x00, 0xDE}, {1, 2, 1, 4}},
-        {"CbFormatA", [](CbStreamWrite& s) { s << CbFormatA("%d-%s", 7, CStringA("x")); },
-         {3, 0, 0, 0, '7', '-', 'x'}, {4, 3}},
-        {"CbFormatW", [](CbStreamWrite& s) { s << CbFormatW(L"%d", 42); }, {0xFF, 0xFE, 0xFF, 2, '4', 0, '2', 0},
+        {"wide beyond U+FFFF",
+         [](CbStreamWrite& s) { s << L"\U0001F600"; },
+         {0xFF, 0xFE, 0xFF, 2, 0x3D, 0xD8, 0x00, 0xDE},
          {1, 2, 1, 4}},
-        {"CbFormat", [](CbStreamWrite& s) { s << CbFormat(L"%s%S", CStringW(L"\u00e9"), "!"); },
-         {0xFF, 0xFE, 0xFF, 2, 0xE9, 0, '!', 0}, {1, 2, 1, 4}},
+        {"CbFormatA",
+         [](CbStreamWrite& s) { s << CbFormatA("%d-%s", 7, CStringA("x")); },
+         {3, 0, 0, 0, '7', '-', 'x'},
+         {4, 3}},
+        {"CbFormatW",
+         [](CbStreamWrite& s) { s << CbFormatW(L"%d", 42); },
+         {0xFF, 0xFE, 0xFF, 2, '4', 0, '2', 0},
+         {1, 2, 1, 4}},
+        {"CbFormat",
+         [](CbStreamWrite& s) { s << CbFormat(L"%s%S", CStringW(L"\u00e9"), "!"); },
+         {0xFF, 0xFE, 0xFF, 2, 0xE9, 0, '!', 0},
+         {1, 2, 1, 4}},
     };
-    for (const auto& [name, write, bytes, calls] : cases)
-    {
+    for (const auto& [name, write, bytes, calls] : cases) {
         SCOPED_TRACE(name);
         EXPECT_EQ(Encode(write), bytes);
         RecordingWriter recorder;
@@ -84,8 +111,7 @@ TEST(CbStreamWriteBinaryTest, WideLengthsTakeTheShortestFormAndReadBack)
         {L"a", 65534, 65534, {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE, 0xFF, 0x00, 0x00}},
         {L"\U0001F600", 40000, 80000, {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0x80, 0x38, 0x01, 0x00}},
     };
-    for (const auto& [piece, repeat, units, header] : cases)
-    {
+    for (const auto& [piece, repeat, units, header] : cases) {
         SCOPED_TRACE(units);
         CStringW text;
         for (int i = 0; i < repeat; ++i)
@@ -112,8 +138,7 @@ TEST(CbStreamWriteBinaryTest, LongOutsideThirtyTwoBitsIsRefused)
         {[](CbStreamWrite& s) { s << static_cast<long>(std::int64_t{INT32_MIN} - 1); }, 288},
         {[](CbStreamWrite& s) { s << static_cast<unsigned long>(std::int64_t{UINT32_MAX} + 1); }, 269},
     };
-    for (const auto& [write, line] : refused)
-    {
+    for (const auto& [write, line] : refused) {
         CbStreamWriteBinaryMemory out;
         cbf::test::ExpectFailure([&] { write(out); }, "CbStreamWriteBinary", line);
         EXPECT_EQ(out.GetSize(), 0u);

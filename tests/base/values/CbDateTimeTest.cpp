@@ -26,8 +26,8 @@ using cbf::test::ExpectThrowsAt;
 
 namespace {
 
-CbDateTime at(unsigned year, unsigned month, unsigned day, unsigned hour = 0, unsigned minute = 0,
-              unsigned second = 0, unsigned millisecond = 0)
+CbDateTime at(unsigned year, unsigned month, unsigned day, unsigned hour = 0, unsigned minute = 0, unsigned second = 0,
+              unsigned millisecond = 0)
 {
     return CbDateTime(SystemTimeOf(year, month, day, hour, minute, second, millisecond));
 }
@@ -49,8 +49,10 @@ std::wstring format(const CbDateTime& value, const wchar_t* pattern)
 TEST(CbDateTimeTest, TextInTheFixedShapeIsStoredAsScanned)
 {
     const std::pair<const char*, const char*> cases[] = {
-        {"2024-02-29 13:05:09", "2024-02-29 13:05:09.000 (0)"}, {"2023-02-30 25:61:61", "2023-02-30 25:61:61.000 (0)"},
-        {"2024-02-29  3:05: 9", "2024-02-29 03:05:09.000 (0)"}, {" 202-+2-29 13:05:09", "0202-02-29 13:05:09.000 (0)"},
+        {"2024-02-29 13:05:09", "2024-02-29 13:05:09.000 (0)"},
+        {"2023-02-30 25:61:61", "2023-02-30 25:61:61.000 (0)"},
+        {"2024-02-29  3:05: 9", "2024-02-29 03:05:09.000 (0)"},
+        {" 202-+2-29 13:05:09", "0202-02-29 13:05:09.000 (0)"},
         {"0000-00-00 00:00:00", "0000-00-00 00:00:00.000 (0)"},
         {"2024-02-29 13:05:09.750Z and more", "2024-02-29 13:05:09.000 (0)"},
         {"2024--1-29 13:05:09", "2024-65535-29 13:05:09.000 (0)"},
@@ -67,8 +69,9 @@ TEST(CbDateTimeTest, TextInTheFixedShapeIsStoredAsScanned)
 TEST(CbDateTimeTest, TextInAnyOtherShapeThrowsWithItsPlace)
 {
     const char* const rejected[] = {
-        "2024-02-29T13:05:09", "2024-2-29 13:05:09", "2024-02-29 13:05:0", "", "2024/02/29 13:05:09",
-        "abcd-ef-gh ij:kl:mn", "2024-02-29 13:05:+x", "2024-02-29 13:05:- ", "2024-02-29 13:0x:09",
+        "2024-02-29T13:05:09", "2024-2-29 13:05:09",  "2024-02-29 13:05:0",  "",
+        "2024/02/29 13:05:09", "abcd-ef-gh ij:kl:mn", "2024-02-29 13:05:+x", "2024-02-29 13:05:- ",
+        "2024-02-29 13:0x:09",
     };
     CbDateTime target;
     const std::tuple<std::function<void(const char*, const wchar_t*)>, unsigned, const char*> operations[] = {
@@ -111,10 +114,14 @@ TEST(CbDateTimeTest, AFailedAssignmentKeepsWhatWasScannedBeforeTheFailure)
 TEST(CbDateTimeTest, SecondsAndLeapYearsFollowTheGregorianCalendar)
 {
     const std::pair<__int64, const char*> cases[] = {
-        {0, "1970-01-01 00:00:00.000 (4)"},           {951782400, "2000-02-29 00:00:00.000 (2)"},
-        {-1, "1969-12-31 23:59:59.000 (3)"},          {1709211909, "2024-02-29 13:05:09.000 (4)"},
-        {-11644473600, "1601-01-01 00:00:00.000 (1)"}, {-11644473601, "1601-01-01 00:00:00.000 (1)"},
-        {4107542399, "2100-02-28 23:59:59.000 (0)"},  {4107542400, "2100-03-01 00:00:00.000 (1)"},
+        {0, "1970-01-01 00:00:00.000 (4)"},
+        {951782400, "2000-02-29 00:00:00.000 (2)"},
+        {-1, "1969-12-31 23:59:59.000 (3)"},
+        {1709211909, "2024-02-29 13:05:09.000 (4)"},
+        {-11644473600, "1601-01-01 00:00:00.000 (1)"},
+        {-11644473601, "1601-01-01 00:00:00.000 (1)"},
+        {4107542399, "2100-02-28 23:59:59.000 (0)"},
+        {4107542400, "2100-03-01 00:00:00.000 (1)"},
         {253402300799, "9999-12-31 23:59:59.000 (5)"},
         {std::numeric_limits<__int64>::min(), "1601-01-01 00:00:00.000 (1)"},
     };
@@ -144,8 +151,8 @@ TEST(CbDateTimeTest, TicksAndFileTimesConvertBothWays)
     EXPECT_EQ(TextOf(fromTicks), "2024-02-29 13:05:09.123 (4)");
     EXPECT_EQ(static_cast<unsigned __int64>(fromTicks), ticks - 4567);
     EXPECT_EQ(FileTimeToTicks(fromTicks), ticks - 4567);
-    for (const CbDateTime& same : {CbDateTime(TicksToFileTime(ticks)), CbDateTime() = ticks,
-                                   CbDateTime() = TicksToFileTime(ticks)})
+    for (const CbDateTime& same :
+         {CbDateTime(TicksToFileTime(ticks)), CbDateTime() = ticks, CbDateTime() = TicksToFileTime(ticks)})
         EXPECT_EQ(same, fromTicks);
     for (const unsigned __int64 beyond : {0x8000000000000000ULL, ~0ULL})
         EXPECT_EQ(TextOf(CbDateTime(beyond)), "1601-01-01 00:00:00.000 (1)");
@@ -155,8 +162,9 @@ TEST(CbDateTimeTest, FieldsThatFormNoDateCountAsTheFirstTick)
 {
     const CbDateTime first(0ULL);
     const CbDateTime valid = at(2024, 2, 29);
-    const CbDateTime invalid[] = {at(2024, 2, 30), at(2024, 13, 1), at(2024, 1, 1, 24), at(1600, 1, 1),
-                                  at(2024, 1, 1, 0, 0, 0, 1000), at(0, 0, 0)};
+    const CbDateTime invalid[] = {
+        at(2024, 2, 30), at(2024, 13, 1), at(2024, 1, 1, 24), at(1600, 1, 1), at(2024, 1, 1, 0, 0, 0, 1000),
+        at(0, 0, 0)};
     for (const CbDateTime& value : invalid) {
         SCOPED_TRACE(TextOf(value));
         EXPECT_EQ(static_cast<unsigned __int64>(value), 0u);
@@ -172,7 +180,7 @@ TEST(CbDateTimeTest, ComparisonIsChronologicalAndIgnoresTheDayOfWeek)
 {
     const std::pair<CbDateTime, CbDateTime> ordered[] = {
         {at(2024, 2, 29, 13, 5, 9, 0), at(2024, 2, 29, 13, 5, 9, 1)}, {at(1601, 1, 1), at(30828, 9, 14)},
-        {at(2024, 2, 29, 13, 5, 9), at(2024, 2, 29, 13, 5, 10)},     {at(9999, 1, 1), at(10000, 1, 1)},
+        {at(2024, 2, 29, 13, 5, 9), at(2024, 2, 29, 13, 5, 10)},      {at(9999, 1, 1), at(10000, 1, 1)},
         {at(2023, 12, 31, 23, 59, 59, 999), at(2024, 1, 1)},
     };
     for (const auto& [earlier, later] : ordered) {
@@ -238,8 +246,8 @@ TEST(CbDateTimeTest, CTimeEdges)
 {
     EXPECT_EQ(TextOf(CbDateTime(CTime(std::numeric_limits<__int64>::max()))), "0000-00-00 65535:65535:65535.000 (0)");
 
-    const CbDateTime rejected[] = {at(1899, 12, 31), at(2024, 13, 1), at(2024, 1, 32), at(2024, 1, 1, 24),
-                                   at(2024, 1, 1, 0, 60), at(2024, 1, 1, 0, 0, 60)};
+    const CbDateTime rejected[] = {at(1899, 12, 31),   at(2024, 13, 1),       at(2024, 1, 32),
+                                   at(2024, 1, 1, 24), at(2024, 1, 1, 0, 60), at(2024, 1, 1, 0, 0, 60)};
     for (const CbDateTime& value : rejected)
         EXPECT_THROW(static_cast<void>(static_cast<CTime>(value)), COleException) << TextOf(value);
 
@@ -292,14 +300,22 @@ TEST(CbDateTimeFormatTest, EveryLetterOfTheFormat)
 {
     const CbDateTime leapDay = at(2024, 2, 29, 13, 5, 9);
     const std::tuple<CbDateTime, const wchar_t*, const wchar_t*> cases[] = {
-        {leapDay, L"Y|y|m|n|d|j|t", L"2024|24|02|2|29|29|29"}, {leapDay, L"H|G|h|g|A|a|i|s", L"13|13|01|1|PM|pm|05|09"},
-        {at(5, 1, 1), L"Y|y", L"0005|05"},           {at(12345, 1, 1), L"Y|y", L"12345|45"},
-        {at(2024, 11, 1, 7), L"n|H|G|A", L"11|07|7|AM"}, {at(2024, 2, 1), L"d|j", L"01|1"},
-        {at(1900, 2, 1), L"t", L"28"},               {at(2000, 2, 1), L"t", L"29"},
-        {at(2024, 4, 1), L"t", L"30"},               {at(2024, 12, 1), L"t", L"31"},
-        {at(2024, 0, 1), L"<t>", L"<>"},             {at(2024, 13, 1), L"<t>", L"<>"},
-        {at(2024, 1, 1, 12, 30), L"g A|h", L"0 PM|00"}, {at(2024, 1, 1, 0, 30), L"g A", L"0 AM"},
-        {at(2024, 1, 1, 11, 59), L"a", L"am"},       {leapDay, L"", L""},
+        {leapDay, L"Y|y|m|n|d|j|t", L"2024|24|02|2|29|29|29"},
+        {leapDay, L"H|G|h|g|A|a|i|s", L"13|13|01|1|PM|pm|05|09"},
+        {at(5, 1, 1), L"Y|y", L"0005|05"},
+        {at(12345, 1, 1), L"Y|y", L"12345|45"},
+        {at(2024, 11, 1, 7), L"n|H|G|A", L"11|07|7|AM"},
+        {at(2024, 2, 1), L"d|j", L"01|1"},
+        {at(1900, 2, 1), L"t", L"28"},
+        {at(2000, 2, 1), L"t", L"29"},
+        {at(2024, 4, 1), L"t", L"30"},
+        {at(2024, 12, 1), L"t", L"31"},
+        {at(2024, 0, 1), L"<t>", L"<>"},
+        {at(2024, 13, 1), L"<t>", L"<>"},
+        {at(2024, 1, 1, 12, 30), L"g A|h", L"0 PM|00"},
+        {at(2024, 1, 1, 0, 30), L"g A", L"0 AM"},
+        {at(2024, 1, 1, 11, 59), L"a", L"am"},
+        {leapDay, L"", L""},
         {leapDay, L"\\Y|\\\\|x-%: |Y\\", L"Y|\\|x-%: |2024"},
         {at(2023, 2, 30, 25, 61, 61), L"Y-m-d H:i:s", L"2023-02-30 25:61:61"},
     };

@@ -62,7 +62,8 @@ TEST(CbVariantCompareTest, DifferentTypesAreUnequalArraysOnlyEqualAndObjectsNeit
     ExpectThrowsAt([] { static_cast<void>(Make(Shape()) == Make(Shape())); }, "CbVariant.cpp", 500,
                    "CbVariant::operator ==");
     for (const CbVariant& unordered : {Make(Bytes({1})), Make(Shape())}) {
-        ExpectThrowsAt([&] { static_cast<void>(unordered < unordered); }, "CbVariant.cpp", 534, "CbVariant::operator <");
+        ExpectThrowsAt([&] { static_cast<void>(unordered < unordered); }, "CbVariant.cpp", 534,
+                       "CbVariant::operator <");
         ExpectThrowsAt([&] { static_cast<void>(Make(1) > unordered); }, "CbVariant.cpp", 568, "CbVariant::operator >");
     }
 }

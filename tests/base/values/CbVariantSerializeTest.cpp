@@ -51,14 +51,28 @@ Record concat(std::initializer_list<Record> parts)
 
 std::vector<CbVariant> everyWritableType()
 {
-    return {CbVariant(), Make(true), Make('x'), Make<signed char>(-128), Make<unsigned char>(255),
-            Make<short>(-32768), Make<unsigned short>(65535), Make(std::numeric_limits<int>::min()),
-            Make(std::numeric_limits<unsigned int>::max()), Make(std::numeric_limits<__int64>::min()),
-            Make(std::numeric_limits<unsigned __int64>::max()), Make(-0.0f),
+    return {CbVariant(),
+            Make(true),
+            Make('x'),
+            Make<signed char>(-128),
+            Make<unsigned char>(255),
+            Make<short>(-32768),
+            Make<unsigned short>(65535),
+            Make(std::numeric_limits<int>::min()),
+            Make(std::numeric_limits<unsigned int>::max()),
+            Make(std::numeric_limits<__int64>::min()),
+            Make(std::numeric_limits<unsigned __int64>::max()),
+            Make(-0.0f),
             Make(std::bit_cast<float>(0x7FA01234u)), // signalling NaN with a payload
-            Make(-0.0), Make(std::bit_cast<double>(0xFFF0000000000123ull)), Make(L""),
-            Make(L"wide \u00e9\u4e2d \U0001F600"), Make(""), Make("narrow"), Make(Bytes({})),
-            Make(Bytes({0, 1, 0xFF})), Make(CbDateTime(L"2024-02-29 13:05:09"))};
+            Make(-0.0),
+            Make(std::bit_cast<double>(0xFFF0000000000123ull)),
+            Make(L""),
+            Make(L"wide \u00e9\u4e2d \U0001F600"),
+            Make(""),
+            Make("narrow"),
+            Make(Bytes({})),
+            Make(Bytes({0, 1, 0xFF})),
+            Make(CbDateTime(L"2024-02-29 13:05:09"))};
 }
 
 TEST(CbVariantSerializeTest, ExampleRecordsByteForByte)
@@ -129,8 +143,8 @@ TEST(CbVariantSerializeTest, MalformedRecordsThrowTheirExceptions)
         {"newer record", {1, 0, 0, 0, 2, 0, 0, 0, 5, 0, 0, 0}, version, "CbStreamRead", 46},
         {"newer array format", concat({stamp, array, marker, {2, 0, 0, 0}, one, one}), version, "CbStreamRead", 46},
         {"count is the marker again", concat({stamp, array, marker, one, marker}), version, "CbArraySerializer", 391},
-        {"element size 2", concat({stamp, array, marker, one, one, {2, 0, 0, 0}, {1, 2}}), version,
-         "CbArraySerializer", 400},
+        {"element size 2", concat({stamp, array, marker, one, one, {2, 0, 0, 0}, {1, 2}}), version, "CbArraySerializer",
+         400},
         {"count far beyond the data", concat({stamp, array, {0xF0, 0xFF, 0xFF, 0xFF}, one, {1, 2}}),
          CbExceptionStream::RTTI, "CbArraySerializer", 405},
     };

@@ -20,10 +20,10 @@ namespace {
 // Registered classes whose factories cannot deliver: none at all, ones that
 // throw, ones that return null.
 const CbRTTI noFactory(L"CbVariantTest.NoFactory", nullptr, nullptr);
-const CbRTTI throwing(L"CbVariantTest.Throwing", []() -> IObject* { throw 42; },
-                      [](const IObject&) -> IObject* { throw 42; });
-const CbRTTI empty(L"CbVariantTest.Empty", []() -> IObject* { return nullptr; },
-                   [](const IObject&) -> IObject* { return nullptr; });
+const CbRTTI throwing(
+    L"CbVariantTest.Throwing", []() -> IObject* { throw 42; }, [](const IObject&) -> IObject* { throw 42; });
+const CbRTTI empty(
+    L"CbVariantTest.Empty", []() -> IObject* { return nullptr; }, [](const IObject&) -> IObject* { return nullptr; });
 
 template <const CbRTTI& type>
 struct Unclonable : IObject
@@ -57,8 +57,7 @@ void add(std::vector<Accessor>& table, unsigned valueLine, unsigned refLine, con
     table.push_back({valueLine, name + (std::is_class_v<T> ? " &" : ""), set(sample),
                      [](CbVariant& v) { static_cast<void>(static_cast<Value>(std::as_const(v))); }});
     if (refLine)
-        table.push_back({refLine, "CbVariant::operator " + type + " &", set(sample),
-                         [](CbVariant& v) {
+        table.push_back({refLine, "CbVariant::operator " + type + " &", set(sample), [](CbVariant& v) {
                              if constexpr (std::is_convertible_v<CbVariant&, T&>) // not long& where long is 64 bits
                                  static_cast<void>(static_cast<T&>(v));
                          }});

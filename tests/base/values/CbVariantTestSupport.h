@@ -39,8 +39,17 @@ class Shape : public IObject
     CB_DECLARE_CLONE(Shape)
 
 public:
-    explicit Shape(int sides = 3) : sides(sides) { ++live; }
-    Shape(const Shape& other) : IObject(), sides(other.sides) { ++live; }
+    explicit Shape(int sides = 3)
+        : sides(sides)
+    {
+        ++live;
+    }
+    Shape(const Shape& other)
+        : IObject()
+        , sides(other.sides)
+    {
+        ++live;
+    }
     ~Shape() override { --live; }
 
     static IObject* Create() { return new Shape; }

@@ -38,8 +38,7 @@ public:
     CbException(const CStringW& file, unsigned line, const std::exception& history);
     CbException(const char* file, unsigned line, const char* function);
     CbException(const char* file, unsigned line, const char* function, const CbException& history);
-    CbException(const char* file, unsigned line, const char* function, const CbException& history,
-                const wchar_t* text);
+    CbException(const char* file, unsigned line, const char* function, const CbException& history, const wchar_t* text);
     CbException(const char* file, unsigned line, const char* function, const std::exception& history);
     CbException(const char* file, unsigned line, const char* function, const std::exception& history,
                 const wchar_t* text);
@@ -69,10 +68,9 @@ protected:
     CbException(const CStringW& file, unsigned line, const CbException& history, const CbRTTI& type);
     CbException(const CStringW& file, unsigned line, const std::exception& history, const CbRTTI& type);
     CbException(const char* file, unsigned line, const char* function, const CbRTTI& type);
-    CbException(const char* file, unsigned line, const char* function, const CbException& history,
-                const CbRTTI& type);
-    CbException(const char* file, unsigned line, const char* function, const CbException& history,
-                const CbRTTI& type, const wchar_t* text);
+    CbException(const char* file, unsigned line, const char* function, const CbException& history, const CbRTTI& type);
+    CbException(const char* file, unsigned line, const char* function, const CbException& history, const CbRTTI& type,
+                const wchar_t* text);
     CbException(const char* file, unsigned line, const char* function, const std::exception& history,
                 const CbRTTI& type);
     CbException(const char* file, unsigned line, const char* function, const std::exception& history,

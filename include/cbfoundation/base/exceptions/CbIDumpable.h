@@ -10,8 +10,7 @@ class CbIDumpable;
 
 template <>
 class CbIDumpable<0>
-{
-};
+{};
 
 template <>
 class CbIDumpable<1>

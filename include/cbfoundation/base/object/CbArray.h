@@ -58,7 +58,9 @@ public:
 
     /// A deep copy with capacity equal to the source's count.
     CbArray(const CbArray& other)
-        : m_count(other.m_count), m_capacity(other.m_count), m_userValue(other.m_userValue)
+        : m_count(other.m_count)
+        , m_capacity(other.m_count)
+        , m_userValue(other.m_userValue)
     {
         if (m_count > 0) {
             allocate();
@@ -68,13 +70,12 @@ public:
 
     /// Takes the elements and the storage of `other`, which is left empty.
     CbArray(CbArray&& other) noexcept
-        : m_data(std::exchange(other.m_data, nullptr)),
-          m_count(std::exchange(other.m_count, 0u)),
-          m_capacity(std::exchange(other.m_capacity, 0u)),
-          m_userValue(other.m_userValue),
-          m_storage(std::move(other.m_storage))
-    {
-    }
+        : m_data(std::exchange(other.m_data, nullptr))
+        , m_count(std::exchange(other.m_count, 0u))
+        , m_capacity(std::exchange(other.m_capacity, 0u))
+        , m_userValue(other.m_userValue)
+        , m_storage(std::move(other.m_storage))
+    {}
 
     /// Deep copy into this array's own storage (capacity: see the class).
     CbArray& operator=(const CbArray& other)
@@ -182,10 +183,7 @@ private:
         m_data = nullptr;
     }
 
-    void copyElementsFrom(const CbArray& other)
-    {
-        cbf::platform::CopyBytes(m_data, other.m_data, byteSize(m_count));
-    }
+    void copyElementsFrom(const CbArray& other) { cbf::platform::CopyBytes(m_data, other.m_data, byteSize(m_count)); }
 
     T* m_data = nullptr;
     unsigned m_count = 0;

@@ -8,5 +8,4 @@ class CbCriticalSectionPolicy;
 
 template <>
 class CbCriticalSectionPolicy<0>
-{
-};
+{};

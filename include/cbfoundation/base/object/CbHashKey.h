@@ -5,7 +5,6 @@
 
 #include <cwchar>
 
-
 template <class Key>
 struct CbHashKey;
 

@@ -28,10 +28,16 @@ public:
     using Node = CbListTypes::SNode<T>;
     using Pool = CbPlexManager<Node, 0, 0, SizeT>;
 
-    CbList() : m_pool(new Pool(BlockSize, BlockSize, 1.0f)) {}
+    CbList()
+        : m_pool(new Pool(BlockSize, BlockSize, 1.0f))
+    {}
     ~CbList() { RemoveAll(); }
 
-    CbList(const CbList& other) : CbList() { append(other); }
+    CbList(const CbList& other)
+        : CbList()
+    {
+        append(other);
+    }
     CbList& operator=(const CbList& other)
     {
         if (this != &other) {
@@ -80,7 +86,9 @@ public:
     class Iterator
     {
     public:
-        explicit Iterator(Node* node) : m_node(node) {}
+        explicit Iterator(Node* node)
+            : m_node(node)
+        {}
         const T& operator*() const { return m_node->value; }
         Iterator& operator++()
         {

@@ -49,12 +49,11 @@ public:
     /// records come in blocks of the given pool settings.
     explicit CbMap(SizeT bucketCount = 17, SizeT initialBlockSize = 10, SizeT fixedBlockSize = 0,
                    float growthFactor = 1.0f)
-        : CbPlexManagerPolicy<Association, SizeT>(initialBlockSize, fixedBlockSize, growthFactor),
-          m_bucketCount(bucketCount),
-          m_bucketDivisor(divisorFor(bucketCount)),
-          m_buckets(bucketCount ? new Association*[bucketCount]() : nullptr)
-    {
-    }
+        : CbPlexManagerPolicy<Association, SizeT>(initialBlockSize, fixedBlockSize, growthFactor)
+        , m_bucketCount(bucketCount)
+        , m_bucketDivisor(divisorFor(bucketCount))
+        , m_buckets(bucketCount ? new Association*[bucketCount]() : nullptr)
+    {}
 
     virtual ~CbMap() { delete[] m_buckets; }
 

@@ -32,7 +32,9 @@ public:
     /// Allocates `size` bytes (none for 0: the data is then null). Throws
     /// CbExceptionOutOfMemory (kSourceName, kOutOfMemoryLine) when the heap
     /// cannot supply them; nothing is allocated then.
-    explicit CbMemoryBlock(SizeT size) : m_data(static_cast<unsigned char*>(allocate(size))) {}
+    explicit CbMemoryBlock(SizeT size)
+        : m_data(static_cast<unsigned char*>(allocate(size)))
+    {}
 
     /// Frees the buffer.
     ~CbMemoryBlock() override { std::free(m_data); }
@@ -62,7 +64,9 @@ private:
         return data;
     }
 
-    CbMemoryBlock(unsigned char* buffer, std::nullptr_t) : m_data(buffer) {}
+    CbMemoryBlock(unsigned char* buffer, std::nullptr_t)
+        : m_data(buffer)
+    {}
 
     unsigned char* m_data;
 };
@@ -113,10 +117,9 @@ public:
 
 private:
     explicit Compact(std::size_t allocationSize)
-        : CbMemoryBlock(reinterpret_cast<unsigned char*>(this) + kBufferOffset, nullptr),
-          m_allocationSize(allocationSize)
-    {
-    }
+        : CbMemoryBlock(reinterpret_cast<unsigned char*>(this) + kBufferOffset, nullptr)
+        , m_allocationSize(allocationSize)
+    {}
 
     std::size_t m_allocationSize;
 };

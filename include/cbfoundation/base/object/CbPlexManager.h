@@ -33,7 +33,9 @@ class CbPlexManager : public CbReferenceCounted, public CbCriticalSectionPolicy<
 public:
     /// Throws CbExceptionPreconditionViolation when initialBlockSize is 0.
     CbPlexManager(SizeT initialBlockSize, SizeT fixedBlockSize, float growthFactor)
-        : m_initialBlockSize(initialBlockSize), m_fixedBlockSize(fixedBlockSize), m_growthFactor(growthFactor)
+        : m_initialBlockSize(initialBlockSize)
+        , m_fixedBlockSize(fixedBlockSize)
+        , m_growthFactor(growthFactor)
     {
         if (initialBlockSize == 0)
             throw CbExceptionPreconditionViolation(L"CbPlexManager", 224);

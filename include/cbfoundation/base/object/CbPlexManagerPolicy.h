@@ -15,8 +15,7 @@ public:
 protected:
     CbPlexManagerPolicy(SizeT initialBlockSize, SizeT fixedBlockSize, float growthFactor)
         : m_pool(initialBlockSize, fixedBlockSize, growthFactor)
-    {
-    }
+    {}
 
     Pool& pool() { return m_pool; }
     const Pool& pool() const { return m_pool; }

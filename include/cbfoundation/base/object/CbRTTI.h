@@ -4,7 +4,8 @@
 #include <cbfoundation/Export.h>
 
 class IObject;
-template <class T, unsigned BlockSize, class SizeT> class CbList;
+template <class T, unsigned BlockSize, class SizeT>
+class CbList;
 
 /// Type descriptor of a registered class.
 ///
@@ -43,10 +44,9 @@ public:
     /// one; should it go first, the name passes to a surviving descriptor.
     CbRTTI(const wchar_t* name, CreateFunction create, CloneFunction clone);
     CbRTTI(const wchar_t* name, const CbRTTI& base, CreateFunction create, CloneFunction clone);
-    CbRTTI(const wchar_t* name, const CbRTTI& base1, const CbRTTI& base2,
-           CreateFunction create, CloneFunction clone);
-    CbRTTI(const wchar_t* name, const CbRTTI& base1, const CbRTTI& base2, const CbRTTI& base3,
-           CreateFunction create, CloneFunction clone);
+    CbRTTI(const wchar_t* name, const CbRTTI& base1, const CbRTTI& base2, CreateFunction create, CloneFunction clone);
+    CbRTTI(const wchar_t* name, const CbRTTI& base1, const CbRTTI& base2, const CbRTTI& base3, CreateFunction create,
+           CloneFunction clone);
 
     /// Unregisters the descriptor.
     ~CbRTTI();
@@ -110,32 +110,51 @@ private:
 
 /// Declares the type-registry family of a class whose base already declares
 /// a virtual GetRTTI (every IObject class, every stream class below the root).
-#define CB_DECLARE_RTTI(ClassName)                                                   \
-public:                                                                              \
-    static const CbRTTI RTTI;                                                        \
-    const CbRTTI& GetRTTI() const override { return ClassName::RTTI; }               \
+#define CB_DECLARE_RTTI(ClassName)                                                                                     \
+public:                                                                                                                \
+    static const CbRTTI RTTI;                                                                                          \
+    const CbRTTI& GetRTTI() const override                                                                             \
+    {                                                                                                                  \
+        return ClassName::RTTI;                                                                                        \
+    }                                                                                                                  \
     CB_DECLARE_RTTI_QUERIES()
 
 /// Declares the type-registry family of the first class of a hierarchy that
 /// does not derive from IObject (the stream roots).
-#define CB_DECLARE_RTTI_ROOT(ClassName)                                              \
-public:                                                                              \
-    static const CbRTTI RTTI;                                                        \
-    virtual const CbRTTI& GetRTTI() const { return ClassName::RTTI; }                \
+#define CB_DECLARE_RTTI_ROOT(ClassName)                                                                                \
+public:                                                                                                                \
+    static const CbRTTI RTTI;                                                                                          \
+    virtual const CbRTTI& GetRTTI() const                                                                              \
+    {                                                                                                                  \
+        return ClassName::RTTI;                                                                                        \
+    }                                                                                                                  \
     CB_DECLARE_RTTI_QUERIES()
 
-#define CB_DECLARE_RTTI_QUERIES()                                                    \
-    bool Is(const CbRTTI& type) const { return &GetRTTI() == &type; }                \
-    bool IsKindOf(const CbRTTI& type) const { return GetRTTI().IsKindOf(type); }     \
-    bool IsKindOf(const wchar_t* name) const { return GetRTTI().IsKindOf(name); }    \
-    const wchar_t* GetClassNameW() const { return GetRTTI().GetName(); }
+#define CB_DECLARE_RTTI_QUERIES()                                                                                      \
+    bool Is(const CbRTTI& type) const                                                                                  \
+    {                                                                                                                  \
+        return &GetRTTI() == &type;                                                                                    \
+    }                                                                                                                  \
+    bool IsKindOf(const CbRTTI& type) const                                                                            \
+    {                                                                                                                  \
+        return GetRTTI().IsKindOf(type);                                                                               \
+    }                                                                                                                  \
+    bool IsKindOf(const wchar_t* name) const                                                                           \
+    {                                                                                                                  \
+        return GetRTTI().IsKindOf(name);                                                                               \
+    }                                                                                                                  \
+    const wchar_t* GetClassNameW() const                                                                               \
+    {                                                                                                                  \
+        return GetRTTI().GetName();                                                                                    \
+    }
 
 /// Declares the private clone function that a clonable class registers: it
 /// copy-constructs a new ClassName from an IObject known to be a ClassName.
-#define CB_DECLARE_CLONE(ClassName)                                                  \
-private:                                                                             \
-    static IObject* CloneByFactory(const IObject& object)                            \
-    {                                                                                \
-        return new ClassName(static_cast<const ClassName&>(object));                 \
-    }                                                                                \
+#define CB_DECLARE_CLONE(ClassName)                                                                                    \
+private:                                                                                                               \
+    static IObject* CloneByFactory(const IObject& object)                                                              \
+    {                                                                                                                  \
+        return new ClassName(static_cast<const ClassName&>(object));                                                   \
+    }                                                                                                                  \
+                                                                                                                       \
 public:

@@ -10,7 +10,9 @@ class CB_API CbReferenceCounted : public IReferenceCounted
 {
 public:
     CbReferenceCounted() = default;
-    CbReferenceCounted(const CbReferenceCounted&) : IReferenceCounted() {}
+    CbReferenceCounted(const CbReferenceCounted&)
+        : IReferenceCounted()
+    {}
     CbReferenceCounted& operator=(const CbReferenceCounted&) { return *this; }
     ~CbReferenceCounted() override = default;
 

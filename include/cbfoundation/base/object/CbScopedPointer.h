@@ -11,7 +11,11 @@ class CbScopedPointer
 {
 public:
     /// Takes ownership; throws CbExceptionPreconditionViolation for null.
-    explicit CbScopedPointer(T* object) : m_object(object) { requireObject(object); }
+    explicit CbScopedPointer(T* object)
+        : m_object(object)
+    {
+        requireObject(object);
+    }
     ~CbScopedPointer() { delete m_object; }
 
     CbScopedPointer(const CbScopedPointer&) = delete;
@@ -24,7 +28,8 @@ public:
 private:
     T* m_object;
 
-    template <class U> friend class CbScopedPointer;
+    template <class U>
+    friend class CbScopedPointer;
     static void requireObject(const void* object)
     {
         if (!object)
@@ -37,7 +42,11 @@ class CbScopedPointer<T[]>
 {
 public:
     /// Takes ownership of an array from new[]; throws for null.
-    explicit CbScopedPointer(T* array) : m_array(array) { CbScopedPointer<T>::requireObject(array); }
+    explicit CbScopedPointer(T* array)
+        : m_array(array)
+    {
+        CbScopedPointer<T>::requireObject(array);
+    }
     ~CbScopedPointer() { delete[] m_array; }
 
     CbScopedPointer(const CbScopedPointer&) = delete;

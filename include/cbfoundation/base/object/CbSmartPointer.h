@@ -19,17 +19,29 @@ public:
     CbSmartPointer() = default;
 
     /// Takes a reference to `object`; null stays null.
-    CbSmartPointer(T* object) : m_object(object) { addReference(); }
+    CbSmartPointer(T* object)
+        : m_object(object)
+    {
+        addReference();
+    }
 
-    CbSmartPointer(const CbSmartPointer& other) : m_object(other.m_object) { addReference(); }
+    CbSmartPointer(const CbSmartPointer& other)
+        : m_object(other.m_object)
+    {
+        addReference();
+    }
 
-    CbSmartPointer(CbSmartPointer&& other) noexcept : m_object(other.m_object) { other.m_object = nullptr; }
+    CbSmartPointer(CbSmartPointer&& other) noexcept
+        : m_object(other.m_object)
+    {
+        other.m_object = nullptr;
+    }
 
     /// Converts from a pointer to a derived (or less const) class.
     template <class U, class = std::enable_if_t<std::is_convertible_v<U*, T*>>>
-    CbSmartPointer(const CbSmartPointer<U>& other) : CbSmartPointer(other.Get())
-    {
-    }
+    CbSmartPointer(const CbSmartPointer<U>& other)
+        : CbSmartPointer(other.Get())
+    {}
 
     ~CbSmartPointer() { Release(); }
 

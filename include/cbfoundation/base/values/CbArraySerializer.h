@@ -40,7 +40,9 @@ public:
     static constexpr unsigned int kFormatVersion = 1;
     static constexpr unsigned kTruncatedLine = 405;
 
-    explicit CbArraySerializer(ArrayT& array) : m_array(array) {}
+    explicit CbArraySerializer(ArrayT& array)
+        : m_array(array)
+    {}
 
     void Serialize(CbStreamWriteBinary& stream) const
     {

@@ -285,24 +285,18 @@ public:
     /// `long&` and `unsigned long&` to the held 32-bit value; offered only
     /// where `long` is 32 bits wide.
     template <class Long>
-        requires cbf::platform::kLongIs32Bit && std::same_as<Long, long>
-    operator Long&()
-    {
-        return refer(eVariantTypeInt, &Payload::asLong, 255, "CbVariant::operator long &");
-    }
+    requires cbf::platform::kLongIs32Bit && std::same_as<Long, long>
+    operator Long&() { return refer(eVariantTypeInt, &Payload::asLong, 255, "CbVariant::operator long &"); }
     template <class Long>
-        requires cbf::platform::kLongIs32Bit && std::same_as<Long, unsigned long>
-    operator Long&()
-    {
-        return refer(eVariantTypeUInt, &Payload::asULong, 260, "CbVariant::operator unsigned long &");
-    }
+    requires cbf::platform::kLongIs32Bit && std::same_as<Long, unsigned long>
+    operator Long&() { return refer(eVariantTypeUInt, &Payload::asULong, 260, "CbVariant::operator unsigned long &"); }
 
     /// Where `long` is 64 bits wide, `long n = variant;` on a non-const
     /// variant would otherwise have no best conversion (every reference
     /// accessor converts equally well); this reads through the value accessor.
     template <class Long>
-        requires(!cbf::platform::kLongIs32Bit) && (std::same_as<Long, long> || std::same_as<Long, unsigned long>)
-    operator Long()
+    requires(!cbf::platform::kLongIs32Bit) &&
+        (std::same_as<Long, long> || std::same_as<Long, unsigned long>)operator Long()
     {
         return std::as_const(*this).operator Long();
     }
