@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # The whole test suite, as CI runs it:
+#   0. every C++ source in the .clang-format style
 #   1. release build: unit and concurrency tests (benchmarks and examples are built too)
 #   2. AddressSanitizer + UndefinedBehaviorSanitizer build: the same tests
 #   3. ThreadSanitizer build: the tests labelled "concurrency"
@@ -11,7 +12,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/lib.sh"
 
-cbf_ensure_packages "${CBF_BUILD_PACKAGES[@]}" clang libclang-rt-dev libcereal-dev
+cbf_ensure_packages "${CBF_BUILD_PACKAGES[@]}" clang clang-format libclang-rt-dev libcereal-dev
 jobs=$(cbf_jobs)
 build_root="$root/build"
 passed=0
@@ -54,6 +55,9 @@ run_ctest() { # dir, ctest arguments...
     exit 1
   fi
 }
+
+step "source format"
+"$root/scripts/check-format.sh"
 
 step "release build"
 configure_and_build "$root" "$build_root/release" -DCMAKE_BUILD_TYPE=Release -DCBF_BUILD_BENCH=ON
