@@ -101,8 +101,7 @@ private:
 
     bool isDerivedFrom(const CbRTTI& target) const;
     unsigned baseCount() const;
-    void registerClass(CreateFunction create, CloneFunction clone);
-    void setBases(const CbRTTI* const* bases, unsigned count);
+    void registerClass(const CbRTTI* const* bases, unsigned count, CreateFunction create, CloneFunction clone);
 
     const CbRTTI** m_bases;
     const wchar_t* m_name;
