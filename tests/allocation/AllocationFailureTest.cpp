@@ -303,7 +303,8 @@ TEST(AllocationFailure, ByteArrayGrowthKeepsTheElements)
         std::function<void(CbVariant::ByteArray&)> grow;
         unsigned count;
     };
-    const CbVariant::ByteArray large = bytes(5000, 3);
+    CbVariant::ByteArray large = bytes(5000, 3);
+    large.SetUserValue(7);
     const std::vector<Growth> growths = {
         {"set size small", [](CbVariant::ByteArray& a) { a.SetSize(40); }, 40},
         {"set size large", [](CbVariant::ByteArray& a) { a.SetSize(4000); }, 4000},
@@ -316,6 +317,7 @@ TEST(AllocationFailure, ByteArrayGrowthKeepsTheElements)
                              CbVariant::ByteArray array = bytes(10, 100);
                              const Attempt attempt = underFailure(n, [&] { growth.grow(array); });
                              EXPECT_EQ(array.GetCount(), attempt.thrown ? 10u : growth.count);
+                             EXPECT_EQ(array.GetUserValue(), attempt.thrown || growth.count != 5000 ? 0u : 7u);
                              const CbVariant::ByteArray& expected =
                                  growth.count == 5000 && !attempt.thrown ? large : bytes(10, 100);
                              EXPECT_EQ(std::memcmp(array.GetData(), expected.GetData(), 10), 0);
