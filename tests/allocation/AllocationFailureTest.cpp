@@ -7,10 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <exception>
 #include <functional>
 #include <optional>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace {
@@ -136,7 +138,7 @@ TEST(AllocationFailure, RegistrationIsAllOrNothing)
         const auto& construct = constructors[bases];
         cases.push_back({std::to_string(bases) + " bases", kBadAlloc | kOutOfMemory, [&, bases](std::size_t n) {
                              Descriptor d;
-                             const Attempt attempt = underFailure(n, [&] { construct(d); });
+                             Attempt attempt = underFailure(n, [&] { construct(d); });
                              EXPECT_EQ(CbRTTI::Find(name), d ? &*d : nullptr);
                              if (d && bases > 0) {
                                  EXPECT_TRUE(d->IsKindOf(a));
@@ -151,7 +153,7 @@ TEST(AllocationFailure, RegistrationIsAllOrNothing)
             {std::to_string(bases) + " bases, second of a name", kBadAlloc | kOutOfMemory, [&](std::size_t n) {
                  Descriptor first(std::in_place, name, nullptr, nullptr);
                  Descriptor second;
-                 const Attempt attempt = underFailure(n, [&] { construct(second); });
+                 Attempt attempt = underFailure(n, [&] { construct(second); });
                  EXPECT_EQ(CbRTTI::Find(name), &*first);
                  first.reset();
                  EXPECT_EQ(CbRTTI::Find(name), second ? &*second : nullptr);
@@ -193,7 +195,7 @@ TEST(AllocationFailure, StringEditsLeaveTheStringUnchanged)
         cases.push_back({edit.name, kBadAlloc, [&, expected](std::size_t n) {
                              CStringW text = original;
                              const CStringW sharer = text;
-                             const Attempt attempt = underFailure(n, [&] { edit.edit(text); });
+                             Attempt attempt = underFailure(n, [&] { edit.edit(text); });
                              EXPECT_TRUE(text == (attempt.thrown ? original : expected));
                              EXPECT_TRUE(sharer == original);
                              return attempt;
@@ -201,7 +203,7 @@ TEST(AllocationFailure, StringEditsLeaveTheStringUnchanged)
     }
     cases.push_back({"narrow from wide", kBadAlloc, [&](std::size_t n) {
                          CStringA narrow = "old";
-                         const Attempt attempt = underFailure(n, [&] { narrow = original; });
+                         Attempt attempt = underFailure(n, [&] { narrow = original; });
                          EXPECT_EQ(narrow, attempt.thrown ? CStringA("old") : CStringA(original));
                          return attempt;
                      }});
@@ -237,19 +239,19 @@ TEST(AllocationFailure, VariantsStayValid)
         const unsigned endings = source.endings;
         cases.push_back({name + ": copy", endings, [&](std::size_t n) {
                              std::optional<CbVariant> copy;
-                             const Attempt attempt = underFailure(n, [&] { copy.emplace(source.value); });
+                             Attempt attempt = underFailure(n, [&] { copy.emplace(source.value); });
                              EXPECT_TRUE(attempt.thrown ? !copy : same(*copy, source.value));
                              return attempt;
                          }});
         cases.push_back({name + ": assign over another type", endings, [&](std::size_t n) {
                              CbVariant target = make(7);
-                             const Attempt attempt = underFailure(n, [&] { target = source.value; });
+                             Attempt attempt = underFailure(n, [&] { target = source.value; });
                              EXPECT_TRUE(attempt.thrown ? target.IsNull() : same(target, source.value));
                              return attempt;
                          }});
         cases.push_back({name + ": assign over the same type", endings, [&](std::size_t n) {
                              CbVariant target = source.sameType;
-                             const Attempt attempt = underFailure(n, [&] { target = source.value; });
+                             Attempt attempt = underFailure(n, [&] { target = source.value; });
                              // Objects are cloned anew; the other types change in place.
                              if (!attempt.thrown) {
                                  EXPECT_TRUE(same(target, source.value));
@@ -268,7 +270,7 @@ TEST(AllocationFailure, VariantsStayValid)
         cases.push_back({name + ": write", kBadAlloc, [&, recordBytes](std::size_t n) {
                              CbStreamWriteBinaryMemory out;
                              out << 1u;
-                             const Attempt attempt = underFailure(n, [&] { source.value.Serialize(out); });
+                             Attempt attempt = underFailure(n, [&] { source.value.Serialize(out); });
                              if (!attempt.thrown) {
                                  const std::vector<unsigned char> written(out.GetData() + 4,
                                                                           out.GetData() + out.GetSize());
@@ -279,7 +281,7 @@ TEST(AllocationFailure, VariantsStayValid)
         cases.push_back({name + ": read", endings, [&, recordBytes](std::size_t n) {
                              CbVariant target = source.sameType;
                              CbStreamReadBinaryMemory in(recordBytes.data(), recordBytes.size());
-                             const Attempt attempt = underFailure(n, [&] { target.Serialize(in); });
+                             Attempt attempt = underFailure(n, [&] { target.Serialize(in); });
                              // A failure inside the value may leave the record's type with
                              // part of the value; a date that cannot be made reads as null.
                              const bool mayBeNull =
@@ -315,7 +317,7 @@ TEST(AllocationFailure, ByteArrayGrowthKeepsTheElements)
     for (const Growth& growth : growths) {
         cases.push_back({growth.name, kOutOfMemory, [&](std::size_t n) {
                              CbVariant::ByteArray array = bytes(10, 100);
-                             const Attempt attempt = underFailure(n, [&] { growth.grow(array); });
+                             Attempt attempt = underFailure(n, [&] { growth.grow(array); });
                              EXPECT_EQ(array.GetCount(), attempt.thrown ? 10u : growth.count);
                              EXPECT_EQ(array.GetUserValue(), attempt.thrown || growth.count != 5000 ? 0u : 7u);
                              const CbVariant::ByteArray& expected =
@@ -335,7 +337,7 @@ TEST(AllocationFailure, ExceptionsWithHistory)
     // A history that cannot be copied is dropped; the exception itself stands.
     cases.push_back({"history copied through the registry", kBadAlloc, [&](std::size_t n) {
                          std::optional<CbExceptionStream> e;
-                         const Attempt attempt = underFailure(n, [&] { e.emplace(L"Writer.cpp", 12, cause); });
+                         Attempt attempt = underFailure(n, [&] { e.emplace(L"Writer.cpp", 12, cause); });
                          if (e) {
                              EXPECT_STREQ(e->GetFilename(), "Writer.cpp");
                              const CbSmartPointer<const CbException> history = e->GetHistory();
@@ -351,8 +353,7 @@ TEST(AllocationFailure, ExceptionsWithHistory)
                      }});
     cases.push_back({"history from a standard exception", kBadAlloc, [&](std::size_t n) {
                          std::optional<CbException> e;
-                         const Attempt attempt =
-                             underFailure(n, [&] { e.emplace("Writer.cpp", 12, "Write", standard); });
+                         Attempt attempt = underFailure(n, [&] { e.emplace("Writer.cpp", 12, "Write", standard); });
                          if (e) {
                              EXPECT_STREQ(e->GetFunctionName(), "Write");
                              const CbSmartPointer<const CbException> history = e->GetHistory();
