@@ -2,8 +2,10 @@
 #include <cbfoundation/base/object/CbRTTIRegistration.h>
 #include <cbfoundation/base/object/IObject.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -103,16 +105,15 @@ CbRTTI::CbRTTI(const wchar_t* name, CreateFunction create, CloneFunction clone)
     : m_bases(nullptr)
     , m_name(name)
 {
-    registerClass(create, clone);
+    registerClass(nullptr, 0, create, clone);
 }
 
 CbRTTI::CbRTTI(const wchar_t* name, const CbRTTI& base, CreateFunction create, CloneFunction clone)
     : m_bases(nullptr)
     , m_name(name)
 {
-    registerClass(create, clone);
     const CbRTTI* bases[] = {&base};
-    setBases(bases, 1);
+    registerClass(bases, 1, create, clone);
 }
 
 CbRTTI::CbRTTI(const wchar_t* name, const CbRTTI& base1, const CbRTTI& base2, CreateFunction create,
@@ -120,9 +121,8 @@ CbRTTI::CbRTTI(const wchar_t* name, const CbRTTI& base1, const CbRTTI& base2, Cr
     : m_bases(nullptr)
     , m_name(name)
 {
-    registerClass(create, clone);
     const CbRTTI* bases[] = {&base1, &base2};
-    setBases(bases, 2);
+    registerClass(bases, 2, create, clone);
 }
 
 CbRTTI::CbRTTI(const wchar_t* name, const CbRTTI& base1, const CbRTTI& base2, const CbRTTI& base3,
@@ -130,9 +130,8 @@ CbRTTI::CbRTTI(const wchar_t* name, const CbRTTI& base1, const CbRTTI& base2, co
     : m_bases(nullptr)
     , m_name(name)
 {
-    registerClass(create, clone);
     const CbRTTI* bases[] = {&base1, &base2, &base3};
-    setBases(bases, 3);
+    registerClass(bases, 3, create, clone);
 }
 
 CbRTTI::~CbRTTI()
@@ -155,10 +154,20 @@ CbRTTI::~CbRTTI()
     }
 }
 
-void CbRTTI::registerClass(CreateFunction create, CloneFunction clone)
+// All or nothing: what can fail (the base list, the registry, its record or
+// the note of a duplicate) comes before the descriptor is published, and the
+// steps after it cannot throw. A constructor that throws has no destructor
+// to unregister it.
+void CbRTTI::registerClass(const CbRTTI* const* bases, unsigned count, CreateFunction create, CloneFunction clone)
 {
     if (!m_name)
         throw CbExceptionPreconditionViolation(L"CbRTTI", 1);
+    std::unique_ptr<const CbRTTI*[]> baseList;
+    if (count > 0) {
+        baseList.reset(new const CbRTTI*[count + 1]);
+        baseList[0] = reinterpret_cast<const CbRTTI*>(static_cast<std::uintptr_t>(count));
+        std::copy(bases, bases + count, &baseList[1]);
+    }
     RegistryState& registry = state();
     Registry::Association* association = registry.map.Lookup(const_cast<wchar_t*>(m_name));
     if (!association) {
@@ -170,14 +179,7 @@ void CbRTTI::registerClass(CreateFunction create, CloneFunction clone)
         registry.duplicates.push_back({this, create, clone});
     }
     ++association->value.registrations;
-}
-
-void CbRTTI::setBases(const CbRTTI* const* bases, unsigned count)
-{
-    m_bases = new const CbRTTI*[count + 1];
-    m_bases[0] = reinterpret_cast<const CbRTTI*>(static_cast<std::uintptr_t>(count));
-    for (unsigned i = 0; i < count; ++i)
-        m_bases[i + 1] = bases[i];
+    m_bases = baseList.release();
 }
 
 unsigned CbRTTI::baseCount() const

@@ -78,16 +78,18 @@ public:
     {}
 
     /// Deep copy into this array's own storage (capacity: see the class).
+    /// When the storage cannot be had the array is left as it was.
     CbArray& operator=(const CbArray& other)
     {
         if (this == &other)
             return *this;
-        m_userValue = other.m_userValue;
         const unsigned capacity = m_count > other.m_count ? m_count : other.m_count;
         if (m_capacity != capacity)
             SetCapacity(capacity);
         SetSize(other.m_count);
         copyElementsFrom(other);
+        // Last, so that an array whose storage cannot be had stays as it was.
+        m_userValue = other.m_userValue;
         return *this;
     }
 

@@ -8,7 +8,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <new>
 
 /// One heap buffer of a size fixed at construction, owned by whoever holds a
@@ -37,7 +36,7 @@ public:
     {}
 
     /// Frees the buffer.
-    ~CbMemoryBlock() override { std::free(m_data); }
+    ~CbMemoryBlock() override { ::operator delete(m_data); }
 
     CbMemoryBlock(const CbMemoryBlock&) = delete;
     CbMemoryBlock& operator=(const CbMemoryBlock&) = delete;
@@ -57,8 +56,10 @@ private:
         if (size == 0)
             return nullptr;
         // A size no address space can hold is refused before the heap sees
-        // it: some heaps abort on such requests instead of failing them.
-        void* data = size <= PTRDIFF_MAX ? std::malloc(static_cast<std::size_t>(size)) : nullptr;
+        // it: some heaps abort on such requests instead of failing them. The
+        // global operator new serves the rest, as it serves the library's
+        // other allocations, so that a program that replaces it sees all.
+        void* data = size <= PTRDIFF_MAX ? ::operator new(static_cast<std::size_t>(size), std::nothrow) : nullptr;
         if (!data)
             throw CbExceptionOutOfMemory(kSourceName, kOutOfMemoryLine);
         return data;
@@ -112,7 +113,7 @@ public:
         if (allocationSize <= cbf::platform::SmallObjectHeap::kLargestBlock)
             cbf::platform::SmallObjectHeap::Deallocate(block, allocationSize);
         else
-            std::free(block);
+            ::operator delete(block);
     }
 
 private:

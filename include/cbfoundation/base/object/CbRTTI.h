@@ -16,9 +16,19 @@ class CbList;
 ///
 /// The registry answers "is this object of class X or derived from X",
 /// "which descriptor, create or clone function is registered as NAME" and
-/// "which registered classes derive from X". It takes no lock: descriptors are
-/// static objects that come and go while modules load and unload, which the
-/// loader serialises.
+/// "which registered classes derive from X". Constructing a descriptor either
+/// registers it whole or throws and leaves the registry as it was.
+///
+/// Threads. The registry takes no lock, so that lookups cost no more than a
+/// hash and a text comparison. Descriptors are static objects that come and
+/// go while modules load and unload, which the loader serialises; any number
+/// of threads may query the registry at the same time as long as no module
+/// registers or unregisters classes meanwhile. A program that loads or
+/// unloads modules at run time (a plugin opened with dlopen or LoadLibrary)
+/// must do so while no other thread uses the registry: Find, IsKindOf by
+/// name, GetDerivedOf, CreateObject, CloneObject, and what builds on them
+/// (variants holding objects, exceptions taking a history, the chunk reader).
+/// IsKindOf between descriptors never touches the registry.
 ///
 /// A class takes part by using CB_DECLARE_RTTI (or CB_DECLARE_RTTI_ROOT for
 /// the first class of a hierarchy that does not implement IObject) in its
@@ -101,8 +111,7 @@ private:
 
     bool isDerivedFrom(const CbRTTI& target) const;
     unsigned baseCount() const;
-    void registerClass(CreateFunction create, CloneFunction clone);
-    void setBases(const CbRTTI* const* bases, unsigned count);
+    void registerClass(const CbRTTI* const* bases, unsigned count, CreateFunction create, CloneFunction clone);
 
     const CbRTTI** m_bases;
     const wchar_t* m_name;
