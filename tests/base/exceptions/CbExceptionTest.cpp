@@ -88,6 +88,14 @@ public:
 };
 const CbRTTI Unregistered::RTTI(L"Test.Unregistered", CbException::RTTI, nullptr, nullptr);
 
+// A client class declared the way the library declares its own subclasses.
+class ClientFailure : public CbException
+{
+    CB_DECLARE_EXCEPTION(ClientFailure)
+};
+CB_DEFINE_EXCEPTION(ClientFailure)
+const CbRTTI ClientFailure::RTTI(L"Test.ClientFailure", CbException::RTTI, nullptr, &ClientFailure::CloneByFactory);
+
 // A history is a registry clone of the cause's full class; a standard
 // exception becomes a text history; one that cannot be cloned is dropped.
 TEST(CbExceptionTest, HistoryIsACloneOfTheCause)
@@ -98,6 +106,7 @@ TEST(CbExceptionTest, HistoryIsACloneOfTheCause)
         {CbExceptionOutOfMemory(L"F", 1, cause), L"CbExceptionStream", "Reader", 155, ""},
         {CbException(L"Outer", 1, std::runtime_error("bad value")), L"CbException", "std::exception (bad value)", 0,
          "---"},
+        {CbException(L"Outer", 1, ClientFailure(L"Client", 9)), L"Test.ClientFailure", "Client", 9, ""},
         {CbException(L"X", 1, Unclonable()), L"", "", 0, ""},
         {CbException(L"X", 1, Unregistered()), L"", "", 0, ""},
     };
@@ -184,6 +193,7 @@ TEST(CbExceptionTest, EverySubclassIsCaughtThroughEveryInterface)
     expectClass(CbExceptionPreconditionViolation(L"F", 4), L"CbExceptionPreconditionViolation");
     expectClass(CbExceptionStream(L"F", 5), L"CbExceptionStream");
     expectClass(CbExceptionWrongFileVersion(L"F", 6), L"CbExceptionWrongFileVersion");
+    expectClass(ClientFailure(L"F", 7, CbException(L"Cause", 1)), L"Test.ClientFailure");
 }
 
 TEST(ConditionTest, OnlyThrowingHandlingThrows)
