@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -156,6 +157,47 @@ TEST(CbExceptionTest, CopiesShareTheHistoryAndStartUnowned)
     EXPECT_EQ(other.GetHistory().Get(), history);
     expectPlace(other, "File", 7, "F");
     EXPECT_EQ(history->GetReferenceCount(), before + 2);
+}
+
+// An exception whose chain of histories holds `depth` levels below it, the
+// level at line k caused by the one at line k - 1.
+CbException chainOfDepth(unsigned depth)
+{
+    CbException top(L"Level", 0);
+    for (unsigned line = 1; line <= depth; ++line)
+        top = CbException(L"Level", line, top);
+    return top;
+}
+
+// Destroying an exception releases its history level by level and stops at
+// a level someone else still holds, which keeps the rest of its chain.
+TEST(CbExceptionTest, ReleasingAChainStopsAtASharedLevel)
+{
+    CbSmartPointer<const CbException> kept;
+    {
+        const CbException top = chainOfDepth(5);
+        kept = top.GetHistory()->GetHistory();
+    }
+    unsigned levels = 0;
+    for (CbSmartPointer<const CbException> level = kept; level; level = level->GetHistory(), ++levels)
+        EXPECT_EQ(level->GetCodeLine(), 3 - levels);
+    EXPECT_EQ(levels, 4u);
+    EXPECT_EQ(kept->GetReferenceCount(), 1u);
+}
+
+// A chain deeper than the stack could hold as nested releases; in a child
+// process, so that a stack overflow fails this test alone.
+TEST(CbExceptionDeathTest, AChainOfAnyDepthIsReleased)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            {
+                const CbException top = chainOfDepth(100000);
+            }
+            std::exit(0);
+        },
+        testing::ExitedWithCode(0), "");
 }
 
 // The class of the object a handler for Caught receives, or "" if none does.
