@@ -1,3 +1,4 @@
+// CbException: construction from every form, copying, and the history chain and its release.
 #include <cbfoundation/base/exceptions/CbException.h>
 #include <cbfoundation/platform/Thread.h>
 

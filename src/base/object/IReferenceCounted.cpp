@@ -1,3 +1,4 @@
+// IReferenceCounted: the final release, which takes a pool lock and destroys the object outside it.
 #include <cbfoundation/base/object/CbCriticalSectionAuto.h>
 #include <cbfoundation/base/object/IReferenceCounted.h>
 

@@ -1,3 +1,4 @@
+// CbStreamReadBinary: decoding of every primitive and string from the binary wire form.
 #include <cbfoundation/base/exceptions/CbExceptionStream.h>
 #include <cbfoundation/base/streams/CbStreamReadBinary.h>
 #include <cbfoundation/platform/Utf16.h>

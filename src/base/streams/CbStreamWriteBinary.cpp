@@ -1,3 +1,4 @@
+// CbStreamWriteBinary: encoding of every primitive and string into the binary wire form.
 #include <cbfoundation/base/exceptions/CbExceptionStream.h>
 #include <cbfoundation/base/streams/CbStreamWriteBinary.h>
 #include <cbfoundation/platform/Utf16.h>

@@ -1,3 +1,4 @@
+// CbVariant: construction, assignment, typed access and comparison.
 #include <cbfoundation/base/values/CbVariant.h>
 
 #include <cbfoundation/base/object/CbRTTI.h>

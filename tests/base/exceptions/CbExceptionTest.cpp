@@ -1,3 +1,4 @@
+// Tests of CbException, its subclasses, the history chain and Condition.
 #include <cbfoundation/base/exceptions/CbExceptionCondition.h>
 #include <cbfoundation/base/exceptions/CbExceptionOutOfMemory.h>
 #include <cbfoundation/base/exceptions/CbExceptionPreconditionViolation.h>

@@ -1,3 +1,4 @@
+// Tests of the binary writer: wire bytes, string length forms and refused values.
 #include "StreamTestSupport.h"
 
 #include <cbfoundation/base/streams/CbFormat.h>
