@@ -1,3 +1,4 @@
+// COleException: the exception of a failed OLE call, with its status code.
 #include <cbfoundation/platform/COleException.h>
 
 // Emitted here, and so exported from the DLL: Windows clients import every

@@ -1,3 +1,4 @@
+// CTime: the time value built from local-time fields and read back as them.
 #include <cbfoundation/platform/CTime.h>
 
 #include <cbfoundation/platform/COleException.h>

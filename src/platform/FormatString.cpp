@@ -1,3 +1,4 @@
+// printf-style formatting into CStringT with the conversions' Windows meaning.
 #include <cbfoundation/platform/FormatString.h>
 
 #include <cbfoundation/platform/CodePage.h>

@@ -1,3 +1,4 @@
+// SmallObjectHeap: size classes, per-thread caches and the shared depot.
 #include <cbfoundation/platform/SmallObjectHeap.h>
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Calendar rules, SYSTEMTIME range checks and the TZ variable, shared by both backends.
 #include "platform/SystemTimeFields.h"
 
 #include <cstdlib>

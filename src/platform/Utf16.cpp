@@ -1,3 +1,4 @@
+// Conversion between wide text and UTF-16 code units, surrogate pairs included.
 #include <cbfoundation/platform/Utf16.h>
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// Tests of strings that share one text across threads.
 #include <cbfoundation/platform/CStringT.h>
 
 #include <gtest/gtest.h>

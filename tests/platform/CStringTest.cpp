@@ -1,3 +1,4 @@
+// Tests of CStringA and CStringW operators and operations.
 #include <cbfoundation/platform/CStringT.h>
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of CTime's local-time fields and their range checks.
 #include <cbfoundation/platform/COleException.h>
 #include <cbfoundation/platform/CTime.h>
 

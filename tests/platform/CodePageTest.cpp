@@ -1,3 +1,4 @@
+// Tests of the conversion between the process code page and wide text.
 #include <cbfoundation/platform/CodePage.h>
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of the short byte copies.
 #include <cbfoundation/platform/CopyBytes.h>
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of printf-style formatting with the conversions' Windows meaning.
 #include <cbfoundation/platform/CStringT.h>
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Tests of interlocked counts and the recursive lock across threads.
 #include <cbfoundation/platform/RecursiveMutex.h>
 #include <cbfoundation/platform/Thread.h>
 

@@ -1,3 +1,4 @@
+// Tests of the small-object heap's size classes, caches and depot.
 #include <cbfoundation/platform/SmallObjectHeap.h>
 
 #include <gtest/gtest.h>

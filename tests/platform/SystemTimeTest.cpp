@@ -1,3 +1,4 @@
+// Tests of the clock, tick arithmetic, time-zone conversions and file times.
 #include <cbfoundation/platform/SystemTime.h>
 #include <cbfoundation/platform/Utf16.h>
 

@@ -1,3 +1,4 @@
+// Tests of thread identifiers and interlocked arithmetic.
 #include <cbfoundation/platform/Thread.h>
 
 #include <gtest/gtest.h>

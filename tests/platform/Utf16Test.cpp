@@ -1,3 +1,4 @@
+// Tests of the conversion between wide text and UTF-16 code units.
 #include <cbfoundation/platform/Utf16.h>
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// CbException: construction from every form, copying, and the history chain and its release.
 #include <cbfoundation/base/exceptions/CbException.h>
 #include <cbfoundation/platform/Thread.h>
 
@@ -128,7 +129,19 @@ CbException& CbException::operator=(const CbException& other)
 
 CbException::~CbException()
 {
-    m_history.Release();
+    // The chain is released level by level here rather than by each level's
+    // destructor in turn, which would nest as deep as the chain goes and can
+    // exhaust the stack. A level is taken apart only after its last owner has
+    // let go: one that is still shared ends the walk and keeps the rest of
+    // its chain, and one with a deleter is left whole to that deleter.
+    const CbException* level = m_history.Detach();
+    while (level && releaseWasLast(*level)) {
+        const CbException* next = nullptr;
+        if (!level->getReferenceCounter().GetDeleter())
+            next = const_cast<CbException*>(level)->m_history.Detach();
+        destroyReleased(*level);
+        level = next;
+    }
 }
 
 const char* CbException::GetFilename() const

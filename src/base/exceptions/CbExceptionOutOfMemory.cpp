@@ -1,9 +1,4 @@
+// CbExceptionOutOfMemory: the constructors of the exception for allocations that failed.
 #include <cbfoundation/base/exceptions/CbExceptionOutOfMemory.h>
 
-CbExceptionOutOfMemory::CbExceptionOutOfMemory(const CStringW& file, unsigned line)
-    : CbException(file, line, RTTI)
-{}
-
-CbExceptionOutOfMemory::CbExceptionOutOfMemory(const CStringW& file, unsigned line, const CbException& history)
-    : CbException(file, line, history, RTTI)
-{}
+CB_DEFINE_EXCEPTION(CbExceptionOutOfMemory)

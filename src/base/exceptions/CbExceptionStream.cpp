@@ -1,9 +1,4 @@
+// CbExceptionStream: the constructors of the exception for streams that cannot be read or written.
 #include <cbfoundation/base/exceptions/CbExceptionStream.h>
 
-CbExceptionStream::CbExceptionStream(const CStringW& file, unsigned line)
-    : CbException(file, line, RTTI)
-{}
-
-CbExceptionStream::CbExceptionStream(const CStringW& file, unsigned line, const CbException& history)
-    : CbException(file, line, history, RTTI)
-{}
+CB_DEFINE_EXCEPTION(CbExceptionStream)

@@ -1,3 +1,4 @@
+// Condition::HandleUnfulfilledCondition: throws for a failed check only when asked to.
 #include <cbfoundation/base/exceptions/CbExceptionCondition.h>
 #include <cbfoundation/base/exceptions/Condition.h>
 

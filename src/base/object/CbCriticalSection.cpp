@@ -1,3 +1,4 @@
+// CbCriticalSection: the recursive lock that remembers its owning thread, and the lock pool of the reference counts.
 #include <cbfoundation/base/object/CbCriticalSection.h>
 
 #include <cbfoundation/platform/Thread.h>

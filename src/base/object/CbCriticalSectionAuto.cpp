@@ -1,3 +1,4 @@
+// CbCriticalSectionAuto: holds a critical section for a scope and leaves it exactly once.
 #include <cbfoundation/base/object/CbCriticalSectionAuto.h>
 
 CbCriticalSectionAuto::CbCriticalSectionAuto(CbCriticalSection& section)

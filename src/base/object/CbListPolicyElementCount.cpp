@@ -1,3 +1,4 @@
+// CbListPolicyElementCount: the instantiations the library exports.
 #include <cbfoundation/base/object/CbListPolicyElementCount.h>
 
 // The four policies the library offers, compiled once here so that every

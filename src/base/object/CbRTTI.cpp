@@ -1,3 +1,4 @@
+// CbRTTI: the process-wide type registry and the queries over it.
 #include <cbfoundation/base/object/CbList.h>
 #include <cbfoundation/base/object/CbRTTIRegistration.h>
 #include <cbfoundation/base/object/IObject.h>

@@ -1,3 +1,4 @@
+// CbStreamRead: the version check shared by every reader.
 #include <cbfoundation/base/exceptions/CbExceptionWrongFileVersion.h>
 #include <cbfoundation/base/streams/CbStreamRead.h>
 

@@ -1,7 +1,9 @@
+// CbStreamReadBinary: decoding of every primitive and string from the binary wire form.
 #include <cbfoundation/base/exceptions/CbExceptionStream.h>
 #include <cbfoundation/base/streams/CbStreamReadBinary.h>
 #include <cbfoundation/platform/Utf16.h>
 
+#include "CbStreamReadBinaryLines.h"
 #include "TextBuffer.h"
 
 #include <algorithm>
@@ -12,30 +14,7 @@
 
 namespace {
 
-const wchar_t* const kSource = L"CbStreamReadBinary";
-
-// Lines of the failures, one per operation, so that an exception tells which
-// read found the data too short.
-enum Line : unsigned
-{
-    kLineBool = 39,
-    kLineUnsignedChar = 60,
-    kLineSignedChar = 79,
-    kLineUnsignedShort = 98,
-    kLineShort = 117,
-    kLineUnsignedInt = 136,
-    kLineInt = 155,
-    kLineUnsignedInt64 = 174,
-    kLineInt64 = 193,
-    kLineFloat = 212,
-    kLineDouble = 231,
-    kLineChar = 250,
-    kLineUnsignedLong = 269,
-    kLineLong = 288,
-    kLineWideText = 307,
-    kLineNarrowText = 326,
-    kLineMissingWideTag = 397,
-};
+using namespace cbf::detail::readBinary;
 
 // The first piece of a string's text that is read at once, in code units.
 constexpr std::size_t kFirstPiece = 64 * 1024;

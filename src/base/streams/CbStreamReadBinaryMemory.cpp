@@ -1,3 +1,4 @@
+// CbStreamReadBinaryMemory: a binary reader over bytes in memory.
 #include <cbfoundation/base/exceptions/CbExceptionPreconditionViolation.h>
 #include <cbfoundation/base/streams/CbStreamReadBinaryMemory.h>
 

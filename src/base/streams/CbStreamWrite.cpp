@@ -1,3 +1,4 @@
+// CbStreamWrite: the string-object, version and formatted-text operators every writer shares.
 #include <cbfoundation/base/streams/CbFormat.h>
 #include <cbfoundation/base/streams/CbStreamWrite.h>
 

@@ -1,7 +1,9 @@
+// CbStreamWriteBinary: encoding of every primitive and string into the binary wire form.
 #include <cbfoundation/base/exceptions/CbExceptionStream.h>
 #include <cbfoundation/base/streams/CbStreamWriteBinary.h>
 #include <cbfoundation/platform/Utf16.h>
 
+#include "CbStreamWriteBinaryLines.h"
 #include "TextBuffer.h"
 
 #include <cstdint>
@@ -11,16 +13,7 @@
 
 namespace {
 
-const wchar_t* const kSource = L"CbStreamWriteBinary";
-
-// The reader's lines for the same types, so that a value refused here and a
-// value missing there point at the same operator.
-enum Line : unsigned
-{
-    kLineUnsignedLong = 269,
-    kLineLong = 288,
-    kLineNarrowText = 326,
-};
+using namespace cbf::detail::writeBinary;
 
 // `long` is 32 bits wide on the wire; where the compiler's is wider, a value
 // that does not fit is refused rather than silently cut.

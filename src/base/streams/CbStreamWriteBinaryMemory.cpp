@@ -1,3 +1,4 @@
+// CbStreamWriteBinaryMemory: a binary writer into a growing buffer in memory.
 #include <cbfoundation/base/streams/CbStreamWriteBinaryMemory.h>
 
 #include <cbfoundation/platform/CopyBytes.h>

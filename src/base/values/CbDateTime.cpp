@@ -1,3 +1,4 @@
+// CbDateTime: construction, text parsing and formatting, and conversions to the other time forms.
 #include <cbfoundation/base/values/CbDateTime.h>
 
 #include <cbfoundation/base/exceptions/CbException.h>

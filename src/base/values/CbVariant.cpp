@@ -1,3 +1,4 @@
+// CbVariant: construction, assignment, typed access and comparison.
 #include <cbfoundation/base/values/CbVariant.h>
 
 #include <cbfoundation/base/object/CbRTTI.h>
@@ -5,14 +6,14 @@
 #include <cbfoundation/base/values/CbDateTime.h>
 #include <cbfoundation/platform/SmallObjectHeap.h>
 
+#include "CbVariantLines.h"
+
 #include <climits>
 #include <cstring>
 
 namespace {
 
-const char* const kSourceName = "CbVariant.cpp";
-const wchar_t* const kSourceNameW = L"CbVariant.cpp";
-const char* const kHeaderName = "CbVariant.h";
+using namespace cbf::detail::variant;
 
 // Strings, byte arrays and dates live in blocks of the small-object heap:
 // copying and releasing variants is what allocates and frees them most.
@@ -37,11 +38,11 @@ IObject* callFactory(Function function, const Arguments&... arguments)
 // CbVariant::CbExceptionConversion
 
 CbVariant::CbExceptionConversion::CbExceptionConversion(unsigned line)
-    : CbException(kSourceNameW, line, RTTI)
+    : CbException(kSourceW, line, RTTI)
 {}
 
 CbVariant::CbExceptionConversion::CbExceptionConversion(unsigned line, const CbException& cause)
-    : CbException(kSourceNameW, line, cause, RTTI)
+    : CbException(kSourceW, line, cause, RTTI)
 {}
 
 CbVariant::CbExceptionConversion::CbExceptionConversion(const CbExceptionConversion& other) = default;
@@ -57,7 +58,7 @@ CbVariant::CbVariant(const CbRTTI& type)
 {
     IObject* object = callFactory(CbRTTI::getCreate(type.GetName()));
     if (!object)
-        throw CbException(kSourceName, 146, "CbVariant::CbVariant");
+        throw CbException(kSource, kLineCreate, "CbVariant::CbVariant");
     m_value.object = object;
     m_type = eVariantTypeObject;
 }
@@ -118,7 +119,7 @@ void CbVariant::copyObject(const CbVariant& other)
         *this = *other.m_value.object;
         break;
     default:
-        throw CbExceptionConversion(218);
+        throw CbExceptionConversion(kLineCopyUnknownType);
     }
 }
 
@@ -222,7 +223,7 @@ CbVariant& CbVariant::operator=(const IObject& object)
     IObject* clone = callFactory(CbRTTI::getClone(object.GetRTTI().GetName()), object);
     SetNull();
     if (!clone)
-        throw CbException(kSourceName, 416, "CbVariant::operator =");
+        throw CbException(kSource, kLineCloneObject, "CbVariant::operator =");
     m_value.object = clone;
     m_type = eVariantTypeObject;
     return *this;
@@ -232,12 +233,12 @@ CbVariant& CbVariant::operator=(const IObject& object)
 
 void CbVariant::throwWrongType(unsigned line, const char* function)
 {
-    throw CbException(kHeaderName, line, function);
+    throw CbException(kAccessorSource, line, function);
 }
 
 CbVariant::operator const CStringA&() const
 {
-    requireType(eVariantTypeStringA, 273,
+    requireType(eVariantTypeStringA, kLineStringA,
                 "CbVariant::operator const class ATL::CStringT<char,class StrTraitMFC_DLL<char,class "
                 "ATL::ChTraitsCRT<char> > > &");
     return *m_value.stringA;
@@ -245,7 +246,7 @@ CbVariant::operator const CStringA&() const
 
 CbVariant::operator CStringA&()
 {
-    requireType(eVariantTypeStringA, 275,
+    requireType(eVariantTypeStringA, kLineStringARef,
                 "CbVariant::operator class ATL::CStringT<char,class StrTraitMFC_DLL<char,class "
                 "ATL::ChTraitsCRT<char> > > &");
     return *m_value.stringA;
@@ -253,13 +254,13 @@ CbVariant::operator CStringA&()
 
 CbVariant::operator const char*() const
 {
-    requireType(eVariantTypeStringA, 277, "CbVariant::operator const char *");
+    requireType(eVariantTypeStringA, kLineStringAPointer, "CbVariant::operator const char *");
     return m_value.stringA->GetString();
 }
 
 CbVariant::operator const CStringW&() const
 {
-    requireType(eVariantTypeStringW, 280,
+    requireType(eVariantTypeStringW, kLineStringW,
                 "CbVariant::operator const class ATL::CStringT<wchar_t,class StrTraitMFC_DLL<wchar_t,class "
                 "ATL::ChTraitsCRT<wchar_t> > > &");
     return *m_value.stringW;
@@ -267,7 +268,7 @@ CbVariant::operator const CStringW&() const
 
 CbVariant::operator CStringW&()
 {
-    requireType(eVariantTypeStringW, 282,
+    requireType(eVariantTypeStringW, kLineStringWRef,
                 "CbVariant::operator class ATL::CStringT<wchar_t,class StrTraitMFC_DLL<wchar_t,class "
                 "ATL::ChTraitsCRT<wchar_t> > > &");
     return *m_value.stringW;
@@ -275,45 +276,45 @@ CbVariant::operator CStringW&()
 
 CbVariant::operator const wchar_t*() const
 {
-    requireType(eVariantTypeStringW, 284, "CbVariant::operator const wchar_t *");
+    requireType(eVariantTypeStringW, kLineStringWPointer, "CbVariant::operator const wchar_t *");
     return m_value.stringW->GetString();
 }
 
 CbVariant::operator const ByteArray&() const
 {
-    requireType(eVariantTypeByteArray, 287,
+    requireType(eVariantTypeByteArray, kLineByteArray,
                 "CbVariant::operator const class CbArray<unsigned char,0,class CbArrayPolicyConstructDefault> &");
     return *m_value.byteArray;
 }
 
 CbVariant::operator ByteArray&()
 {
-    requireType(eVariantTypeByteArray, 289,
+    requireType(eVariantTypeByteArray, kLineByteArrayRef,
                 "CbVariant::operator class CbArray<unsigned char,0,class CbArrayPolicyConstructDefault> &");
     return *m_value.byteArray;
 }
 
 CbVariant::operator const CbDateTime&() const
 {
-    requireType(eVariantTypeDateTime, 292, "CbVariant::operator const class CbDateTime &");
+    requireType(eVariantTypeDateTime, kLineDateTime, "CbVariant::operator const class CbDateTime &");
     return *m_value.dateTime;
 }
 
 CbVariant::operator CbDateTime&()
 {
-    requireType(eVariantTypeDateTime, 294, "CbVariant::operator class CbDateTime &");
+    requireType(eVariantTypeDateTime, kLineDateTimeRef, "CbVariant::operator class CbDateTime &");
     return *m_value.dateTime;
 }
 
 CbVariant::operator const IObject&() const
 {
-    requireType(eVariantTypeObject, 297, "CbVariant::operator const class IObject &");
+    requireType(eVariantTypeObject, kLineObject, "CbVariant::operator const class IObject &");
     return *m_value.object;
 }
 
 CbVariant::operator IObject&()
 {
-    requireType(eVariantTypeObject, 299, "CbVariant::operator class IObject &");
+    requireType(eVariantTypeObject, kLineObjectRef, "CbVariant::operator class IObject &");
     return *m_value.object;
 }
 
@@ -365,19 +366,19 @@ bool CbVariant::operator==(const CbVariant& other) const
     case eVariantTypeDateTime:
         return *a.dateTime == *b.dateTime;
     default:
-        throw CbException(kSourceName, 500, "CbVariant::operator ==");
+        throw CbException(kSource, kLineEqual, "CbVariant::operator ==");
     }
 }
 
 bool CbVariant::operator<(const CbVariant& other) const
 {
-    other.requireOrdered(534, "CbVariant::operator <");
+    other.requireOrdered(kLineLess, "CbVariant::operator <");
     return lessThan(*this, other);
 }
 
 bool CbVariant::operator>(const CbVariant& other) const
 {
-    other.requireOrdered(568, "CbVariant::operator >");
+    other.requireOrdered(kLineGreater, "CbVariant::operator >");
     return lessThan(other, *this);
 }
 
@@ -386,7 +387,7 @@ bool CbVariant::operator>(const CbVariant& other) const
 void CbVariant::requireOrdered(unsigned line, const char* function) const
 {
     if (!isKnownType(m_type) || m_type == eVariantTypeByteArray || m_type == eVariantTypeObject)
-        throw CbException(kSourceName, line, function);
+        throw CbException(kSource, line, function);
 }
 
 bool CbVariant::lessThan(const CbVariant& left, const CbVariant& right)

@@ -8,9 +8,12 @@
 #include <cbfoundation/base/values/CbDateTime.h>
 #include <cbfoundation/platform/SmallObjectHeap.h>
 
+#include "CbVariantLines.h"
+
 namespace {
 
-const char* const kSourceName = "CbVariant.cpp";
+using namespace cbf::detail::variant;
+
 const unsigned int kRecordVersion = 0;
 
 // Dates travel as local-time text in the one layout the text constructor
@@ -78,7 +81,7 @@ void CbVariant::Serialize(CbStreamWriteBinary& stream) const
         stream << m_value.dateTime->ToString(kDateFormat, kLocalTime);
         break;
     default:
-        throw CbException(kSourceName, 743, "CbVariant::Serialize");
+        throw CbException(kSource, kLineWriteObject, "CbVariant::Serialize");
     }
 }
 
@@ -107,7 +110,7 @@ CbVariant::EVariantType CbVariant::readType(CbStreamReadBinary& stream)
     }
     if (!isKnownType(tag) || tag == eVariantTypeObject) {
         SetNull();
-        throw CbException(kSourceName, 701, "CbVariant::Serialize");
+        throw CbException(kSource, kLineReadUnknownType, "CbVariant::Serialize");
     }
     return static_cast<EVariantType>(tag);
 }

@@ -1,3 +1,4 @@
+// Conversion between narrow text in the locale's code page and wide text, on POSIX.
 #include <cbfoundation/platform/CodePage.h>
 
 #include <climits>

@@ -1,3 +1,4 @@
+// File times of a path, read with statx, on POSIX.
 #include <cbfoundation/platform/SystemTime.h>
 
 #include <cbfoundation/platform/CodePage.h>

@@ -1,3 +1,4 @@
+// The recursive lock over a pthread mutex that knows its recursion depth, on POSIX.
 #include <cbfoundation/platform/RecursiveMutex.h>
 
 #include <pthread.h>

@@ -1,3 +1,4 @@
+// The system clock, tick arithmetic and time-zone conversions, on POSIX.
 #include <cbfoundation/platform/SystemTime.h>
 
 #include "platform/SystemTimeFields.h"

@@ -1,3 +1,4 @@
+// The calling thread's identifier, on POSIX.
 #include <cbfoundation/platform/Thread.h>
 
 #include <sys/syscall.h>

@@ -1,3 +1,4 @@
+// Conversion between narrow text in the ANSI code page and wide text, on Windows.
 #include <cbfoundation/platform/CodePage.h>
 
 #include <climits>

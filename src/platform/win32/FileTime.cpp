@@ -1,3 +1,4 @@
+// File times of a path, read from its directory entry, on Windows.
 #include <cbfoundation/platform/SystemTime.h>
 
 namespace cbf::platform {

@@ -1,3 +1,4 @@
+// Dates and times in the forms of the user's locale, on Windows.
 #include <cbfoundation/platform/LocaleTimeFormat.h>
 
 #include "platform/SystemTimeFields.h"

@@ -1,3 +1,4 @@
+// The recursive lock over a Windows critical section, on Windows.
 #include <cbfoundation/platform/RecursiveMutex.h>
 
 #include <windows.h>

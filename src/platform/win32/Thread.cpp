@@ -1,3 +1,4 @@
+// The calling thread's identifier, on Windows.
 #include <cbfoundation/platform/Thread.h>
 
 #include <windows.h>

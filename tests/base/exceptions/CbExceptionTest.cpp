@@ -1,3 +1,4 @@
+// Tests of CbException, its subclasses, the history chain and Condition.
 #include <cbfoundation/base/exceptions/CbExceptionCondition.h>
 #include <cbfoundation/base/exceptions/CbExceptionOutOfMemory.h>
 #include <cbfoundation/base/exceptions/CbExceptionPreconditionViolation.h>
@@ -10,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -88,6 +91,14 @@ public:
 };
 const CbRTTI Unregistered::RTTI(L"Test.Unregistered", CbException::RTTI, nullptr, nullptr);
 
+// A client class declared the way the library declares its own subclasses.
+class ClientFailure : public CbException
+{
+    CB_DECLARE_EXCEPTION(ClientFailure)
+};
+CB_DEFINE_EXCEPTION(ClientFailure)
+const CbRTTI ClientFailure::RTTI(L"Test.ClientFailure", CbException::RTTI, nullptr, &ClientFailure::CloneByFactory);
+
 // A history is a registry clone of the cause's full class; a standard
 // exception becomes a text history; one that cannot be cloned is dropped.
 TEST(CbExceptionTest, HistoryIsACloneOfTheCause)
@@ -98,6 +109,7 @@ TEST(CbExceptionTest, HistoryIsACloneOfTheCause)
         {CbExceptionOutOfMemory(L"F", 1, cause), L"CbExceptionStream", "Reader", 155, ""},
         {CbException(L"Outer", 1, std::runtime_error("bad value")), L"CbException", "std::exception (bad value)", 0,
          "---"},
+        {CbException(L"Outer", 1, ClientFailure(L"Client", 9)), L"Test.ClientFailure", "Client", 9, ""},
         {CbException(L"X", 1, Unclonable()), L"", "", 0, ""},
         {CbException(L"X", 1, Unregistered()), L"", "", 0, ""},
     };
@@ -149,6 +161,50 @@ TEST(CbExceptionTest, CopiesShareTheHistoryAndStartUnowned)
     EXPECT_EQ(history->GetReferenceCount(), before + 2);
 }
 
+// An exception whose chain of histories holds `depth` levels below it, the
+// level at line k caused by the one at line k - 1.
+CbException chainOfDepth(unsigned depth)
+{
+    CbException top(L"Level", 0);
+    for (unsigned line = 1; line <= depth; ++line)
+        top = CbException(L"Level", line, top);
+    return top;
+}
+
+// Destroying an exception releases its history level by level and stops at
+// a level someone else still holds, which keeps the rest of its chain.
+TEST(CbExceptionTest, ReleasingAChainStopsAtASharedLevel)
+{
+    CbSmartPointer<const CbException> kept;
+    {
+        const CbException top = chainOfDepth(5);
+        kept = top.GetHistory()->GetHistory();
+    }
+    unsigned levels = 0;
+    for (CbSmartPointer<const CbException> level = kept; level; level = level->GetHistory(), ++levels)
+        EXPECT_EQ(level->GetCodeLine(), 3 - levels);
+    EXPECT_EQ(levels, 4u);
+    EXPECT_EQ(kept->GetReferenceCount(), 1u);
+}
+
+// A chain deeper than the stack could hold as nested releases; in a child
+// process, so that a stack overflow fails this test alone. The child reports
+// that it got through: under Wine a process killed by a stack overflow
+// leaves exit code 0.
+TEST(CbExceptionDeathTest, AChainOfAnyDepthIsReleased)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            {
+                const CbException top = chainOfDepth(100000);
+            }
+            std::fputs("released\n", stderr);
+            std::exit(0);
+        },
+        testing::ExitedWithCode(0), "released");
+}
+
 // The class of the object a handler for Caught receives, or "" if none does.
 template <class Caught, class Exception>
 const wchar_t* classCaughtAs(const Exception& thrown)
@@ -184,6 +240,7 @@ TEST(CbExceptionTest, EverySubclassIsCaughtThroughEveryInterface)
     expectClass(CbExceptionPreconditionViolation(L"F", 4), L"CbExceptionPreconditionViolation");
     expectClass(CbExceptionStream(L"F", 5), L"CbExceptionStream");
     expectClass(CbExceptionWrongFileVersion(L"F", 6), L"CbExceptionWrongFileVersion");
+    expectClass(ClientFailure(L"F", 7, CbException(L"Cause", 1)), L"Test.ClientFailure");
 }
 
 TEST(ConditionTest, OnlyThrowingHandlingThrows)

@@ -1,3 +1,4 @@
+// Tests of CbArray's growth, copies and storage blocks, and of its failures.
 #include <cbfoundation/base/exceptions/CbExceptionOutOfMemory.h>
 #include <cbfoundation/base/object/CbArray.h>
 #include <cbfoundation/base/object/CbMemoryBlock.h>

@@ -1,3 +1,4 @@
+// Tests of the type registry: registration, lookup, kinds and derived classes.
 #include <cbfoundation/base/exceptions/CbExceptionPreconditionViolation.h>
 #include <cbfoundation/base/exceptions/CbExceptionStream.h>
 #include <cbfoundation/base/object/CbHashKey.h>

@@ -1,3 +1,4 @@
+// Tests of the record pools, lists and maps beneath the type registry.
 #include <cbfoundation/base/exceptions/CbExceptionCondition.h>
 #include <cbfoundation/base/exceptions/CbExceptionOutOfMemory.h>
 #include <cbfoundation/base/exceptions/CbExceptionPreconditionViolation.h>

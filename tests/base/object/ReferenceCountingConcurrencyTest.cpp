@@ -1,3 +1,4 @@
+// Tests of reference counts released and copied on several threads at once.
 #include <cbfoundation/base/object/CbReferenceCounted.h>
 #include <cbfoundation/base/object/CbSmartPointer.h>
 

@@ -1,3 +1,4 @@
+// Tests of reference counting, smart pointers and critical sections.
 #include <cbfoundation/base/object/CbCriticalSectionAuto.h>
 #include <cbfoundation/base/object/CbReferenceCounted.h>
 #include <cbfoundation/base/object/CbSmartPointer.h>

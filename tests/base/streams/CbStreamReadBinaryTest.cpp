@@ -1,3 +1,4 @@
+// Tests of the binary reader: every accepted form, short and malformed data, version stamps.
 #include "StreamTestSupport.h"
 
 #include <cbfoundation/base/exceptions/CbExceptionPreconditionViolation.h>

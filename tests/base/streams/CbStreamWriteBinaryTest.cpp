@@ -1,3 +1,4 @@
+// Tests of the binary writer: wire bytes, string length forms and refused values.
 #include "StreamTestSupport.h"
 
 #include <cbfoundation/base/streams/CbFormat.h>
@@ -12,87 +13,49 @@ using cbf::test::WriteAction;
 
 namespace {
 
-// Records the size of every call of the primitive.
-class RecordingWriter : public CbStreamWriteBinary
+TEST(CbStreamWriteBinaryTest, EveryFormHasItsWireBytes)
 {
-public:
-    std::vector<unsigned __int64> calls;
-
-protected:
-    CbStreamWrite& write(const void*, unsigned __int64 count) override
-    {
-        calls.push_back(count);
-        return *this;
-    }
-};
-
-TEST(CbStreamWriteBinaryTest, EveryFormHasItsWireBytesAndWriteCalls)
-{
-    const std::tuple<const char*, WriteAction, Bytes, std::vector<unsigned __int64>> cases[] = {
-        {"bool", [](CbStreamWrite& s) { s << true << false; }, {1, 0}, {1, 1}},
+    const std::tuple<const char*, WriteAction, Bytes> cases[] = {
+        {"bool", [](CbStreamWrite& s) { s << true << false; }, {1, 0}},
         {"chars",
          [](CbStreamWrite& s) { s << 'A' << static_cast<signed char>(-2) << static_cast<unsigned char>(0xAB); },
-         {0x41, 0xFE, 0xAB},
-         {1, 1, 1}},
+         {0x41, 0xFE, 0xAB}},
         {"shorts",
          [](CbStreamWrite& s) { s << static_cast<short>(-2) << static_cast<unsigned short>(0x1234); },
-         {0xFE, 0xFF, 0x34, 0x12},
-         {2, 2}},
+         {0xFE, 0xFF, 0x34, 0x12}},
         {"ints",
          [](CbStreamWrite& s) { s << 1 << 0xDEADBEEFu << -2L << 0x80000000UL; },
-         {1, 0, 0, 0, 0xEF, 0xBE, 0xAD, 0xDE, 0xFE, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0x80},
-         {4, 4, 4, 4}},
+         {1, 0, 0, 0, 0xEF, 0xBE, 0xAD, 0xDE, 0xFE, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0x80}},
         {"64-bit ints",
          [](CbStreamWrite& s) { s << static_cast<__int64>(-2) << 0x0102030405060708ULL; },
-         {0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 8, 7, 6, 5, 4, 3, 2, 1},
-         {8, 8}},
+         {0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 8, 7, 6, 5, 4, 3, 2, 1}},
         {"float, double -0",
          [](CbStreamWrite& s) { s << 1.0f << -0.0; },
-         {0, 0, 0x80, 0x3F, 0, 0, 0, 0, 0, 0, 0, 0x80},
-         {4, 8}},
-        {"version", [](CbStreamWrite& s) { s.WriteVersion(4); }, {4, 0, 0, 0}, {4}},
+         {0, 0, 0x80, 0x3F, 0, 0, 0, 0, 0, 0, 0, 0x80}},
+        {"version", [](CbStreamWrite& s) { s.WriteVersion(4); }, {4, 0, 0, 0}},
         {"narrow, empty",
          [](CbStreamWrite& s) {
              s << "abc"
                << "";
          },
-         {3, 0, 0, 0, 'a', 'b', 'c', 0, 0, 0, 0},
-         {4, 3, 4, 0}},
-        {"narrow object ends at NUL",
-         [](CbStreamWrite& s) { s << CStringA("ab\0c", 4); },
-         {2, 0, 0, 0, 'a', 'b'},
-         {4, 2}},
+         {3, 0, 0, 0, 'a', 'b', 'c', 0, 0, 0, 0}},
+        {"narrow object ends at NUL", [](CbStreamWrite& s) { s << CStringA("ab\0c", 4); }, {2, 0, 0, 0, 'a', 'b'}},
         {"wide, empty",
          [](CbStreamWrite& s) { s << L"abc" << L""; },
-         {0xFF, 0xFE, 0xFF, 3, 'a', 0, 'b', 0, 'c', 0, 0xFF, 0xFE, 0xFF, 0},
-         {1, 2, 1, 6, 1, 2, 1, 0}},
-        {"wide object ends at NUL",
-         [](CbStreamWrite& s) { s << CStringW(L"a\0b", 3); },
-         {0xFF, 0xFE, 0xFF, 1, 'a', 0},
-         {1, 2, 1, 2}},
+         {0xFF, 0xFE, 0xFF, 3, 'a', 0, 'b', 0, 'c', 0, 0xFF, 0xFE, 0xFF, 0}},
+        {"wide object ends at NUL", [](CbStreamWrite& s) { s << CStringW(L"a\0b", 3); }, {0xFF, 0xFE, 0xFF, 1, 'a', 0}},
         {"wide beyond U+FFFF",
          [](CbStreamWrite& s) { s << L"\U0001F600"; },
-         {0xFF, 0xFE, 0xFF, 2, 0x3D, 0xD8, 0x00, 0xDE},
-         {1, 2, 1, 4}},
-        {"CbFormatA",
-         [](CbStreamWrite& s) { s << CbFormatA("%d-%s", 7, CStringA("x")); },
-         {3, 0, 0, 0, '7', '-', 'x'},
-         {4, 3}},
-        {"CbFormatW",
-         [](CbStreamWrite& s) { s << CbFormatW(L"%d", 42); },
-         {0xFF, 0xFE, 0xFF, 2, '4', 0, '2', 0},
-         {1, 2, 1, 4}},
+         {0xFF, 0xFE, 0xFF, 2, 0x3D, 0xD8, 0x00, 0xDE}},
+        {"CbFormatA", [](CbStreamWrite& s) { s << CbFormatA("%d-%s", 7, CStringA("x")); }, {3, 0, 0, 0, '7', '-', 'x'}},
+        {"CbFormatW", [](CbStreamWrite& s) { s << CbFormatW(L"%d", 42); }, {0xFF, 0xFE, 0xFF, 2, '4', 0, '2', 0}},
         {"CbFormat",
          [](CbStreamWrite& s) { s << CbFormat(L"%s%S", CStringW(L"\u00e9"), "!"); },
-         {0xFF, 0xFE, 0xFF, 2, 0xE9, 0, '!', 0},
-         {1, 2, 1, 4}},
+         {0xFF, 0xFE, 0xFF, 2, 0xE9, 0, '!', 0}},
     };
-    for (const auto& [name, write, bytes, calls] : cases) {
+    for (const auto& [name, write, bytes] : cases) {
         SCOPED_TRACE(name);
         EXPECT_EQ(Encode(write), bytes);
-        RecordingWriter recorder;
-        write(recorder);
-        EXPECT_EQ(recorder.calls, calls);
         CbStreamWriteBinaryByteCount counter;
         write(counter);
         EXPECT_EQ(counter.GetByteCount(), bytes.size());

@@ -1,3 +1,4 @@
+// Tests of CbDateTime: text, calendar, ticks, local time, binary form and locale names.
 #include <cbfoundation/base/exceptions/CbException.h>
 #include <cbfoundation/base/exceptions/CbExceptionStream.h>
 #include <cbfoundation/base/exceptions/CbExceptionWrongFileVersion.h>

@@ -1,3 +1,4 @@
+// Tests of variant equality and ordering.
 #include "CbVariantTestSupport.h"
 
 #include <cbfoundation/base/values/CbDateTime.h>

@@ -1,3 +1,4 @@
+// Tests of variants handed from one thread to another.
 #include "base/values/CbVariantTestSupport.h"
 
 #include <cbfoundation/base/values/CbDateTime.h>

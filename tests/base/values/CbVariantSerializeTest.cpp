@@ -1,3 +1,4 @@
+// Tests of the variant record: its bytes, round trips and malformed records.
 #include "CbVariantTestSupport.h"
 
 #include <cbfoundation/base/exceptions/CbExceptionStream.h>

@@ -1,3 +1,4 @@
+// Tests of variant assignment, typed access, copies and the conversion exception.
 #include "CbVariantTestSupport.h"
 
 #include <cbfoundation/base/exceptions/CbExceptionStream.h>

@@ -1,3 +1,4 @@
+// Tests of the small-object heap in a child forked while other threads use it.
 #include <cbfoundation/platform/SmallObjectHeap.h>
 
 #include <gtest/gtest.h>

@@ -94,3 +94,36 @@ private:
     unsigned m_threadId;
     CbSmartPointer<const CbException> m_history;
 };
+
+/// Declares an exception class that differs from CbException only in its
+/// name: the type-registry family, the clone function, and a constructor
+/// from a wide file name and a line, without and with a history. Use it as
+/// the body of a class derived directly from CbException, define the
+/// constructors with CB_DEFINE_EXCEPTION in one implementation file, and
+/// register the class with CbException as its base and CloneByFactory as
+/// its clone function, so that a copy made as a history keeps the class:
+///
+///     class ParseFailure : public CbException
+///     {
+///         CB_DECLARE_EXCEPTION(ParseFailure)
+///     };
+///
+///     CB_DEFINE_EXCEPTION(ParseFailure)
+///     const CbRTTI ParseFailure::RTTI(L"ParseFailure", CbException::RTTI, nullptr,
+///                                     &ParseFailure::CloneByFactory);
+#define CB_DECLARE_EXCEPTION(ClassName)                                                                                \
+    CB_DECLARE_RTTI(ClassName)                                                                                         \
+    CB_DECLARE_CLONE(ClassName)                                                                                        \
+                                                                                                                       \
+public:                                                                                                                \
+    ClassName(const CStringW& file, unsigned line);                                                                    \
+    ClassName(const CStringW& file, unsigned line, const CbException& history);
+
+/// Defines the constructors CB_DECLARE_EXCEPTION declares.
+#define CB_DEFINE_EXCEPTION(ClassName)                                                                                 \
+    ClassName::ClassName(const CStringW& file, unsigned line)                                                          \
+        : CbException(file, line, RTTI)                                                                                \
+    {}                                                                                                                 \
+    ClassName::ClassName(const CStringW& file, unsigned line, const CbException& history)                              \
+        : CbException(file, line, history, RTTI)                                                                       \
+    {}

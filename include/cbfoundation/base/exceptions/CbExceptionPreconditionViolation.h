@@ -6,10 +6,5 @@
 /// Thrown when a caller passes what a function cannot accept (a null object, a zero size).
 class CB_API CbExceptionPreconditionViolation : public CbException
 {
-    CB_DECLARE_RTTI(CbExceptionPreconditionViolation)
-    CB_DECLARE_CLONE(CbExceptionPreconditionViolation)
-
-public:
-    CbExceptionPreconditionViolation(const CStringW& file, unsigned line);
-    CbExceptionPreconditionViolation(const CStringW& file, unsigned line, const CbException& history);
+    CB_DECLARE_EXCEPTION(CbExceptionPreconditionViolation)
 };

@@ -6,10 +6,5 @@
 /// Thrown when a stream ends early, holds malformed data or cannot be written.
 class CB_API CbExceptionStream : public CbException
 {
-    CB_DECLARE_RTTI(CbExceptionStream)
-    CB_DECLARE_CLONE(CbExceptionStream)
-
-public:
-    CbExceptionStream(const CStringW& file, unsigned line);
-    CbExceptionStream(const CStringW& file, unsigned line, const CbException& history);
+    CB_DECLARE_EXCEPTION(CbExceptionStream)
 };

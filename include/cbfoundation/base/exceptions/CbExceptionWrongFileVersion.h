@@ -6,10 +6,5 @@
 /// Thrown when a version stamp or format marker is newer than the reader understands.
 class CB_API CbExceptionWrongFileVersion : public CbException
 {
-    CB_DECLARE_RTTI(CbExceptionWrongFileVersion)
-    CB_DECLARE_CLONE(CbExceptionWrongFileVersion)
-
-public:
-    CbExceptionWrongFileVersion(const CStringW& file, unsigned line);
-    CbExceptionWrongFileVersion(const CStringW& file, unsigned line, const CbException& history);
+    CB_DECLARE_EXCEPTION(CbExceptionWrongFileVersion)
 };

@@ -104,7 +104,6 @@ public:
 
 private:
     friend class CbVariant;
-    friend class CbStreamReadBinary;
 
     static CreateFunction getCreate(const wchar_t* name);
     static CloneFunction getClone(const wchar_t* name);

@@ -36,6 +36,21 @@ protected:
     /// const references.
     virtual const CbReferenceCounter<unsigned>& getReferenceCounter() const = 0;
 
+    /// ReleaseReference in two steps, for owners that must take something
+    /// out of the object between them (a chain released without recursion).
+    /// Removes an owner and answers whether that was the last: then nobody
+    /// else can reach the object, and the caller ends it with destroyReleased.
+    static bool releaseWasLast(const IReferenceCounted& object)
+    {
+        const CbReferenceCounter<unsigned>& counter = object.getReferenceCounter();
+        return counter.decrement() == 0 && claimLast(counter);
+    }
+
+    /// Hands an object whose last owner has gone to its counter's deleter,
+    /// or deletes it.
+    static void destroyReleased(const IReferenceCounted& object);
+
 private:
     static void releaseLast(const IReferenceCounted& object, const CbReferenceCounter<unsigned>& counter);
+    static bool claimLast(const CbReferenceCounter<unsigned>& counter);
 };

@@ -7,11 +7,9 @@
 class CbFormat;
 class CbFormatA;
 class CbFormatW;
-template <class StringT>
-class CbStreamWriteASCIIStringT;
 
 /// Base of every writer: implements the string-object operators, the version
-/// stamp and the insertion of formatted and accumulated text on top of the
+/// stamp and the insertion of formatted text on top of the
 /// character-pointer and `unsigned int` operators that each writer supplies.
 ///
 /// Everything that carries text is written through the `const wchar_t*` or
@@ -40,16 +38,6 @@ public:
     CbStreamWrite& operator<<(const CbFormat& text);
     CbStreamWrite& operator<<(const CbFormatW& text);
     CbStreamWrite& operator<<(const CbFormatA& text);
-
-    /// The text accumulated by a narrow or wide string stream (taken through
-    /// the stream's conversion to its string), written through the
-    /// character-pointer operator of its width.
-    template <class StringT>
-    CbStreamWrite& operator<<(const CbStreamWriteASCIIStringT<StringT>& stream)
-    {
-        const StringT& accumulated = stream;
-        return *this << accumulated.GetString();
-    }
 
     CB_DECLARE_RTTI_ROOT(CbStreamWrite)
 };

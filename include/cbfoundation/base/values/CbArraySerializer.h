@@ -20,11 +20,11 @@
 /// The reader also accepts the older record without marker and version,
 /// which starts with the element count. It throws, with the source name
 /// "CbArraySerializer":
-/// - CbExceptionWrongFileVersion, line 391: a marked record whose count is
+/// - CbExceptionWrongFileVersion, line kNestedMarkerLine (391): a marked record whose count is
 ///   the marker again;
-/// - CbExceptionWrongFileVersion, line 400: an element size other than the
+/// - CbExceptionWrongFileVersion, line kElementSizeLine (400): an element size other than the
 ///   array's;
-/// - CbExceptionStream, line kTruncatedLine: the stream ends inside the
+/// - CbExceptionStream, line kTruncatedLine (405): the stream ends inside the
 ///   elements (the array then holds the elements that arrived);
 /// and passes on the exceptions of the stream (a newer format version, data
 /// ending inside the header).
@@ -38,6 +38,8 @@ public:
 
     static constexpr unsigned int kMarker = 0xFFFFFFFFu;
     static constexpr unsigned int kFormatVersion = 1;
+    static constexpr unsigned kNestedMarkerLine = 391;
+    static constexpr unsigned kElementSizeLine = 400;
     static constexpr unsigned kTruncatedLine = 405;
 
     explicit CbArraySerializer(ArrayT& array)
@@ -63,12 +65,12 @@ public:
             stream.ReadAndCompareVersion(kFormatVersion);
             stream >> count;
             if (count == kMarker)
-                throw CbExceptionWrongFileVersion(kSourceName, 391);
+                throw CbExceptionWrongFileVersion(kSourceName, kNestedMarkerLine);
         }
         unsigned int elementSize = 0;
         stream >> elementSize;
         if (elementSize != kElementSize)
-            throw CbExceptionWrongFileVersion(kSourceName, 400);
+            throw CbExceptionWrongFileVersion(kSourceName, kElementSizeLine);
         readElements(stream, count);
     }
 

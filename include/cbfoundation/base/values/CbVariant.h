@@ -222,74 +222,89 @@ public:
 
     // Typed access: each demands exactly its type (see the class comment)
 
-    operator bool() const { return read(eVariantTypeBool, &Payload::asBool, 203, "CbVariant::operator bool"); }
-    operator bool&() { return refer(eVariantTypeBool, &Payload::asBool, 205, "CbVariant::operator bool &"); }
-    operator char() const { return read(eVariantTypeChar, &Payload::asChar, 208, "CbVariant::operator char"); }
-    operator char&() { return refer(eVariantTypeChar, &Payload::asChar, 210, "CbVariant::operator char &"); }
+    operator bool() const { return read(eVariantTypeBool, &Payload::asBool, kLineBool, "CbVariant::operator bool"); }
+    operator bool&() { return refer(eVariantTypeBool, &Payload::asBool, kLineBoolRef, "CbVariant::operator bool &"); }
+    operator char() const { return read(eVariantTypeChar, &Payload::asChar, kLineChar, "CbVariant::operator char"); }
+    operator char&() { return refer(eVariantTypeChar, &Payload::asChar, kLineCharRef, "CbVariant::operator char &"); }
     operator signed char() const
     {
-        return read(eVariantTypeSChar, &Payload::asSChar, 213, "CbVariant::operator signed char");
+        return read(eVariantTypeSChar, &Payload::asSChar, kLineSChar, "CbVariant::operator signed char");
     }
     operator signed char&()
     {
-        return refer(eVariantTypeSChar, &Payload::asSChar, 215, "CbVariant::operator signed char &");
+        return refer(eVariantTypeSChar, &Payload::asSChar, kLineSCharRef, "CbVariant::operator signed char &");
     }
     operator unsigned char() const
     {
-        return read(eVariantTypeUChar, &Payload::asUChar, 218, "CbVariant::operator unsigned char");
+        return read(eVariantTypeUChar, &Payload::asUChar, kLineUChar, "CbVariant::operator unsigned char");
     }
     operator unsigned char&()
     {
-        return refer(eVariantTypeUChar, &Payload::asUChar, 220, "CbVariant::operator unsigned char &");
+        return refer(eVariantTypeUChar, &Payload::asUChar, kLineUCharRef, "CbVariant::operator unsigned char &");
     }
-    operator short() const { return read(eVariantTypeShort, &Payload::asShort, 223, "CbVariant::operator short"); }
-    operator short&() { return refer(eVariantTypeShort, &Payload::asShort, 225, "CbVariant::operator short &"); }
+    operator short() const
+    {
+        return read(eVariantTypeShort, &Payload::asShort, kLineShort, "CbVariant::operator short");
+    }
+    operator short&()
+    {
+        return refer(eVariantTypeShort, &Payload::asShort, kLineShortRef, "CbVariant::operator short &");
+    }
     operator unsigned short() const
     {
-        return read(eVariantTypeUShort, &Payload::asUShort, 228, "CbVariant::operator unsigned short");
+        return read(eVariantTypeUShort, &Payload::asUShort, kLineUShort, "CbVariant::operator unsigned short");
     }
     operator unsigned short&()
     {
-        return refer(eVariantTypeUShort, &Payload::asUShort, 230, "CbVariant::operator unsigned short &");
+        return refer(eVariantTypeUShort, &Payload::asUShort, kLineUShortRef, "CbVariant::operator unsigned short &");
     }
-    operator int() const { return read(eVariantTypeInt, &Payload::asInt, 233, "CbVariant::operator int"); }
-    operator int&() { return refer(eVariantTypeInt, &Payload::asInt, 235, "CbVariant::operator int &"); }
+    operator int() const { return read(eVariantTypeInt, &Payload::asInt, kLineInt, "CbVariant::operator int"); }
+    operator int&() { return refer(eVariantTypeInt, &Payload::asInt, kLineIntRef, "CbVariant::operator int &"); }
     operator unsigned int() const
     {
-        return read(eVariantTypeUInt, &Payload::asUInt, 238, "CbVariant::operator unsigned int");
+        return read(eVariantTypeUInt, &Payload::asUInt, kLineUInt, "CbVariant::operator unsigned int");
     }
     operator unsigned int&()
     {
-        return refer(eVariantTypeUInt, &Payload::asUInt, 240, "CbVariant::operator unsigned int &");
+        return refer(eVariantTypeUInt, &Payload::asUInt, kLineUIntRef, "CbVariant::operator unsigned int &");
     }
-    operator __int64() const { return read(eVariantTypeInt64, &Payload::asInt64, 243, "CbVariant::operator __int64"); }
-    operator __int64&() { return refer(eVariantTypeInt64, &Payload::asInt64, 245, "CbVariant::operator __int64 &"); }
+    operator __int64() const
+    {
+        return read(eVariantTypeInt64, &Payload::asInt64, kLineInt64, "CbVariant::operator __int64");
+    }
+    operator __int64&()
+    {
+        return refer(eVariantTypeInt64, &Payload::asInt64, kLineInt64Ref, "CbVariant::operator __int64 &");
+    }
     operator unsigned __int64() const
     {
-        return read(eVariantTypeUInt64, &Payload::asUInt64, 248, "CbVariant::operator unsigned __int64");
+        return read(eVariantTypeUInt64, &Payload::asUInt64, kLineUInt64, "CbVariant::operator unsigned __int64");
     }
     operator unsigned __int64&()
     {
-        return refer(eVariantTypeUInt64, &Payload::asUInt64, 250, "CbVariant::operator unsigned __int64 &");
+        return refer(eVariantTypeUInt64, &Payload::asUInt64, kLineUInt64Ref, "CbVariant::operator unsigned __int64 &");
     }
 
     /// The held int (tag eVariantTypeInt), widened where `long` is 64 bits.
-    operator long() const { return read(eVariantTypeInt, &Payload::asInt, 253, "CbVariant::operator long"); }
+    operator long() const { return read(eVariantTypeInt, &Payload::asInt, kLineLong, "CbVariant::operator long"); }
 
     /// The held unsigned int (tag eVariantTypeUInt), widened likewise.
     operator unsigned long() const
     {
-        return read(eVariantTypeUInt, &Payload::asUInt, 258, "CbVariant::operator unsigned long");
+        return read(eVariantTypeUInt, &Payload::asUInt, kLineULong, "CbVariant::operator unsigned long");
     }
 
     /// `long&` and `unsigned long&` to the held 32-bit value; offered only
     /// where `long` is 32 bits wide.
     template <class Long>
     requires cbf::platform::kLongIs32Bit && std::same_as<Long, long>
-    operator Long&() { return refer(eVariantTypeInt, &Payload::asLong, 255, "CbVariant::operator long &"); }
+    operator Long&() { return refer(eVariantTypeInt, &Payload::asLong, kLineLongRef, "CbVariant::operator long &"); }
     template <class Long>
     requires cbf::platform::kLongIs32Bit && std::same_as<Long, unsigned long>
-    operator Long&() { return refer(eVariantTypeUInt, &Payload::asULong, 260, "CbVariant::operator unsigned long &"); }
+    operator Long&()
+    {
+        return refer(eVariantTypeUInt, &Payload::asULong, kLineULongRef, "CbVariant::operator unsigned long &");
+    }
 
     /// Where `long` is 64 bits wide, `long n = variant;` on a non-const
     /// variant would otherwise have no best conversion (every reference
@@ -301,10 +316,22 @@ public:
         return std::as_const(*this).operator Long();
     }
 
-    operator float() const { return read(eVariantTypeFloat, &Payload::asFloat, 263, "CbVariant::operator float"); }
-    operator float&() { return refer(eVariantTypeFloat, &Payload::asFloat, 265, "CbVariant::operator float &"); }
-    operator double() const { return read(eVariantTypeDouble, &Payload::asDouble, 268, "CbVariant::operator double"); }
-    operator double&() { return refer(eVariantTypeDouble, &Payload::asDouble, 270, "CbVariant::operator double &"); }
+    operator float() const
+    {
+        return read(eVariantTypeFloat, &Payload::asFloat, kLineFloat, "CbVariant::operator float");
+    }
+    operator float&()
+    {
+        return refer(eVariantTypeFloat, &Payload::asFloat, kLineFloatRef, "CbVariant::operator float &");
+    }
+    operator double() const
+    {
+        return read(eVariantTypeDouble, &Payload::asDouble, kLineDouble, "CbVariant::operator double");
+    }
+    operator double&()
+    {
+        return refer(eVariantTypeDouble, &Payload::asDouble, kLineDoubleRef, "CbVariant::operator double &");
+    }
 
     operator const CStringA&() const;
     operator CStringA&();
@@ -387,6 +414,53 @@ private:
         IObject* object;
     };
     static_assert(sizeof(Payload) == 8, "the payload slot is 8 bytes");
+
+    // Where a typed accessor that finds another type says it failed: this
+    // file's name and one line per accessor.
+    static constexpr const char* kAccessorSource = "CbVariant.h";
+    enum AccessorLine : unsigned
+    {
+        kLineBool = 203,
+        kLineBoolRef = 205,
+        kLineChar = 208,
+        kLineCharRef = 210,
+        kLineSChar = 213,
+        kLineSCharRef = 215,
+        kLineUChar = 218,
+        kLineUCharRef = 220,
+        kLineShort = 223,
+        kLineShortRef = 225,
+        kLineUShort = 228,
+        kLineUShortRef = 230,
+        kLineInt = 233,
+        kLineIntRef = 235,
+        kLineUInt = 238,
+        kLineUIntRef = 240,
+        kLineInt64 = 243,
+        kLineInt64Ref = 245,
+        kLineUInt64 = 248,
+        kLineUInt64Ref = 250,
+        kLineLong = 253,
+        kLineLongRef = 255,
+        kLineULong = 258,
+        kLineULongRef = 260,
+        kLineFloat = 263,
+        kLineFloatRef = 265,
+        kLineDouble = 268,
+        kLineDoubleRef = 270,
+        kLineStringA = 273,
+        kLineStringARef = 275,
+        kLineStringAPointer = 277,
+        kLineStringW = 280,
+        kLineStringWRef = 282,
+        kLineStringWPointer = 284,
+        kLineByteArray = 287,
+        kLineByteArrayRef = 289,
+        kLineDateTime = 292,
+        kLineDateTimeRef = 294,
+        kLineObject = 297,
+        kLineObjectRef = 299,
+    };
 
     // Sets of tags as bit masks; 11, the gap, belongs to none.
     static constexpr unsigned kKnownTypes = ((1u << (eVariantTypeStringA + 1)) - 1) & ~(1u << 11);

@@ -13,7 +13,7 @@
 #include <cbfoundation/base/streams/CbStreamWriteBinaryByteCount.h>
 #include <cbfoundation/base/values/CbVariant.h>
 
-#include "ReferenceCounterLocks.h"
+#include "base/object/ReferenceCounterLocks.h"
 
 const CbRTTI CbException::RTTI(L"CbException", nullptr, &CbException::CloneByFactory);
 const CbRTTI CbExceptionCondition::RTTI(L"CbExceptionCondition", CbException::RTTI, nullptr,
