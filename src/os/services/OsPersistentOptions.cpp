@@ -23,9 +23,10 @@ enum Line : unsigned
 // What a variant read as a text may hold, in UTF-16 code units.
 constexpr unsigned long kVariantTextLength = 1024;
 
-// Texts are first read into a buffer of this many code units; a longer one
-// that the caller's maximum admits is read again into a buffer of its size.
-constexpr std::size_t kFirstTextBuffer = 256;
+// Texts are first read into a buffer of at most this many code units; a
+// longer one that the caller's maximum admits is read again into a buffer of
+// its size. Most maximums fit, and a huge one costs no huge buffer.
+constexpr std::size_t kFirstTextBuffer = 4096;
 
 // The store's sizes are 32-bit byte counts.
 constexpr std::uint32_t kMaxSize = std::numeric_limits<std::uint32_t>::max();
@@ -123,7 +124,7 @@ int OsPersistentOptions::ReadOption(const CStringW& keyPath, const CStringW& nam
     // Zero-filled, so that the text ends at the first NUL or at the buffer's
     // end; never empty, so that the store always gets a buffer to fill.
     std::vector<char16_t> units(std::max<std::size_t>(1, std::min(limit, kFirstTextBuffer)));
-    for (int attempt = 0; attempt < 3; ++attempt) {
+    while (true) {
         unsigned long size = std::min(units.size(), limit) * sizeof(char16_t);
         if (readValue(keyPath, name, units.data(), size, category) != 0) {
             const std::size_t stored = std::min(units.size(), limit);
@@ -132,14 +133,14 @@ int OsPersistentOptions::ReadOption(const CStringW& keyPath, const CStringW& nam
             value.ReleaseBuffer(static_cast<int>(cbf::platform::FromUtf16(units.data(), length, text)));
             return 1;
         }
-        // A text longer than the buffer but within the maximum is read again
-        // into a buffer of its size (it may have grown in between).
+        // Larger than the buffer but within the maximum: read again into a
+        // buffer of its size. Only a writer that makes the text longer in
+        // between brings the loop round again.
         const std::size_t needed = (size + 1) / sizeof(char16_t);
         if (needed <= units.size() || needed > limit)
             return 0;
         units.assign(needed, u'\0');
     }
-    return 0;
 }
 
 int OsPersistentOptions::ReadOption(const CStringW& keyPath, const CStringW& name, CbVariant& value,

@@ -168,7 +168,7 @@ private:
         // to use or to close: it stays allocated, unused.
         if (m_database != nullptr && m_owner != getpid())
             abandon();
-        if (m_database != nullptr && m_file != file)
+        if (m_database != nullptr && (m_file != file || !isSameFile()))
             close();
         if (m_database == nullptr && !open(file, writing))
             return false;
@@ -218,6 +218,16 @@ private:
         return true;
     }
 
+    // Whether the file at the connection's path is still the one it opened:
+    // a file deleted or replaced since then is opened afresh, as every call
+    // of the registry opens its key afresh.
+    bool isSameFile() const
+    {
+        struct stat status
+        {};
+        return stat(m_file.c_str(), &status) == 0 && status.st_dev == m_device && status.st_ino == m_inode;
+    }
+
     bool connect(int mode)
     {
         if (sqlite3_open_v2(m_file.c_str(), &m_database, mode | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
@@ -225,6 +235,15 @@ private:
             m_database = nullptr;
             return false;
         }
+        struct stat status
+        {};
+        if (stat(m_file.c_str(), &status) != 0) {
+            sqlite3_close(m_database);
+            m_database = nullptr;
+            return false;
+        }
+        m_device = status.st_dev;
+        m_inode = status.st_ino;
         m_readOnly = mode == SQLITE_OPEN_READONLY;
         sqlite3_busy_timeout(m_database, kBusyTimeoutMilliseconds);
         sqlite3_extended_result_codes(m_database, 1);
@@ -332,6 +351,8 @@ private:
     sqlite3_stmt* m_statements[kStatementCount] = {};
     pid_t m_owner = 0;
     std::string m_file;
+    dev_t m_device = 0;
+    ino_t m_inode = 0;
     bool m_readOnly = false;
     bool m_ready = false;
 };
