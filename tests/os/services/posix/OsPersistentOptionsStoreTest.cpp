@@ -202,8 +202,9 @@ TEST_F(OsPersistentOptionsStoreTest, DamagedForeignAndNewerFilesAreNeverChanged)
         SCOPED_TRACE(c.what);
         const std::string file = (Folder() / c.what).string();
         WriteFile(file, c.bytes.empty() ? ours : c.bytes);
-        if (c.change != nullptr)
+        if (c.change != nullptr) {
             ASSERT_TRUE(RawDatabase(file).Execute(c.change));
+        }
         const std::string before = ReadFile(file);
         UseFile(file);
         EXPECT_EQ(ReadInt(Key(), L"n"), c.readable ? 5 : -1);
