@@ -203,25 +203,35 @@ TEST_F(OsPersistentOptionsStoreTest, DamagedForeignAndNewerFilesAreNeverChanged)
     }
 }
 
-// A child made by fork leaves its parent's connection alone and opens its
-// own; both go on working.
-TEST_F(OsPersistentOptionsStoreTest, AForkedChildOpensItsOwnConnection)
+// A child made by fork uses no connection of its parent's, and its writes
+// survive the parent letting go of the file while the child still writes
+// (a child that shared its parent's lock state would lose them).
+TEST_F(OsPersistentOptionsStoreTest, AForkedChildWritesOnAConnectionOfItsOwn)
 {
     ASSERT_EQ(Options::WriteOption(Key(), L"parent", 1, kUser), 1);
-    ASSERT_EQ(OpenHandles(File()), 1);
+    int parentDone[2];
+    ASSERT_EQ(pipe(parentDone), 0);
     const pid_t child = fork();
     ASSERT_NE(child, -1);
     if (child == 0) {
-        const bool inherited = OpenHandles(File()) == 1;
-        const bool wrote = Options::WriteOption(Key(), L"child", 2, kUser) == 1 && ReadInt(Key(), L"parent") == 1;
-        _exit(inherited && wrote && OpenHandles(File()) == 2 ? 0 : 1);
+        char done = 0;
+        const bool inheritedNone = OpenHandles(File()) == 0;
+        const bool first = Options::WriteOption(Key(), L"child", 2, kUser) == 1 && OpenHandles(File()) == 1;
+        const bool waited = read(parentDone[0], &done, 1) == 1;
+        const bool second = Options::WriteOption(Key(), L"child", 3, kUser) == 1;
+        _exit(inheritedNone && first && waited && second ? 0 : 1);
     }
+    // Let the child open the file, then close ours by turning elsewhere.
+    while (ReadInt(Key(), L"child") != 2)
+        usleep(1000);
+    UseNoFile();
+    ASSERT_EQ(write(parentDone[1], "x", 1), 1);
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    EXPECT_EQ(ReadInt(Key(), L"child"), 2);
-    EXPECT_EQ(Options::WriteOption(Key(), L"parent", 3, kUser), 1);
-    EXPECT_EQ(ReadInt(Key(), L"parent"), 3);
+    UseFile(File());
+    EXPECT_EQ(ReadInt(Key(), L"child"), 3);
+    EXPECT_EQ(ReadInt(Key(), L"parent"), 1);
 }
 
 // A writer killed in the middle of its writes leaves a store that opens and
