@@ -1,0 +1,297 @@
+#include <cbfoundation/os/services/OsPersistentOptions.h>
+#include <cbfoundation/platform/LongModel.h>
+
+#include "base/exceptions/ExceptionTestSupport.h"
+#include "os/services/RegistrySandbox.h"
+
+#include <cstdint>
+#include <string>
+
+namespace {
+
+using Options = OsPersistentOptions;
+using cbf::platform::kRegistryTypeNumber;
+using cbf::platform::kRegistryTypeText;
+constexpr auto kUser = ePersistentOptionsCategoryCurrentUser;
+constexpr auto kNoRoot = static_cast<EPersistentOptionsCategory>(5);
+
+std::string Utf16(const std::u16string& text)
+{
+    return std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+}
+
+class OsPersistentOptionsTest : public cbf::test::RegistrySandbox
+{
+protected:
+    // The bytes stored for an option, read past the class ("" when none).
+    std::string Stored(const CStringW& name, EPersistentOptionsCategory category = kUser) const
+    {
+        std::string bytes(8192, '\0');
+        auto size = static_cast<std::uint32_t>(bytes.size());
+        const HKEY root = cbf::platform::RegistryRootKey(category);
+        if (!cbf::platform::RegistryQueryValue(root, Key().GetString(), name.GetString(), bytes.data(), size))
+            return {};
+        return bytes.substr(0, size);
+    }
+
+    void Store(const CStringW& name, std::uint32_t type, const std::string& bytes) const
+    {
+        ASSERT_TRUE(cbf::platform::RegistrySetValue(cbf::platform::RegistryRootKey(kUser), Key().GetString(),
+                                                    name.GetString(), type, bytes.data(),
+                                                    static_cast<std::uint32_t>(bytes.size())));
+    }
+};
+
+// Every kind is stored in its registry form under each root, apart from the
+// other roots, and reads back.
+TEST_F(OsPersistentOptionsTest, EachKindIsStoredInItsRegistryFormUnderEachRoot)
+{
+    for (unsigned category = 0; category < 5; ++category) {
+        const auto root = static_cast<EPersistentOptionsCategory>(category);
+        ASSERT_EQ(Options::WriteOption(Key(), L"int", -2 - static_cast<int>(category), root), 1);
+        ASSERT_EQ(Options::WriteOption(Key(), L"ulong", 4000000000ul, root), 1);
+        ASSERT_EQ(Options::WriteOption(Key(), L"flag", true, root), 1);
+        ASSERT_EQ(Options::WriteOption(Key(), L"text", L"a\U0001F600\u00e9", root), 1);
+        ASSERT_EQ(Options::WriteOption(Key(), L"empty", CStringW(), root), 1);
+    }
+    for (unsigned category = 0; category < 5; ++category) {
+        SCOPED_TRACE(category);
+        const auto root = static_cast<EPersistentOptionsCategory>(category);
+        EXPECT_EQ(Stored(L"int", root), std::string(1, static_cast<char>(0xfe - category)) + "\xff\xff\xff");
+        EXPECT_EQ(Stored(L"ulong", root), std::string("\x00\x28\x6b\xee", 4));
+        EXPECT_EQ(Stored(L"flag", root), std::string("\x01\x00\x00\x00", 4));
+        EXPECT_EQ(Stored(L"text", root), Utf16(u"a\U0001F600\u00e9"));
+        EXPECT_EQ(Stored(L"empty", root), "");
+        int number = 0;
+        unsigned long unsignedNumber = 0;
+        bool flag = false;
+        CStringW text;
+        EXPECT_EQ(Options::ReadOption(Key(), L"int", number, root), 1);
+        EXPECT_EQ(Options::ReadOption(Key(), L"ulong", unsignedNumber, root), 1);
+        EXPECT_EQ(Options::ReadOption(Key(), L"flag", flag, root), 1);
+        EXPECT_EQ(Options::ReadOption(Key(), L"text", text, 4, root), 1);
+        EXPECT_EQ(number, -2 - static_cast<int>(category));
+        EXPECT_EQ(unsignedNumber, 4000000000ul);
+        EXPECT_TRUE(flag);
+        EXPECT_EQ(text, CStringW(L"a\U0001F600\u00e9"));
+    }
+    ASSERT_EQ(Options::WriteOption(Key(), L"flag", false, kUser), 1);
+    EXPECT_EQ(Stored(L"flag"), std::string(4, '\0'));
+}
+
+// A failed read answers 0 and leaves every output but the unsigned one alone;
+// no root, a missing key or value, and a name with a NUL inside all fail.
+TEST_F(OsPersistentOptionsTest, FailedOperationsAnswerZeroAndLeaveTheOutputs)
+{
+    ASSERT_EQ(Options::WriteOption(Key(), L"present", 5, kUser), 1);
+    struct Case
+    {
+        CStringW key;
+        CStringW name;
+        EPersistentOptionsCategory category;
+    };
+    const Case cases[] = {
+        {Key(), L"absent", kUser},
+        {Key() + L"\\absent", L"present", kUser},
+        {Key(), L"present", kNoRoot},
+        {Key(), CStringW(L"present\0x", 9), kUser},
+        {Key() + CStringW(L"\0x", 2), L"present", kUser},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        int number = 11;
+        bool flag = true;
+        CStringW text = L"old";
+        CbVariant variant;
+        variant = 3.5;
+        unsigned long unsignedNumber = 0;
+        EXPECT_EQ(Options::ReadOption(c.key, c.name, number, c.category), 0);
+        EXPECT_EQ(Options::ReadOption(c.key, c.name, unsignedNumber, c.category), 0);
+        EXPECT_EQ(Options::ReadOption(c.key, c.name, flag, c.category), 0);
+        EXPECT_EQ(Options::ReadOption(c.key, c.name, text, 100, c.category), 0);
+        for (auto type : {CbVariant::eVariantTypeBool, CbVariant::eVariantTypeUInt, CbVariant::eVariantTypeDouble})
+            EXPECT_EQ(Options::ReadOption(c.key, c.name, variant, type, c.category), 0);
+        EXPECT_EQ(number, 11);
+        EXPECT_TRUE(flag);
+        EXPECT_EQ(text, CStringW(L"old"));
+        EXPECT_EQ(static_cast<double>(std::as_const(variant)), 3.5);
+        EXPECT_FALSE(Options::DeleteOption(c.key, c.name, c.category));
+    }
+    EXPECT_EQ(Options::WriteOption(Key(), L"x", 1, kNoRoot), 0);
+    EXPECT_EQ(Options::WriteOption(Key(), CStringW(L"x\0y", 3), 1, kUser), 0);
+    EXPECT_EQ(Stored(L"x"), "");
+}
+
+// The readers take whatever bytes are stored, whatever their type: numbers
+// up to 4 bytes (fewer are zero-extended), a flag only 1 as true.
+TEST_F(OsPersistentOptionsTest, ReadersTakeTheStoredBytesWhateverTheirType)
+{
+    struct Case
+    {
+        std::uint32_t type;
+        std::string bytes;
+        int number; // -1: the read fails
+    };
+    const Case cases[] = {
+        {kRegistryTypeNumber, std::string("\x02\x00\x00\x00", 4), 2},
+        {kRegistryTypeNumber, std::string("\x01\x00\x00\x00", 4), 1},
+        {kRegistryTypeNumber, "\x01\x02", 0x0201},
+        {kRegistryTypeNumber, "", 0},
+        {kRegistryTypeText, Utf16(u"ab"), 0x00620061},
+        {kRegistryTypeNumber, std::string("\x01\x00\x00\x00\x00", 5), -1},
+        {kRegistryTypeText, Utf16(u"abc"), -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        Store(L"v", c.type, c.bytes);
+        int number = -1;
+        bool flag = c.number != 1;
+        CbVariant variant;
+        const int read = c.number == -1 ? 0 : 1;
+        EXPECT_EQ(Options::ReadOption(Key(), L"v", number, kUser), read);
+        EXPECT_EQ(Options::ReadOption(Key(), L"v", flag, kUser), read);
+        EXPECT_EQ(Options::ReadOption(Key(), L"v", variant, CbVariant::eVariantTypeUInt, kUser), read);
+        EXPECT_EQ(number, c.number);
+        EXPECT_EQ(flag, c.number == 1 || read == 0);
+        EXPECT_EQ(variant.GetType(), read ? CbVariant::eVariantTypeUInt : CbVariant::eVariantTypeNull);
+    }
+}
+
+// A text is read up to its first NUL and only when it fits the maximum,
+// counted in UTF-16 code units.
+TEST_F(OsPersistentOptionsTest, TextsFitTheirMaximumAndEndAtTheirFirstNul)
+{
+    const CStringW longText(L'x', 5000);
+    ASSERT_EQ(Options::WriteOption(Key(), L"hello", L"hello", kUser), 1);
+    ASSERT_EQ(Options::WriteOption(Key(), L"pair", L"\U0001F600", kUser), 1);
+    ASSERT_EQ(Options::WriteOption(Key(), L"nul", CStringW(L"ab\0cd", 5), kUser), 1);
+    ASSERT_EQ(Options::WriteOption(Key(), L"empty", L"", kUser), 1);
+    ASSERT_EQ(Options::WriteOption(Key(), L"long", longText, kUser), 1);
+    Store(L"odd", kRegistryTypeText, std::string("a\0b", 3));
+    struct Case
+    {
+        const wchar_t* name;
+        unsigned long maximum;
+        const wchar_t* expected; // null: the read fails
+    };
+    const Case cases[] = {
+        {L"hello", 6, L"hello"},  {L"hello", 5, L"hello"},
+        {L"hello", 4, nullptr},   {L"pair", 2, L"\U0001F600"},
+        {L"pair", 1, nullptr},    {L"nul", 5, L"ab"},
+        {L"nul", 4, nullptr},     {L"empty", 0, L""},
+        {L"hello", 0, nullptr},   {L"odd", 2, L"ab"},
+        {L"odd", 1, nullptr},     {L"long", 5000, longText.GetString()},
+        {L"long", 4999, nullptr}, {L"long", 0xFFFFFFFFul, longText.GetString()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        CStringW text = L"old";
+        EXPECT_EQ(Options::ReadOption(Key(), c.name, text, c.maximum, kUser), c.expected ? 1 : 0);
+        EXPECT_EQ(text, CStringW(c.expected ? c.expected : L"old"));
+    }
+}
+
+// A variant is read by the requested type: bool and int give an int, the
+// numbers of other kinds give the stored text; 3, 7 and unknown types throw
+// before anything is read.
+TEST_F(OsPersistentOptionsTest, VariantsAreReadByTheRequestedType)
+{
+    ASSERT_EQ(Options::WriteOption(Key(), L"one", 1, kUser), 1);
+    ASSERT_EQ(Options::WriteOption(Key(), L"2.5", L"2.5", kUser), 1);
+    CbVariant one;
+    one = 1;
+    CbVariant unsignedOne;
+    unsignedOne = 1u;
+    CbVariant text;
+    text = L"2.5";
+    const std::pair<CbVariant::EVariantType, const CbVariant&> cases[] = {
+        {CbVariant::eVariantTypeBool, one},         {CbVariant::eVariantTypeInt, one},
+        {CbVariant::eVariantTypeUInt, unsignedOne}, {CbVariant::eVariantTypeDouble, text},
+        {CbVariant::eVariantTypeFloat, text},       {CbVariant::eVariantTypeStringW, text},
+    };
+    for (const auto& [requested, expected] : cases) {
+        SCOPED_TRACE(requested);
+        CbVariant variant;
+        variant = L"a string to replace";
+        const wchar_t* name = expected.GetType() == CbVariant::eVariantTypeStringW ? L"2.5" : L"one";
+        ASSERT_EQ(Options::ReadOption(Key(), name, variant, requested, kUser), 1);
+        EXPECT_TRUE(variant == expected);
+    }
+    for (unsigned type : {0u, 3u, 7u, 9u, 11u, 18u, 1000u}) {
+        SCOPED_TRACE(type);
+        CbVariant variant;
+        variant = 9;
+        const auto requested = static_cast<CbVariant::EVariantType>(type);
+        cbf::test::ExpectThrowsAt([&] { Options::ReadOption(Key(), L"one", variant, requested, kNoRoot); },
+                                  "OsPersistentOptions", 232, "OsPersistentOptions::ReadOption");
+        EXPECT_EQ(static_cast<int>(std::as_const(variant)), 9);
+    }
+}
+
+// A variant is written by its type, an unsigned int as a 32-bit number; other
+// types throw and write nothing.
+TEST_F(OsPersistentOptionsTest, VariantsAreWrittenByTheirTypeOrRefused)
+{
+    CbVariant values[4];
+    values[0] = true;
+    values[1] = -3;
+    values[2] = 3000000000u;
+    values[3] = L"text";
+    const std::string stored[] = {std::string("\x01\x00\x00\x00", 4), std::string("\xfd\xff\xff\xff", 4),
+                                  std::string("\x00\x5e\xd0\xb2", 4), Utf16(u"text")};
+    for (int index = 0; index < 4; ++index) {
+        SCOPED_TRACE(index);
+        ASSERT_EQ(Options::WriteOption(Key(), L"v", values[index], kUser), 1);
+        EXPECT_EQ(Stored(L"v"), stored[index]);
+    }
+    CbVariant back;
+    ASSERT_EQ(Options::WriteOption(Key(), L"v", values[2], kUser), 1);
+    ASSERT_EQ(Options::ReadOption(Key(), L"v", back, CbVariant::eVariantTypeUInt, kUser), 1);
+    EXPECT_TRUE(back == values[2]);
+
+    CbVariant refused[7];
+    refused[1] = 2.5;
+    refused[2] = 2.5f;
+    refused[3] = static_cast<__int64>(1);
+    refused[4] = 'c';
+    refused[5] = "narrow";
+    refused[6] = static_cast<short>(1);
+    for (const CbVariant& value : refused) {
+        SCOPED_TRACE(value.GetType());
+        cbf::test::ExpectThrowsAt([&] { Options::WriteOption(Key(), L"refused", value, kUser); }, "OsPersistentOptions",
+                                  266, "OsPersistentOptions::WriteOption");
+        EXPECT_EQ(Stored(L"refused"), "");
+    }
+}
+
+// Keys and value names compare without case, letters beyond ASCII included;
+// a write below missing keys creates them. Deleting removes the value once.
+TEST_F(OsPersistentOptionsTest, NamesCompareWithoutCaseAndDeletesRemoveTheValueOnce)
+{
+    ASSERT_EQ(Options::WriteOption(Key() + L"\\Ärger\\Σοφία\\Дом\\x", L"Größe", 42, kUser), 1);
+    int value = 0;
+    EXPECT_EQ(Options::ReadOption(Key() + L"\\äRGER\\σΟΦΊΑ\\дОМ\\X", L"GRößE", value, kUser), 1);
+    EXPECT_EQ(value, 42);
+    ASSERT_EQ(Options::WriteOption(Key() + L"\\ärger", L"kept", 2, kUser), 1);
+    // One code unit folds to one: "ß" is not "SS".
+    EXPECT_FALSE(Options::DeleteOption(Key() + L"\\ÄRGER\\Σοφία\\ДОМ\\x", L"GRÖSSE", kUser));
+    EXPECT_TRUE(Options::DeleteOption(Key() + L"\\ÄRGER\\Σοφία\\ДОМ\\x", L"GRÖßE", kUser));
+    EXPECT_FALSE(Options::DeleteOption(Key() + L"\\ärger\\σοφία\\дом\\x", L"größe", kUser));
+    EXPECT_EQ(Options::ReadOption(Key() + L"\\ÄRGER", L"KEPT", value, kUser), 1);
+    EXPECT_EQ(value, 2);
+}
+
+TEST_F(OsPersistentOptionsTest, UnsignedLongsBeyondThirtyTwoBitsAreRefused)
+{
+    if constexpr (cbf::platform::kLongIs32Bit) {
+        GTEST_SKIP() << "unsigned long is 32 bits wide here";
+    } else {
+        const auto tooLarge = static_cast<unsigned long>(0x100000000ull);
+        cbf::test::ExpectThrowsAt([&] { Options::WriteOption(Key(), L"large", tooLarge, kUser); },
+                                  "OsPersistentOptions", Options::kUnsignedLongOutOfRangeLine,
+                                  "OsPersistentOptions::WriteOption");
+        EXPECT_EQ(Stored(L"large"), "");
+    }
+}
+
+} // namespace
