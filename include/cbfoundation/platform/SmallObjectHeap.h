@@ -29,10 +29,10 @@ namespace cbf::platform {
 /// the depot when the thread ends. Of the slabs whose blocks have all come
 /// back, 1 MiB is kept for new blocks; the others go back to the system.
 ///
-/// All memory comes from the global `::operator new` (slabs in its aligned
-/// form), so a program that replaces it sees every allocation, slab refills
-/// included; when that fails, Allocate throws std::bad_alloc and the heap
-/// stays as it was.
+/// The heap takes all its memory from the global `::operator new` (slabs
+/// from its aligned form), so a program that replaces it sees every
+/// allocation the heap makes, slab refills included; when one fails,
+/// Allocate throws std::bad_alloc and the heap stays as it was.
 ///
 /// Environment: CBFOUNDATION_HEAP=system, read once when the library loads,
 /// sends every block to the global operator new and delete instead, so that
