@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The whole test suite, as CI runs it:
 #   0. every C++ source in the .clang-format style
-#   1. release build: unit and concurrency tests (benchmarks and examples are built too)
+#   1. release build: unit and concurrency tests (benchmarks and examples are built too),
+#      and the unit tests again with CBFOUNDATION_HEAP=system
 #   2. AddressSanitizer + UndefinedBehaviorSanitizer build: the same tests
 #   3. ThreadSanitizer build: the tests labelled "concurrency"
 #   4. a client built against the installed package (cmake --install)
@@ -62,6 +63,9 @@ step "source format"
 step "release build"
 configure_and_build "$root" "$build_root/release" -DCMAKE_BUILD_TYPE=Release -DCBF_BUILD_BENCH=ON
 run_ctest "$build_root/release"
+
+step "release unit tests with every block from the system heap"
+CBFOUNDATION_HEAP=system run_ctest "$build_root/release" -L unit
 
 step "AddressSanitizer + UndefinedBehaviorSanitizer build"
 configure_and_build "$root" "$build_root/asan" -DCMAKE_BUILD_TYPE=Debug "-DCBF_SANITIZE=address;undefined" \

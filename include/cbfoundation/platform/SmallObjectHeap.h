@@ -18,25 +18,33 @@ namespace cbf::platform {
 /// Requests of up to kLargestBlock bytes are served from seven classes of
 /// block (kBlockSizes: 32 to 256 bytes in steps of one half and one third,
 /// so that no more than a third of a block goes unused beyond the smallest
-/// class), larger ones by the system heap. Each thread keeps the blocks it
-/// frees in caches of its own and takes from them again without locking; a
-/// cache that grows too large hands its blocks, as one chain, to a depot
-/// shared by all threads, and an empty cache refills from the depot under a
-/// lock, or else from a whole new slab of 16 KiB at once. A block may be
-/// freed on another thread than the one that allocated it. What the caches
-/// and the depot keep is bounded (CacheLimit, DepotLimit): beyond that,
-/// blocks go back to their slabs, and a thread's caches go to the depot when
-/// the thread ends. Slabs whose blocks have all come back are kept for reuse
-/// up to 64 MiB in all, so that freeing many objects and making as many
-/// again does not map fresh memory; beyond that they go back to the system
-/// heap.
+/// class), larger ones by the global operator new. Each thread keeps the
+/// blocks it frees in caches of its own (16 KiB of each class) and takes from
+/// them again without locking; a cache that grows too large hands its
+/// blocks, as one chain, to a depot shared by all threads (512 KiB of each
+/// class), and an empty cache refills from the depot under a lock, or else
+/// from a whole new slab of 16 KiB at once. A block may be freed on another
+/// thread than the one that allocated it. Beyond what the caches and the
+/// depot keep, blocks go back to their slabs, and a thread's caches go to
+/// the depot when the thread ends. Of the slabs whose blocks have all come
+/// back, 1 MiB is kept for new blocks; the others go back to the system.
+///
+/// The heap takes all its memory from the global `::operator new` (slabs
+/// from its aligned form), so a program that replaces it sees every
+/// allocation the heap makes, slab refills included; when one fails,
+/// Allocate throws std::bad_alloc and the heap stays as it was.
+///
+/// Environment: CBFOUNDATION_HEAP=system, read once when the library loads,
+/// sends every block to the global operator new and delete instead, so that
+/// valgrind and heap profilers see each one.
 ///
 /// A process may fork while other threads use the heap: the heap holds its
 /// locks across the fork, so the child finds none of them taken.
 ///
 /// Blocks are aligned for any fundamental type. Under AddressSanitizer free
-/// blocks are poisoned, all but the few bytes of bookkeeping at their end,
-/// so that a use after free is still reported.
+/// blocks and the bytes of a block beyond the size asked for are poisoned,
+/// so that a use after free or an overrun is reported; the leak checker
+/// reports a lost block as a leak of the slab it came from.
 class CB_API SmallObjectHeap
 {
 public:
@@ -57,12 +65,21 @@ public:
     template <class T, class... Arguments>
     static T* New(Arguments&&... arguments)
     {
+        return NewSized<T>(sizeof(T), std::forward<Arguments>(arguments)...);
+    }
+
+    /// As New, in a block of `size` bytes (at least sizeof(T)), for a caller
+    /// that puts objects of several types into one block in turn; it gives
+    /// the block back with Deallocate(block, size).
+    template <class T, class... Arguments>
+    static T* NewSized(std::size_t size, Arguments&&... arguments)
+    {
         static_assert(alignof(T) <= alignof(std::max_align_t), "blocks have fundamental alignment");
-        void* block = Allocate(sizeof(T));
+        void* block = Allocate(size);
         try {
             return ::new (block) T(std::forward<Arguments>(arguments)...);
         } catch (...) {
-            Deallocate(block, sizeof(T));
+            Deallocate(block, size);
             throw;
         }
     }
@@ -89,16 +106,6 @@ public:
         }
         return size;
     }
-
-    /// How many blocks of the class serving `size` a thread's cache and the
-    /// depot keep at most (0 beyond kLargestBlock).
-    static std::size_t CacheLimit(std::size_t size) noexcept;
-    static std::size_t DepotLimit(std::size_t size) noexcept;
-
-    /// How many free blocks of the class serving `size` the calling thread's
-    /// cache and the depot hold now; for tests and diagnostics.
-    static std::size_t CachedBlockCount(std::size_t size) noexcept;
-    static std::size_t DepotBlockCount(std::size_t size) noexcept;
 };
 
 } // namespace cbf::platform

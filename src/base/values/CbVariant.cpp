@@ -63,15 +63,11 @@ CbVariant::CbVariant(const CbRTTI& type)
     m_type = eVariantTypeObject;
 }
 
-// The strings, byte arrays and dates that a variant holds live in blocks of
-// one size: a block that one of them leaves can take any other.
-constexpr std::size_t kValueBlockSize = 32;
-static_assert(sizeof(CStringW) <= kValueBlockSize && sizeof(CStringA) <= kValueBlockSize &&
-              sizeof(CbVariant::ByteArray) <= kValueBlockSize && sizeof(CbDateTime) <= kValueBlockSize);
-static_assert(Heap::BlockSize(1) == kValueBlockSize);
-
 void* CbVariant::destroyKeepingBlock() noexcept
 {
+    static_assert(sizeof(CStringW) <= kValueBlockSize && sizeof(CStringA) <= kValueBlockSize &&
+                  sizeof(CbVariant::ByteArray) <= kValueBlockSize && sizeof(CbDateTime) <= kValueBlockSize);
+    static_assert(Heap::BlockSize(1) == kValueBlockSize);
     switch (m_type) {
     case eVariantTypeStringW:
         m_value.stringW->~CStringW();
@@ -175,7 +171,7 @@ void CbVariant::assignOwned(EVariantType type, T* Payload::*member, const T& val
             return;
         }
     }
-    T* copy = copyOrRelease([&] { return Heap::New<T>(value); });
+    T* copy = copyOrRelease([&] { return Heap::NewSized<T>(kValueBlockSize, value); });
     SetNull();
     m_value.*member = copy;
     m_type = type;

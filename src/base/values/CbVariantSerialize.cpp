@@ -142,13 +142,13 @@ void CbVariant::prepareFor(EVariantType type)
     m_value.asUInt64 = 0;
     switch (type) {
     case eVariantTypeStringW:
-        m_value.stringW = Heap::New<CStringW>();
+        m_value.stringW = Heap::NewSized<CStringW>(kValueBlockSize);
         break;
     case eVariantTypeStringA:
-        m_value.stringA = Heap::New<CStringA>();
+        m_value.stringA = Heap::NewSized<CStringA>(kValueBlockSize);
         break;
     case eVariantTypeByteArray:
-        m_value.byteArray = Heap::New<ByteArray>();
+        m_value.byteArray = Heap::NewSized<ByteArray>(kValueBlockSize);
         break;
     default:
         break;
@@ -216,7 +216,7 @@ void CbVariant::readDateTime(CbStreamReadBinary& stream)
     stream >> text;
     CbDateTime* date;
     try {
-        date = Heap::New<CbDateTime>(text, kLocalTime);
+        date = Heap::NewSized<CbDateTime>(kValueBlockSize, text, kLocalTime);
     } catch (...) {
         return;
     }

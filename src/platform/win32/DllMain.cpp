@@ -1,7 +1,7 @@
 // The DLL's entry point.
 #include <windows.h>
 
-#include "platform/win32/HeapThreadSlot.h"
+#include "platform/win32/HeapThreadCache.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
 {
@@ -13,6 +13,6 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
     // Unloaded by FreeLibrary (not at process exit): the slot's callback
     // would otherwise point into the unloaded library.
     if (reason == DLL_PROCESS_DETACH && reserved == nullptr)
-        cbf::platform::detail::ReleaseHeapThreadSlot();
+        cbf::platform::heap::ReleaseThreadCacheSlot();
     return TRUE;
 }

@@ -496,6 +496,10 @@ private:
     void destroyObject() noexcept;
     void* destroyKeepingBlock() noexcept;
 
+    // The strings, byte arrays and dates that a variant holds live in blocks
+    // of one size: a block that one of them leaves can take any other.
+    static constexpr std::size_t kValueBlockSize = 32;
+
     template <class T>
     CbVariant& storeScalar(EVariantType type, T Payload::*member, T value)
     {

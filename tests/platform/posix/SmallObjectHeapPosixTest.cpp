@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
 #include <thread>
 #include <vector>
 
@@ -14,9 +17,6 @@ namespace {
 
 using Heap = cbf::platform::SmallObjectHeap;
 
-// Under AddressSanitizer every block comes from the sanitizer's allocator,
-// which itself may stay locked in a child forked while other threads
-// allocate.
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool kAddressSanitizer = true;
 #elif defined(__has_feature)
@@ -25,11 +25,17 @@ constexpr bool kAddressSanitizer = __has_feature(address_sanitizer);
 constexpr bool kAddressSanitizer = false;
 #endif
 
+bool usesSystemHeap()
+{
+    const char* value = std::getenv("CBFOUNDATION_HEAP");
+    return value && std::strcmp(value, "system") == 0;
+}
+
 // Allocates and frees more blocks than a cache keeps, so that every round
 // passes blocks through the depot and its lock.
 void churn(std::size_t size)
 {
-    std::vector<void*> blocks(3 * Heap::CacheLimit(size));
+    std::vector<void*> blocks(2000);
     for (void*& block : blocks)
         block = Heap::Allocate(size);
     for (void* block : blocks)
@@ -38,7 +44,7 @@ void churn(std::size_t size)
 
 // A child forked while other threads use the heap can use it too: no lock is
 // left held by a thread that the child does not have.
-TEST(SmallObjectHeapForkTest, AChildForkedWhileThreadsUseTheHeapCanUseIt)
+TEST(SmallObjectHeapPosixTest, AChildForkedWhileThreadsUseTheHeapCanUseIt)
 {
     if (kAddressSanitizer)
         GTEST_SKIP() << "the sanitizer's allocator is not safe to fork while threads allocate";
@@ -67,6 +73,36 @@ TEST(SmallObjectHeapForkTest, AChildForkedWhileThreadsUseTheHeapCanUseIt)
     stop = true;
     for (std::thread& thread : threads)
         thread.join();
+}
+
+std::size_t residentBytes()
+{
+    std::ifstream statm("/proc/self/statm");
+    std::size_t total = 0;
+    std::size_t resident = 0;
+    statm >> total >> resident;
+    return resident * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+}
+
+// A program that makes and frees a few hundred MiB of small objects (reading
+// a large file, say) gets that memory back but for what the heap keeps in
+// its caches, its depot and its reserve of empty slabs.
+TEST(SmallObjectHeapPosixTest, MemoryGoesBackAfterABurst)
+{
+    if (kAddressSanitizer)
+        GTEST_SKIP() << "the sanitizer's allocator keeps freed memory in quarantine";
+    if (usesSystemHeap())
+        GTEST_SKIP() << "the system heap decides what it returns";
+    constexpr std::size_t kMiB = 1024 * 1024;
+    constexpr std::size_t kSizes[] = {24, 80, 200};
+    std::vector<void*> blocks(256 * kMiB / 100);
+    const std::size_t before = residentBytes();
+    for (std::size_t i = 0; i < blocks.size(); ++i)
+        blocks[i] = Heap::Allocate(kSizes[i % 3]);
+    EXPECT_GT(residentBytes(), before + 200 * kMiB);
+    for (std::size_t i = 0; i < blocks.size(); ++i)
+        Heap::Deallocate(blocks[i], kSizes[i % 3]);
+    EXPECT_LT(residentBytes(), before + 16 * kMiB);
 }
 
 } // namespace
