@@ -1,5 +1,4 @@
 #include <cbfoundation/platform/RecursiveMutex.h>
-#include <cbfoundation/platform/Thread.h>
 
 #include <gtest/gtest.h>
 
@@ -23,19 +22,6 @@ void runOnThreads(const auto& body)
 }
 
 } // namespace
-
-TEST(PlatformConcurrencyTest, InterlockedCountsLoseNoUpdate)
-{
-    volatile unsigned counter = 0;
-    runOnThreads([&] {
-        for (int i = 0; i < iterations; ++i) {
-            InterlockedIncrement32(&counter);
-            InterlockedIncrement32(&counter);
-            InterlockedDecrement32(&counter);
-        }
-    });
-    EXPECT_EQ(InterlockedRead32(&counter), unsigned(threadCount * iterations));
-}
 
 TEST(PlatformConcurrencyTest, RecursiveMutexExcludesOtherThreads)
 {

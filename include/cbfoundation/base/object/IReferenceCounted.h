@@ -27,7 +27,7 @@ public:
     static void ReleaseReference(const IReferenceCounted& object)
     {
         const CbReferenceCounter<unsigned>& counter = object.getReferenceCounter();
-        if (counter.decrement() == 0)
+        if (counter.decrement())
             releaseLast(object, counter);
     }
 
