@@ -51,13 +51,31 @@ public:
         m_observers = &observer;
     }
 
-    /// Adds an owner: one interlocked instruction.
-    void increment() const { m_count.fetch_add(1, std::memory_order_relaxed); }
+    /// Adds an owner: one interlocked instruction. The owner that lifts the
+    /// count from zero also notes that one more final release is due.
+    void increment() const
+    {
+        if (m_count.fetch_add(1, std::memory_order_relaxed) == 0)
+            addToPending(1);
+    }
 
     /// Removes an owner: one interlocked instruction. True when this removed
     /// the last one. Acquire and release, so that whoever destroys the object
     /// sees every other owner's writes to it.
     bool decrement() const { return m_count.fetch_sub(1, std::memory_order_acq_rel) == 1; }
+
+    /// Settles one final release under the pool lock: true when it is the
+    /// one that destroys the object. A final release is due each time the
+    /// count leaves zero, so code under the lock that revives an object whose
+    /// count has just reached zero makes two of them due; both find the count
+    /// at zero again, and only the one settled last may destroy (the other
+    /// has let go of the object by then).
+    bool settleFinalRelease() const
+    {
+        addToPending(static_cast<T>(-1));
+        return m_count.load(std::memory_order_relaxed) == 0 &&
+               m_pendingFinalReleases.load(std::memory_order_relaxed) == 0;
+    }
 
     /// Unlinks every observer and clears its pointers; pool lock held.
     void detachObservers() const
@@ -71,9 +89,21 @@ public:
     }
 
 private:
+    void addToPending(T delta) const
+    {
+        m_pendingFinalReleases.store(m_pendingFinalReleases.load(std::memory_order_relaxed) + delta,
+                                     std::memory_order_relaxed);
+    }
+
     // std::atomic of a 32-bit value has the value's size and alignment, so
     // the count keeps its place at the start of the counter.
     mutable std::atomic<T> m_count{0};
+    // Final releases due and not yet settled. Changed without an interlocked
+    // instruction: the changes are ordered by the pool lock or, when the
+    // count leaves zero outside the lock, by the count itself (no final
+    // release of this run can start before that owner lets go). It fills the
+    // gap that aligning the pointers below leaves, so the size is unchanged.
+    mutable std::atomic<T> m_pendingFinalReleases{0};
     mutable SObserver* m_observers = nullptr;
     Deleter m_deleter = nullptr;
 };
