@@ -59,6 +59,11 @@ public:
             addToPending(1);
     }
 
+    /// Adds an owner to an object that the caller already owns a reference
+    /// to, so that the count cannot be leaving zero: one interlocked
+    /// instruction that need not report the count it found.
+    void incrementHeld() const { m_count.fetch_add(1, std::memory_order_relaxed); }
+
     /// Removes an owner: one interlocked instruction. True when this removed
     /// the last one. Acquire and release, so that whoever destroys the object
     /// sees every other owner's writes to it.

@@ -32,6 +32,13 @@ public:
     }
 
 protected:
+    template <class T>
+    friend class CbSmartPointer;
+
+    /// Adds an owner on behalf of a smart pointer copied from one that holds
+    /// the object, which keeps the count above zero meanwhile.
+    static void addHeldReference(const IReferenceCounted& object) { object.getReferenceCounter().incrementHeld(); }
+
     /// The object's counter. Its fields are mutable: counting works through
     /// const references.
     virtual const CbReferenceCounter<unsigned>& getReferenceCounter() const = 0;
