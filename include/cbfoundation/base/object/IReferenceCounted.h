@@ -11,6 +11,11 @@
 /// that drops the count to zero. Counts change with one interlocked
 /// instruction; only that last release takes a lock, one of a pool of 256
 /// chosen by the counter's address (ReferenceCounter_GetCriticalSection).
+///
+/// Code that holds that pool lock may take a new reference to an object whose
+/// count has just dropped to zero (an observer turning into an owner): the
+/// object then lives on, and whichever final release comes last destroys it,
+/// exactly once.
 class CB_API IReferenceCounted
 {
 public:
@@ -32,17 +37,17 @@ public:
     }
 
 protected:
-    template <class T>
-    friend class CbSmartPointer;
-
-    /// Adds an owner on behalf of a smart pointer copied from one that holds
-    /// the object, which keeps the count above zero meanwhile.
-    static void addHeldReference(const IReferenceCounted& object) { object.getReferenceCounter().incrementHeld(); }
-
     /// The object's counter. Its fields are mutable: counting works through
     /// const references.
     virtual const CbReferenceCounter<unsigned>& getReferenceCounter() const = 0;
 
 private:
+    template <class T>
+    friend class CbSmartPointer;
+
+    // Adds an owner on behalf of a smart pointer copied from one that holds
+    // the object, which keeps the count above zero meanwhile.
+    static void addHeldReference(const IReferenceCounted& object) { object.getReferenceCounter().incrementHeld(); }
+
     static void releaseLast(const IReferenceCounted& object, const CbReferenceCounter<unsigned>& counter);
 };
