@@ -2,6 +2,10 @@
 #include <cbfoundation/base/object/CbCriticalSectionAuto.h>
 #include <cbfoundation/base/object/IReferenceCounted.h>
 
+// Clients compile against the counter's layout: the pending count lives in
+// the padding after the count.
+static_assert(sizeof(CbReferenceCounter<unsigned>) == 4 + 4 + 2 * sizeof(void*));
+
 void IReferenceCounted::releaseLast(const IReferenceCounted& object, const CbReferenceCounter<unsigned>& counter)
 {
     if (claimLast(counter))
@@ -12,8 +16,9 @@ bool IReferenceCounted::claimLast(const CbReferenceCounter<unsigned>& counter)
 {
     CbCriticalSectionAuto lock(ReferenceCounter_GetCriticalSection(&counter));
     // Code that holds this pool lock may have taken a new reference since the
-    // count reached zero; then the object lives on.
-    if (counter.GetCount() != 0)
+    // count reached zero; then the object lives on, and so it does while
+    // another final release of it is still on its way to the lock.
+    if (!counter.settleFinalRelease())
         return false;
     counter.detachObservers();
     return true;

@@ -1,20 +1,37 @@
 // The calling thread's identifier, on POSIX.
 #include <cbfoundation/platform/Thread.h>
 
+#include <pthread.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
 namespace cbf::platform {
 
+namespace {
+
+// The kernel's thread id, which debuggers and /proc show. Each thread keeps
+// its own once asked: every final release of a reference count enters a
+// pool lock that records its owner, and the system call would cost several
+// times the rest of that release. Constant-initialised, so no guard.
+thread_local unsigned t_threadId = 0;
+
+// A forked child runs on a copy of the forking thread under a new id: forget
+// the parent's. Fork handlers run on that thread, in the child.
+void forgetThreadIdInChild()
+{
+    t_threadId = 0;
+}
+
+} // namespace
+
 unsigned CurrentThreadId()
 {
-    // The kernel's thread id is what debuggers and /proc show; it is cached
-    // because the system call would otherwise run on every exception and
-    // every final release. A constant-initialised slot needs no guard.
-    static thread_local unsigned id = 0;
-    if (id == 0)
-        id = static_cast<unsigned>(::syscall(SYS_gettid));
-    return id;
+    if (t_threadId == 0) {
+        static const int forgetsAfterFork = ::pthread_atfork(nullptr, nullptr, &forgetThreadIdInChild);
+        static_cast<void>(forgetsAfterFork);
+        t_threadId = static_cast<unsigned>(::syscall(SYS_gettid));
+    }
+    return t_threadId;
 }
 
 } // namespace cbf::platform

@@ -1,4 +1,5 @@
 // Tests of reference counts released and copied on several threads at once.
+#include <cbfoundation/base/object/CbCriticalSection.h>
 #include <cbfoundation/base/object/CbReferenceCounted.h>
 #include <cbfoundation/base/object/CbSmartPointer.h>
 
@@ -59,6 +60,59 @@ TEST(ReferenceCountingConcurrencyTest, TwoLastReleasesDestroyOnce)
 
     for (int round = 0; round < kRounds; ++round)
         ASSERT_EQ(destroyed[round].load(), 1) << "round " << round;
+}
+
+// Counts its final releases through the counter's deleter and stays alive,
+// so a second final release is counted rather than touching freed memory.
+class Revivable : public CbReferenceCounted
+{
+public:
+    Revivable() { const_cast<CbReferenceCounter<unsigned>&>(counter()).SetDeleter(&countFinalRelease); }
+    const CbReferenceCounter<unsigned>& counter() const { return getReferenceCounter(); }
+    std::atomic<int> finalReleases{0};
+
+private:
+    static void countFinalRelease(IReferenceCounted* object) { ++static_cast<Revivable*>(object)->finalReleases; }
+};
+
+TEST(ReferenceCountingConcurrencyTest, RevivalUnderThePoolLockStillDestroysOnce)
+{
+    // Thread A drops the last reference while B holds the pool lock; B takes
+    // a new reference under the lock and drops it again, inside the lock or
+    // just after leaving it, while A's final release waits for the lock.
+    // Both final releases then find the count at zero; one must destroy.
+    constexpr int kRounds = 2000;
+    for (const bool releaseInsideLock : {true, false}) {
+        Revivable object;
+        CbCriticalSection& poolLock = ReferenceCounter_GetCriticalSection(&object.counter());
+        std::atomic<int> step{0};
+        int wrongRounds = 0;
+        std::thread revivingThread([&] {
+            for (int round = 0; round < kRounds; ++round) {
+                spinUntil(step, 3 * round + 1);
+                poolLock.Enter();
+                step.store(3 * round + 2);
+                while (object.GetReferenceCount() != 0)
+                    std::this_thread::yield();
+                CbSmartPointer<Revivable> revived(&object);
+                if (releaseInsideLock)
+                    revived.Release();
+                poolLock.Leave();
+                revived.Release();
+                step.store(3 * round + 3);
+            }
+        });
+        for (int round = 0; round < kRounds; ++round) {
+            CbSmartPointer<Revivable> last(&object);
+            step.store(3 * round + 1);
+            spinUntil(step, 3 * round + 2);
+            last.Release();
+            spinUntil(step, 3 * round + 3);
+            wrongRounds += object.finalReleases.exchange(0) != 1;
+        }
+        revivingThread.join();
+        EXPECT_EQ(wrongRounds, 0) << (releaseInsideLock ? "released inside the lock" : "released after the lock");
+    }
 }
 
 TEST(ReferenceCountingConcurrencyTest, EightThreadsCopyingLoseNoCount)

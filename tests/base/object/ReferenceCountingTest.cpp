@@ -148,12 +148,4 @@ TEST(CbCriticalSectionTest, AutoLeavesExactlyOnce)
     section.Leave();
 }
 
-TEST(CbCriticalSectionTest, PoolLockIsChosenByAddressBits2To9)
-{
-    alignas(1024) static unsigned char block[2048];
-    EXPECT_EQ(&ReferenceCounter_GetCriticalSection(block), &ReferenceCounter_GetCriticalSection(block + 1024));
-    EXPECT_NE(&ReferenceCounter_GetCriticalSection(block), &ReferenceCounter_GetCriticalSection(block + 4));
-    EXPECT_EQ(&ReferenceCounter_GetCriticalSection(block), &ReferenceCounter_GetCriticalSection(block + 3));
-}
-
 } // namespace

@@ -1,7 +1,7 @@
 // CbReferenceCounter: the count, observers and deleter of a shared object.
 #pragma once
 
-#include <cbfoundation/platform/Thread.h>
+#include <atomic>
 
 class IReferenceCounted;
 
@@ -16,6 +16,8 @@ template <class T>
 class CbReferenceCounter
 {
     static_assert(sizeof(T) == 4, "reference counts are 32-bit interlocked values");
+    static_assert(sizeof(std::atomic<T>) == sizeof(T) && alignof(std::atomic<T>) == alignof(T),
+                  "the count keeps the layout of a plain 32-bit value");
 
 public:
     /// A non-owning reference to the object; detached by the final release.
@@ -34,7 +36,7 @@ public:
     CbReferenceCounter(const CbReferenceCounter&) {}
     CbReferenceCounter& operator=(const CbReferenceCounter&) { return *this; }
 
-    T GetCount() const { return cbf::platform::InterlockedRead32(&m_count); }
+    T GetCount() const { return m_count.load(std::memory_order_acquire); }
 
     void SetDeleter(Deleter deleter) { m_deleter = deleter; }
     Deleter GetDeleter() const { return m_deleter; }
@@ -49,8 +51,36 @@ public:
         m_observers = &observer;
     }
 
-    T increment() const { return cbf::platform::InterlockedIncrement32(&m_count); }
-    T decrement() const { return cbf::platform::InterlockedDecrement32(&m_count); }
+    /// Adds an owner: one interlocked instruction. The owner that lifts the
+    /// count from zero also notes that one more final release is due.
+    void increment() const
+    {
+        if (m_count.fetch_add(1, std::memory_order_relaxed) == 0)
+            addToPending(1);
+    }
+
+    /// Adds an owner to an object that the caller already owns a reference
+    /// to, so that the count cannot be leaving zero: one interlocked
+    /// instruction that need not report the count it found.
+    void incrementHeld() const { m_count.fetch_add(1, std::memory_order_relaxed); }
+
+    /// Removes an owner: one interlocked instruction. True when this removed
+    /// the last one. Acquire and release, so that whoever destroys the object
+    /// sees every other owner's writes to it.
+    bool decrement() const { return m_count.fetch_sub(1, std::memory_order_acq_rel) == 1; }
+
+    /// Settles one final release under the pool lock: true when it is the
+    /// one that destroys the object. A final release is due each time the
+    /// count leaves zero, so code under the lock that revives an object whose
+    /// count has just reached zero makes two of them due; both find the count
+    /// at zero again, and only the one settled last may destroy (the other
+    /// has let go of the object by then).
+    bool settleFinalRelease() const
+    {
+        addToPending(static_cast<T>(-1));
+        return m_count.load(std::memory_order_relaxed) == 0 &&
+               m_pendingFinalReleases.load(std::memory_order_relaxed) == 0;
+    }
 
     /// Unlinks every observer and clears its pointers; pool lock held.
     void detachObservers() const
@@ -64,7 +94,21 @@ public:
     }
 
 private:
-    mutable volatile T m_count = 0;
+    void addToPending(T delta) const
+    {
+        m_pendingFinalReleases.store(m_pendingFinalReleases.load(std::memory_order_relaxed) + delta,
+                                     std::memory_order_relaxed);
+    }
+
+    // std::atomic of a 32-bit value has the value's size and alignment, so
+    // the count keeps its place at the start of the counter.
+    mutable std::atomic<T> m_count{0};
+    // Final releases due and not yet settled. Changed without an interlocked
+    // instruction: the changes are ordered by the pool lock or, when the
+    // count leaves zero outside the lock, by the count itself (no final
+    // release of this run can start before that owner lets go). It fills the
+    // gap that aligning the pointers below leaves, so the size is unchanged.
+    mutable std::atomic<T> m_pendingFinalReleases{0};
     mutable SObserver* m_observers = nullptr;
     Deleter m_deleter = nullptr;
 };

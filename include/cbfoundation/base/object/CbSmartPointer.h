@@ -28,7 +28,7 @@ public:
     CbSmartPointer(const CbSmartPointer& other)
         : m_object(other.m_object)
     {
-        addReference();
+        addHeldReference();
     }
 
     CbSmartPointer(CbSmartPointer&& other) noexcept
@@ -40,8 +40,10 @@ public:
     /// Converts from a pointer to a derived (or less const) class.
     template <class U, class = std::enable_if_t<std::is_convertible_v<U*, T*>>>
     CbSmartPointer(const CbSmartPointer<U>& other)
-        : CbSmartPointer(other.Get())
-    {}
+        : m_object(other.Get())
+    {
+        addHeldReference();
+    }
 
     ~CbSmartPointer() { Release(); }
 
@@ -50,7 +52,7 @@ public:
         if (m_object != other.m_object) {
             Release();
             m_object = other.m_object;
-            addReference();
+            addHeldReference();
         }
         return *this;
     }
@@ -79,7 +81,8 @@ public:
 
     /// Holds `object` without adding a reference: the caller hands over a
     /// reference it holds (or the object is one that its holder destroys
-    /// itself). The counterpart of Detach.
+    /// itself; such a pointer must not be copied, since copies count on the
+    /// reference they copy). The counterpart of Detach.
     static CbSmartPointer Adopt(T* object)
     {
         CbSmartPointer pointer;
@@ -110,6 +113,13 @@ private:
     {
         if (m_object)
             IReferenceCounted::AddReference(*m_object);
+    }
+
+    // Copies take their reference while the source still holds one.
+    void addHeldReference()
+    {
+        if (m_object)
+            IReferenceCounted::addHeldReference(*m_object);
     }
 
     Counted* m_object = nullptr;

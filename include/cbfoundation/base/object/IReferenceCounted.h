@@ -11,6 +11,11 @@
 /// that drops the count to zero. Counts change with one interlocked
 /// instruction; only that last release takes a lock, one of a pool of 256
 /// chosen by the counter's address (ReferenceCounter_GetCriticalSection).
+///
+/// Code that holds that pool lock may take a new reference to an object whose
+/// count has just dropped to zero (an observer turning into an owner): the
+/// object then lives on, and whichever final release comes last destroys it,
+/// exactly once.
 class CB_API IReferenceCounted
 {
 public:
@@ -27,7 +32,7 @@ public:
     static void ReleaseReference(const IReferenceCounted& object)
     {
         const CbReferenceCounter<unsigned>& counter = object.getReferenceCounter();
-        if (counter.decrement() == 0)
+        if (counter.decrement())
             releaseLast(object, counter);
     }
 
@@ -43,7 +48,7 @@ protected:
     static bool releaseWasLast(const IReferenceCounted& object)
     {
         const CbReferenceCounter<unsigned>& counter = object.getReferenceCounter();
-        return counter.decrement() == 0 && claimLast(counter);
+        return counter.decrement() && claimLast(counter);
     }
 
     /// Hands an object whose last owner has gone to its counter's deleter,
@@ -51,6 +56,13 @@ protected:
     static void destroyReleased(const IReferenceCounted& object);
 
 private:
+    template <class T>
+    friend class CbSmartPointer;
+
+    // Adds an owner on behalf of a smart pointer copied from one that holds
+    // the object, which keeps the count above zero meanwhile.
+    static void addHeldReference(const IReferenceCounted& object) { object.getReferenceCounter().incrementHeld(); }
+
     static void releaseLast(const IReferenceCounted& object, const CbReferenceCounter<unsigned>& counter);
     static bool claimLast(const CbReferenceCounter<unsigned>& counter);
 };
