@@ -4,6 +4,7 @@
 #include <cbfoundation/Export.h>
 #include <cbfoundation/platform/CStringT.h>
 #include <cbfoundation/platform/CTime.h>
+#include <cbfoundation/platform/Registry.h>
 #include <cbfoundation/platform/SystemTime.h>
 #include <cbfoundation/platform/Types.h>
 
@@ -47,3 +48,5 @@
 #include <cbfoundation/base/values/CbDateTime.h>
 #include <cbfoundation/base/values/CbVariant.h>
 #include <cbfoundation/base/values/IDateTime.h>
+
+#include <cbfoundation/os/services/OsPersistentOptions.h>
