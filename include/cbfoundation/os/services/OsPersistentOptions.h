@@ -50,9 +50,11 @@ enum EPersistentOptionsCategory : unsigned
 /// - WriteOption of a variant that holds another type than bool, int,
 ///   unsigned int and wide string: CbException
 ///   ("OsPersistentOptions", 266, "OsPersistentOptions::WriteOption");
-/// - where `unsigned long` is 64 bits wide, an `unsigned long` value or
-///   maximum length above 4294967295: CbException ("OsPersistentOptions",
-///   kUnsignedLongOutOfRangeLine, with the function's name), never truncated.
+/// - where `unsigned long` is 64 bits wide, writing an `unsigned long` above
+///   4294967295: CbException ("OsPersistentOptions",
+///   kUnsignedLongOutOfRangeLine, "OsPersistentOptions::WriteOption"); the
+///   value is never truncated. (A maximum length above that admits every
+///   text, as 4294967295 does.)
 ///
 /// On Windows the store is the registry. Elsewhere it is a database of the
 /// same shape (five roots, keys, typed values) in one file: the file named by

@@ -1,0 +1,357 @@
+#include <cbfoundation/os/services/OsPersistentOptions.h>
+
+#include "os/services/RegistrySandbox.h"
+
+#include <sqlite3.h>
+
+#include <chrono>
+#include <climits>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+using Options = OsPersistentOptions;
+namespace fs = std::filesystem;
+constexpr auto kUser = ePersistentOptionsCategoryCurrentUser;
+
+std::string ReadFile(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteFile(const fs::path& file, const std::string& bytes)
+{
+    std::ofstream(file, std::ios::binary) << bytes;
+}
+
+unsigned Mode(const fs::path& file)
+{
+    struct stat status
+    {};
+    return stat(file.c_str(), &status) == 0 ? status.st_mode & 07777 : 0;
+}
+
+// How many descriptors of this process are open on `file`.
+int OpenHandles(const fs::path& file)
+{
+    int count = 0;
+    for (const auto& entry : fs::directory_iterator("/proc/self/fd")) {
+        std::error_code error;
+        if (fs::read_symlink(entry.path(), error) == file)
+            ++count;
+    }
+    return count;
+}
+
+// A connection of the test's own, to look into the store or to change it.
+class RawDatabase
+{
+public:
+    explicit RawDatabase(const std::string& file) { sqlite3_open(file.c_str(), &m_database); }
+    ~RawDatabase() { sqlite3_close(m_database); }
+
+    // The first column of the first row as text, or "error: ..." when the
+    // statement fails.
+    std::string Query(const std::string& sql) const
+    {
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(m_database, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
+            return std::string("error: ") + sqlite3_errmsg(m_database);
+        std::string result;
+        const int step = sqlite3_step(statement);
+        if (step == SQLITE_ROW && sqlite3_column_text(statement, 0) != nullptr)
+            result = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+        else if (step != SQLITE_ROW && step != SQLITE_DONE)
+            result = std::string("error: ") + sqlite3_errmsg(m_database);
+        sqlite3_finalize(statement);
+        return result;
+    }
+
+    bool Execute(const char* sql) const
+    {
+        return sqlite3_exec(m_database, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+    }
+
+private:
+    sqlite3* m_database = nullptr;
+};
+
+class OsPersistentOptionsStoreTest : public cbf::test::RegistrySandbox
+{
+protected:
+    void UseFile(const std::string& file) { setenv("CBFOUNDATION_REGISTRY", file.c_str(), 1); }
+
+    // Points the store at a missing file and reads from it, which closes the
+    // connection to the current one (and so folds its log into it).
+    void UseNoFile()
+    {
+        UseFile((Folder() / "elsewhere.sqlite3").string());
+        ReadInt(Key(), L"n");
+    }
+
+    static int ReadInt(const CStringW& key, const CStringW& name, int fallback = -1)
+    {
+        int value = fallback;
+        Options::ReadOption(key, name, value, kUser);
+        return value;
+    }
+};
+
+// The file is the one $CBFOUNDATION_REGISTRY names, else the one below the
+// configuration folder; reading creates nothing, the first write creates the
+// file (0600) and its missing folders (0700).
+TEST_F(OsPersistentOptionsStoreTest, TheFileLivesWhereTheEnvironmentSaysAndAppearsOnTheFirstWrite)
+{
+    const fs::path home = Folder() / "home";
+    const std::string named = (Folder() / "named/deeper/options.db").string();
+    const std::string config = (Folder() / "config").string();
+    struct Case
+    {
+        const char* registry; // null: unset
+        const char* config;   // null: unset
+        fs::path expected;
+    };
+    const Case cases[] = {
+        {named.c_str(), nullptr, named},
+        {nullptr, config.c_str(), Folder() / "config/cbfoundation/registry.sqlite3"},
+        {nullptr, nullptr, home / ".config/cbfoundation/registry.sqlite3"},
+        {"", "relative/config", home / ".config/cbfoundation/registry.sqlite3"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.expected);
+        for (const fs::path& folder : {Folder() / "named", Folder() / "config", home})
+            fs::remove_all(folder);
+        c.registry ? setenv("CBFOUNDATION_REGISTRY", c.registry, 1) : unsetenv("CBFOUNDATION_REGISTRY");
+        c.config ? setenv("XDG_CONFIG_HOME", c.config, 1) : unsetenv("XDG_CONFIG_HOME");
+        EXPECT_EQ(ReadInt(Key(), L"n"), -1);
+        EXPECT_FALSE(Options::DeleteOption(Key(), L"n", kUser));
+        EXPECT_FALSE(fs::exists(c.expected.parent_path()));
+        ASSERT_EQ(Options::WriteOption(Key(), L"n", 5, kUser), 1);
+        EXPECT_EQ(ReadInt(Key(), L"n"), 5);
+        EXPECT_EQ(Mode(c.expected), 0600u);
+        EXPECT_EQ(Mode(c.expected.parent_path()), 0700u);
+        EXPECT_EQ(RawDatabase(c.expected.string()).Query("PRAGMA journal_mode"), "wal");
+    }
+}
+
+// Every level of a key path is a key, stored as first written; deleting a
+// value leaves its key.
+TEST_F(OsPersistentOptionsStoreTest, EveryLevelIsAKeyStoredAsGivenAndDeletesLeaveKeys)
+{
+    ASSERT_EQ(Options::WriteOption(L"Über\\Zwei\\Drei", L"Wert", 1, kUser), 1);
+    ASSERT_EQ(Options::WriteOption(L"über\\zwei\\", L"wert", 2, kUser), 1);
+    ASSERT_TRUE(Options::DeleteOption(L"ÜBER\\ZWEI\\DREI", L"WERT", kUser));
+    UseNoFile();
+    RawDatabase raw(File());
+    EXPECT_EQ(raw.Query("SELECT count(*) FROM registry_keys"), "3");
+    EXPECT_EQ(raw.Query("SELECT count(*) FROM registry_values"), "1");
+    // The level as given: "Über" in UTF-16LE.
+    EXPECT_EQ(raw.Query("SELECT hex(path) FROM registry_keys ORDER BY id LIMIT 1"), "DC00620065007200");
+    EXPECT_EQ(ReadInt(L"Über\\Zwei", L"wert"), -1);
+    UseFile(File());
+    EXPECT_EQ(ReadInt(L"Über\\Zwei", L"WERT"), 2);
+    // Levels the registry cannot have fail.
+    for (const wchar_t* path : {L"\\lead", L"a\\\\b", L"a\\\\"})
+        EXPECT_EQ(Options::WriteOption(path, L"x", 1, kUser), 0) << path;
+    EXPECT_EQ(Options::WriteOption(CStringW(L'k', 256), L"x", 1, kUser), 0);
+    EXPECT_EQ(Options::WriteOption(CStringW(L'k', 255), L"x", 1, kUser), 1);
+}
+
+// A file that is not a store of ours (damaged, another program's) answers 0
+// or false to everything and is never written to; one of a newer schema is
+// read but not changed.
+TEST_F(OsPersistentOptionsStoreTest, DamagedForeignAndNewerFilesAreNeverChanged)
+{
+    ASSERT_EQ(Options::WriteOption(Key(), L"n", 5, kUser), 1);
+    UseNoFile();
+    const std::string ours = ReadFile(File());
+    std::string badPageSize = ours;
+    badPageSize[16] = 3;
+    struct Case
+    {
+        const char* what;
+        std::string bytes;
+        const char* change; // applied through SQLite when the bytes are empty
+        bool readable;
+    };
+    const Case cases[] = {
+        {"garbage", std::string(8192, 'x'), nullptr, false},
+        {"SQLite header, garbage after", std::string("SQLite format 3\0", 16) + std::string(4080, '\x7f'), nullptr,
+         false},
+        {"bad page size", badPageSize, nullptr, false},
+        {"foreign", "",
+         "PRAGMA user_version = 0; DROP TABLE registry_values; DROP TABLE registry_keys;"
+         "CREATE TABLE other(x)",
+         false},
+        {"newer schema", "", "PRAGMA user_version = 2", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string file = (Folder() / c.what).string();
+        WriteFile(file, c.bytes.empty() ? ours : c.bytes);
+        if (c.change != nullptr)
+            ASSERT_TRUE(RawDatabase(file).Execute(c.change));
+        const std::string before = ReadFile(file);
+        UseFile(file);
+        EXPECT_EQ(ReadInt(Key(), L"n"), c.readable ? 5 : -1);
+        EXPECT_EQ(Options::WriteOption(Key(), L"n", 6, kUser), 0);
+        EXPECT_EQ(Options::WriteOption(Key(), L"new", 6, kUser), 0);
+        EXPECT_FALSE(Options::DeleteOption(Key(), L"n", kUser));
+        UseNoFile();
+        EXPECT_EQ(ReadFile(file), before);
+        EXPECT_FALSE(fs::exists(file + "-wal") && fs::file_size(file + "-wal") > 0);
+    }
+}
+
+// A child made by fork leaves its parent's connection alone and opens its
+// own; both go on working.
+TEST_F(OsPersistentOptionsStoreTest, AForkedChildOpensItsOwnConnection)
+{
+    ASSERT_EQ(Options::WriteOption(Key(), L"parent", 1, kUser), 1);
+    ASSERT_EQ(OpenHandles(File()), 1);
+    const pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        const bool inherited = OpenHandles(File()) == 1;
+        const bool wrote = Options::WriteOption(Key(), L"child", 2, kUser) == 1 && ReadInt(Key(), L"parent") == 1;
+        _exit(inherited && wrote && OpenHandles(File()) == 2 ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(ReadInt(Key(), L"child"), 2);
+    EXPECT_EQ(Options::WriteOption(Key(), L"parent", 3, kUser), 1);
+    EXPECT_EQ(ReadInt(Key(), L"parent"), 3);
+}
+
+// A writer killed in the middle of its writes leaves a store that opens and
+// holds every write that answered 1 (or the one after it, under way).
+TEST_F(OsPersistentOptionsStoreTest, AKilledWriterLeavesEveryConfirmedWrite)
+{
+    constexpr int kSlots = 16;
+    ASSERT_EQ(Options::WriteOption(Key(), L"start", 1, kUser), 1);
+    int confirmations[2];
+    ASSERT_EQ(pipe(confirmations), 0);
+    const pid_t writer = fork();
+    ASSERT_NE(writer, -1);
+    if (writer == 0) {
+        close(confirmations[0]);
+        for (int counter = 0;; ++counter) {
+            const CStringW slot(std::to_wstring(counter % kSlots).c_str());
+            if (Options::WriteOption(Key(), slot, counter, kUser) == 1 &&
+                write(confirmations[1], &counter, sizeof counter) != sizeof counter)
+                _exit(1);
+        }
+    }
+    close(confirmations[1]);
+    std::vector<int> confirmed(kSlots, -1);
+    int counter = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(400);
+    while (std::chrono::steady_clock::now() < deadline && read(confirmations[0], &counter, sizeof counter) > 0)
+        confirmed[counter % kSlots] = counter;
+    kill(writer, SIGKILL);
+    waitpid(writer, nullptr, 0);
+    while (read(confirmations[0], &counter, sizeof counter) == sizeof counter)
+        confirmed[counter % kSlots] = counter;
+    close(confirmations[0]);
+
+    EXPECT_EQ(RawDatabase(File()).Query("PRAGMA integrity_check"), "ok");
+    for (int slot = 0; slot < kSlots; ++slot) {
+        SCOPED_TRACE(slot);
+        ASSERT_GE(confirmed[slot], 0);
+        const int stored = ReadInt(Key(), CStringW(std::to_wstring(slot).c_str()));
+        EXPECT_TRUE(stored == confirmed[slot] || stored == confirmed[slot] + kSlots) << stored;
+    }
+}
+
+// Sixteen processes write options of their own and shared ones and read them
+// all: every value read is one that was written whole, and each process's
+// last write is there at the end.
+TEST_F(OsPersistentOptionsStoreTest, SixteenProcessesLoseAndTearNothing)
+{
+    constexpr int kProcesses = 16;
+    const auto kDuration = std::chrono::milliseconds(1000);
+    // A text that tells who wrote it and checks itself: "writer:counter:" and
+    // a length and letters that follow from both.
+    const auto payload = [](int writer, int counter) {
+        std::wstring text = std::to_wstring(writer) + L":" + std::to_wstring(counter) + L":";
+        const int length = 20 + (counter * 37 + writer * 11) % 700;
+        for (int index = 0; index < length; ++index)
+            text += static_cast<wchar_t>(L'a' + (writer + counter + index) % 26);
+        return text;
+    };
+    const auto isWhole = [&](const CStringW& text) {
+        int writer = -1;
+        int counter = -1;
+        return swscanf(text.GetString(), L"%d:%d:", &writer, &counter) == 2 && writer >= 0 && writer < kProcesses &&
+               std::wstring(text.GetString()) == payload(writer, counter);
+    };
+    ASSERT_EQ(Options::WriteOption(Key(), L"shared", payload(0, 0).c_str(), kUser), 1);
+    int reports[2];
+    ASSERT_EQ(pipe(reports), 0);
+    const auto start = std::chrono::steady_clock::now();
+    std::vector<pid_t> children;
+    for (int writer = 0; writer < kProcesses; ++writer) {
+        const pid_t child = fork();
+        ASSERT_NE(child, -1);
+        if (child == 0) {
+            const CStringW own(std::to_wstring(writer).c_str());
+            int report[3] = {writer, -1, 0}; // writer, last counter written, operations
+            // A failed step ends the child with its own status.
+            const auto require = [](bool holds, int status) {
+                if (!holds)
+                    _exit(status);
+            };
+            for (int counter = 0; std::chrono::steady_clock::now() - start < kDuration; ++counter) {
+                CStringW text;
+                int number = 0;
+                require(Options::WriteOption(Key(), own, counter, kUser) == 1, 10);
+                report[1] = counter;
+                require(Options::WriteOption(Key(), L"shared", payload(writer, counter).c_str(), kUser) == 1, 11);
+                require(Options::ReadOption(Key(), L"shared", text, 1024, kUser) == 1 && isWhole(text), 12);
+                const CStringW other(std::to_wstring((writer + counter) % kProcesses).c_str());
+                require(Options::ReadOption(Key(), other, number, kUser) == 1 || other != own, 13);
+                report[2] += 4;
+            }
+            _exit(write(reports[1], report, sizeof report) == sizeof report ? 0 : 1);
+        }
+        children.push_back(child);
+    }
+    close(reports[1]);
+    for (pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << WEXITSTATUS(status);
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    int report[3];
+    int operations = 0;
+    std::set<int> reported;
+    while (read(reports[0], report, sizeof report) == sizeof report) {
+        reported.insert(report[0]);
+        operations += report[2];
+        EXPECT_EQ(ReadInt(Key(), CStringW(std::to_wstring(report[0]).c_str())), report[1]) << report[0];
+    }
+    close(reports[0]);
+    EXPECT_EQ(reported.size(), static_cast<std::size_t>(kProcesses));
+    CStringW shared;
+    EXPECT_EQ(Options::ReadOption(Key(), L"shared", shared, 1024, kUser), 1);
+    EXPECT_TRUE(isWhole(shared));
+    RecordProperty("operations_per_second", static_cast<int>(operations / seconds));
+    std::printf("16 processes: %d operations in %.2f s, %.0f per second\n", operations, seconds, operations / seconds);
+}
+
+} // namespace
