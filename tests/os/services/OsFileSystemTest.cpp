@@ -1,5 +1,6 @@
 // OsFileSystem on every system: path texts, expansion, well-known folders and file actions.
 #include <cbfoundation/os/services/OsFileSystem.h>
+#include <cbfoundation/os/services/OsPersistentOptions.h>
 
 #include "os/services/FileSystemTestSupport.h"
 
@@ -130,6 +131,26 @@ TEST_F(OsFileSystemTest, WellKnownFoldersEndInASeparatorAndHaveNoParentReference
     for (const wchar_t* name : {L"TMPDIR", L"TMP", L"TEMP"})
         sandbox.Set(name, detour);
     EXPECT_EQ(GetDirectory(eSpecialDirectoryTemp), sandbox(L"b") + native(L"|tmp|"));
+}
+
+TEST_F(OsFileSystemTest, TheDevelopmentFolderIsTheStoredOneWhenThereIsOne)
+{
+    const wchar_t* const key = L"Software\\Morvane\\Settings";
+    const auto write = [key](const CStringW& folder) {
+        return OsPersistentOptions::WriteOption(key, L"Development", folder, ePersistentOptionsCategoryCurrentUser);
+    };
+    const CStringW byDefault = sandbox(L"tmp") + native(L"|Development|");
+    // Stored with backslashes, which every system reads as separators.
+    CStringW stored = sandbox(L"dev|a|..|b");
+    stored.Replace(L'/', L'\\');
+    stored.Replace(L'|', L'\\');
+    ASSERT_EQ(write(stored), 1);
+    EXPECT_EQ(GetDirectory(eSpecialDirectoryDevelopment), sandbox(L"dev") + native(L"|b|"));
+    // More than 260 characters is no folder the options can name.
+    ASSERT_EQ(write(sandbox() + CStringW(L'd', 260)), 1);
+    EXPECT_EQ(GetDirectory(eSpecialDirectoryDevelopment), byDefault);
+    OsPersistentOptions::DeleteOption(key, L"Development", ePersistentOptionsCategoryCurrentUser);
+    EXPECT_EQ(GetDirectory(eSpecialDirectoryDevelopment), byDefault);
 }
 
 TEST_F(OsFileSystemTest, CreatingEveryMissingLevel)
