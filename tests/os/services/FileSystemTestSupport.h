@@ -36,14 +36,6 @@ inline CStringW WideOf(const std::filesystem::path& path)
     return CStringW(text.data(), static_cast<int>(text.size()));
 }
 
-inline std::filesystem::path PathOf(const CStringW& text)
-{
-    const auto length = static_cast<std::size_t>(text.GetLength());
-    std::u16string units(cbf::platform::Utf16Length(text.GetString(), length), u'\0');
-    cbf::platform::ToUtf16(text.GetString(), length, units.data());
-    return std::filesystem::path(units);
-}
-
 inline void WriteFile(const std::filesystem::path& path, const std::string& content)
 {
     std::ofstream(path, std::ios::binary) << content;
