@@ -120,14 +120,9 @@ bool createLevels(const CStringW& path)
     return true;
 }
 
-bool isDirectoryExpanded(const CStringW& path)
-{
-    return cbf::platform::IsDirectoryPath(path);
-}
-
 bool createDirectoryExpanded(const CStringW& path)
 {
-    if (isDirectoryExpanded(path) || IsRoot(path))
+    if (cbf::platform::IsDirectoryPath(path) || IsRoot(path))
         return true;
     if (cbf::platform::PathExists(path) || !createLevels(path))
         return false;
@@ -236,13 +231,13 @@ bool Exists(const CStringW& path)
 
 bool IsDirectory(const CStringW& path)
 {
-    return isDirectoryExpanded(InterpretEnvironment(path));
+    return cbf::platform::IsDirectoryPath(InterpretEnvironment(path));
 }
 
 bool IsDirectoryEmpty(const CStringW& path)
 {
     const CStringW expanded = InterpretEnvironment(path);
-    return isDirectoryExpanded(expanded) && cbf::platform::IsEmptyDirectoryPath(expanded);
+    return cbf::platform::IsDirectoryPath(expanded) && cbf::platform::IsEmptyDirectoryPath(expanded);
 }
 
 bool CreateDirectoryW(const CStringW& path)
@@ -255,7 +250,7 @@ bool DeleteDirectory(const CStringW& path, bool onlyIfEmpty)
     const CStringW expanded = InterpretEnvironment(path);
     if (expanded.IsEmpty() || expanded[0] == L'.' || !cbf::platform::PathExists(expanded))
         return false;
-    if (onlyIfEmpty && !(isDirectoryExpanded(expanded) && cbf::platform::IsEmptyDirectoryPath(expanded)))
+    if (onlyIfEmpty && !(cbf::platform::IsDirectoryPath(expanded) && cbf::platform::IsEmptyDirectoryPath(expanded)))
         return false;
     return cbf::platform::RemoveTree(expanded);
 }

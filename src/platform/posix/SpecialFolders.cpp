@@ -78,7 +78,7 @@ std::string firstSystemDataFolder()
     const std::string list = variable("XDG_DATA_DIRS");
     for (std::size_t start = 0; start < list.size();) {
         const std::size_t end = std::min(list.find(':', start), list.size());
-        const std::string entry = list.substr(start, end - start);
+        std::string entry = list.substr(start, end - start);
         if (!entry.empty() && entry.front() == '/')
             return entry;
         start = end + 1;

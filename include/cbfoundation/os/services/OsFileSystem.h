@@ -28,6 +28,10 @@
 /// On other systems than Windows the well-known folders are those of the
 /// XDG base and user directories; README.md tables them.
 ///
+/// Call CreateDirectoryW, DeleteFileW, CopyFileW and MoveFileW qualified:
+/// on Windows the system's functions of the same names are visible as well,
+/// and take a text literal more readily than these do.
+///
 /// No state lives between calls. Relative paths and eSpecialDirectoryCurrent
 /// depend on the process's current directory, which any thread can change.
 namespace OsFileSystem {
