@@ -1,4 +1,4 @@
-// RegistryDatabase: one SQLite connection per thread, opened on first use, over the registry file.
+// RegistryDatabase: one SQLite connection per process, opened on first use, over the registry file.
 
 #include "RegistryDatabase.h"
 
@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <mutex>
+#include <pthread.h>
 #include <pwd.h>
 #include <string>
 #include <sys/stat.h>
@@ -116,22 +118,29 @@ public:
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    ~Connection()
+    // Opens or reopens the connection as the call needs it: on the file the
+    // environment names, with the schema in place (created when `writing`).
+    bool prepare(const std::string& file, bool writing)
     {
-        if (m_owner == getpid())
+        // A process made by fork has its parent's handle, which is not ours
+        // to use or to close: it stays allocated, unused.
+        if (m_database != nullptr && m_owner != getpid())
+            abandon();
+        if (m_database != nullptr && (m_file != file || !isSameFile()))
             close();
+        if (m_database == nullptr && !open(file, writing))
+            return false;
+        if (m_ready)
+            return !writing || !m_readOnly;
+        return writing && !m_readOnly && createSchema();
     }
 
-    // The connection for this call, open on the file the environment names,
-    // with the schema in place (created when `writing`); null when there is
-    // none to be had.
-    static Connection* ForThread(bool writing)
+    // Lets go of the connection: closes it when this process opened it.
+    void release()
     {
-        thread_local Connection connection;
-        thread_local std::string file;
-        if (!ResolveFile(file))
-            return nullptr;
-        return connection.prepare(file, writing) ? &connection : nullptr;
+        if (m_database != nullptr && m_owner != getpid())
+            abandon();
+        close();
     }
 
     sqlite3_stmt* statement(Statement which) const { return m_statements[which]; }
@@ -162,21 +171,6 @@ public:
     }
 
 private:
-    bool prepare(const std::string& file, bool writing)
-    {
-        // A process made by fork has its parent's handle, which is not ours
-        // to use or to close: it stays allocated, unused.
-        if (m_database != nullptr && m_owner != getpid())
-            abandon();
-        if (m_database != nullptr && (m_file != file || !isSameFile()))
-            close();
-        if (m_database == nullptr && !open(file, writing))
-            return false;
-        if (m_ready)
-            return !writing || !m_readOnly;
-        return writing && !m_readOnly && createSchema();
-    }
-
     bool open(const std::string& file, bool writing)
     {
         if (writing ? !CreateFile(file) : access(file.c_str(), F_OK) != 0)
@@ -357,6 +351,74 @@ private:
     bool m_ready = false;
 };
 
+// The process's one connection and the lock that every operation holds.
+//
+// The connection is closed before every fork and opened again on the next
+// call. SQLite keeps the lock state of an open file for the whole process; a
+// child that inherited it would believe it holds locks that stayed with its
+// parent, and another process could then fold the log away under it.
+struct Process
+{
+    std::mutex mutex;
+    Connection connection;
+    std::string file;
+};
+
+Process& TheProcess();
+
+void BeforeFork()
+{
+    Process& process = TheProcess();
+    process.mutex.lock();
+    process.connection.release();
+}
+
+void AfterFork()
+{
+    TheProcess().mutex.unlock();
+}
+
+void AtExit()
+{
+    Process& process = TheProcess();
+    const std::lock_guard<std::mutex> lock(process.mutex);
+    process.connection.release();
+}
+
+// Made on first use, never while the library loads, and never destroyed: a
+// thread may still call in while the process exits.
+Process& TheProcess()
+{
+    static Process* const process = [] {
+        auto* const created = new Process;
+        pthread_atfork(&BeforeFork, &AfterFork, &AfterFork);
+        std::atexit(&AtExit);
+        return created;
+    }();
+    return *process;
+}
+
+// One operation: the process's lock, held throughout, and the connection
+// ready for it (null when there is none to be had).
+class Session
+{
+public:
+    explicit Session(bool writing)
+        : m_process(TheProcess())
+        , m_lock(m_process.mutex)
+    {
+        if (ResolveFile(m_process.file) && m_process.connection.prepare(m_process.file, writing))
+            m_connection = &m_process.connection;
+    }
+
+    Connection* connection() const { return m_connection; }
+
+private:
+    Process& m_process;
+    std::lock_guard<std::mutex> m_lock;
+    Connection* m_connection = nullptr;
+};
+
 void BindText(sqlite3_stmt* statement, int index, std::u16string_view text)
 {
     // A zero-length blob needs a non-null pointer, or it binds as NULL.
@@ -426,7 +488,8 @@ bool SetValue(Connection& connection, const Location& location, std::uint32_t ty
 bool RegistryDatabase::Read(const Location& location, void* data, std::uint32_t capacity, std::uint32_t& size)
 {
     size = 0;
-    Connection* const connection = Connection::ForThread(false);
+    const Session session(false);
+    Connection* const connection = session.connection();
     if (connection == nullptr)
         return false;
     sqlite3_stmt* const read = connection->statement(kRead);
@@ -449,7 +512,8 @@ bool RegistryDatabase::Read(const Location& location, void* data, std::uint32_t 
 
 bool RegistryDatabase::Write(const Location& location, std::uint32_t type, const void* data, std::uint32_t size)
 {
-    Connection* const connection = Connection::ForThread(true);
+    const Session session(true);
+    Connection* const connection = session.connection();
     if (connection == nullptr || !connection->run(kBegin))
         return false;
     if (SetValue(*connection, location, type, data, size) && connection->run(kCommit))
@@ -461,7 +525,8 @@ bool RegistryDatabase::Write(const Location& location, std::uint32_t type, const
 bool RegistryDatabase::Delete(const Location& location)
 {
     // Deleting creates no file: a missing or empty one has nothing to delete.
-    Connection* const connection = Connection::ForThread(false);
+    const Session session(false);
+    Connection* const connection = session.connection();
     if (connection == nullptr || !connection->writable() || !connection->run(kBegin))
         return false;
     sqlite3_stmt* const remove = connection->statement(kDelete);

@@ -22,9 +22,10 @@ struct Location
     std::u16string_view foldedName;
 };
 
-/// The store's operations, each one transaction on the calling thread's own
-/// connection. The connection opens on first use and follows the file that
-/// the environment names at each call; a process made by fork opens its own.
+/// The store's operations, each one transaction on the process's connection,
+/// one operation at a time. The connection opens on first use and follows the
+/// file that the environment names at each call; it is closed before a fork,
+/// so that parent and child each open their own.
 /// Every failure (no file, a damaged or foreign file, a file of a newer
 /// schema on writing, a lock held too long) answers false.
 class RegistryDatabase

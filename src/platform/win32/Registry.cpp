@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <iterator>
+#include <vector>
 
 namespace cbf::platform {
 
@@ -34,14 +36,29 @@ bool RegistryQueryValue(HKEY root, const wchar_t* keyPath, const wchar_t* name, 
     return status == ERROR_SUCCESS;
 }
 
+// The registry stores a text's terminator with it when the caller's byte
+// count leaves it out but the memory right after the text holds one. The
+// copy made here holds a non-zero unit there, so that exactly the given bytes
+// are stored.
+std::vector<BYTE> WithoutTrailingNul(const void* data, std::uint32_t size)
+{
+    std::vector<BYTE> bytes(static_cast<std::size_t>(size / sizeof(WCHAR) + 1) * sizeof(WCHAR), 0);
+    std::memcpy(bytes.data(), data, size);
+    bytes[size / sizeof(WCHAR) * sizeof(WCHAR) + 1] = 0xFF;
+    return bytes;
+}
+
 bool RegistrySetValue(HKEY root, const wchar_t* keyPath, const wchar_t* name, std::uint32_t type, const void* data,
                       std::uint32_t size)
 {
+    const bool isText = type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+    const std::vector<BYTE> text = isText && size != 0 ? WithoutTrailingNul(data, size) : std::vector<BYTE>();
     HKEY key = nullptr;
     if (root == nullptr || ::RegCreateKeyExW(root, keyPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
                                              &key, nullptr) != ERROR_SUCCESS)
         return false;
-    const LONG status = ::RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size);
+    const BYTE* const bytes = text.empty() ? static_cast<const BYTE*>(data) : text.data();
+    const LONG status = ::RegSetValueExW(key, name, 0, type, bytes, size);
     ::RegCloseKey(key);
     return status == ERROR_SUCCESS;
 }

@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <list>
 #include <random>
 #include <string>
 
@@ -39,11 +40,12 @@ protected:
         std::filesystem::remove_all(m_folder, ignored);
     }
 
-    /// putenv exists on both platforms; the strings must live as long as the
-    /// process, so each assignment keeps its own copy.
+    /// putenv exists on both platforms; the environment keeps the strings
+    /// themselves, so they live (and stay reachable) as long as the process.
     static void SetEnvironment(const std::string& name, const std::string& value)
     {
-        putenv((new std::string(name + "=" + value))->data());
+        static std::list<std::string> assignments;
+        putenv(assignments.emplace_back(name + "=" + value).data());
     }
 
     const CStringW& Key() const { return m_key; }

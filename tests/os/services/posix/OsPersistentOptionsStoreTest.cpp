@@ -56,38 +56,25 @@ int OpenHandles(const fs::path& file)
     return count;
 }
 
-// A connection of the test's own, to look into the store or to change it.
-class RawDatabase
+// Runs `sql` on a connection of the test's own and answers the first column
+// of the first row, "error" when the statement fails.
+std::string Query(const std::string& file, const char* sql)
 {
-public:
-    explicit RawDatabase(const std::string& file) { sqlite3_open(file.c_str(), &m_database); }
-    ~RawDatabase() { sqlite3_close(m_database); }
-
-    // The first column of the first row as text, or "error: ..." when the
-    // statement fails.
-    std::string Query(const std::string& sql) const
-    {
-        sqlite3_stmt* statement = nullptr;
-        if (sqlite3_prepare_v2(m_database, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
-            return std::string("error: ") + sqlite3_errmsg(m_database);
-        std::string result;
+    sqlite3* database = nullptr;
+    sqlite3_stmt* statement = nullptr;
+    std::string result = "error";
+    if (sqlite3_open(file.c_str(), &database) == SQLITE_OK &&
+        sqlite3_prepare_v2(database, sql, -1, &statement, nullptr) == SQLITE_OK) {
         const int step = sqlite3_step(statement);
         if (step == SQLITE_ROW && sqlite3_column_text(statement, 0) != nullptr)
             result = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
-        else if (step != SQLITE_ROW && step != SQLITE_DONE)
-            result = std::string("error: ") + sqlite3_errmsg(m_database);
-        sqlite3_finalize(statement);
-        return result;
+        else if (step == SQLITE_DONE)
+            result.clear();
     }
-
-    bool Execute(const char* sql) const
-    {
-        return sqlite3_exec(m_database, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
-    }
-
-private:
-    sqlite3* m_database = nullptr;
-};
+    sqlite3_finalize(statement);
+    sqlite3_close(database);
+    return result;
+}
 
 class OsPersistentOptionsStoreTest : public cbf::test::RegistrySandbox
 {
@@ -143,7 +130,7 @@ TEST_F(OsPersistentOptionsStoreTest, TheFileLivesWhereTheEnvironmentSaysAndAppea
         EXPECT_EQ(ReadInt(Key(), L"n"), 5);
         EXPECT_EQ(Mode(c.expected), 0600u);
         EXPECT_EQ(Mode(c.expected.parent_path()), 0700u);
-        EXPECT_EQ(RawDatabase(c.expected.string()).Query("PRAGMA journal_mode"), "wal");
+        EXPECT_EQ(Query(c.expected.string(), "PRAGMA journal_mode"), "wal");
     }
 }
 
@@ -155,11 +142,10 @@ TEST_F(OsPersistentOptionsStoreTest, EveryLevelIsAKeyStoredAsGivenAndDeletesLeav
     ASSERT_EQ(Options::WriteOption(L"über\\zwei\\", L"wert", 2, kUser), 1);
     ASSERT_TRUE(Options::DeleteOption(L"ÜBER\\ZWEI\\DREI", L"WERT", kUser));
     UseNoFile();
-    RawDatabase raw(File());
-    EXPECT_EQ(raw.Query("SELECT count(*) FROM registry_keys"), "3");
-    EXPECT_EQ(raw.Query("SELECT count(*) FROM registry_values"), "1");
+    EXPECT_EQ(Query(File(), "SELECT count(*) FROM registry_keys"), "3");
+    EXPECT_EQ(Query(File(), "SELECT count(*) FROM registry_values"), "1");
     // The level as given: "Über" in UTF-16LE.
-    EXPECT_EQ(raw.Query("SELECT hex(path) FROM registry_keys ORDER BY id LIMIT 1"), "DC00620065007200");
+    EXPECT_EQ(Query(File(), "SELECT hex(path) FROM registry_keys ORDER BY id LIMIT 1"), "DC00620065007200");
     EXPECT_EQ(ReadInt(L"Über\\Zwei", L"wert"), -1);
     UseFile(File());
     EXPECT_EQ(ReadInt(L"Über\\Zwei", L"WERT"), 2);
@@ -202,8 +188,9 @@ TEST_F(OsPersistentOptionsStoreTest, DamagedForeignAndNewerFilesAreNeverChanged)
         SCOPED_TRACE(c.what);
         const std::string file = (Folder() / c.what).string();
         WriteFile(file, c.bytes.empty() ? ours : c.bytes);
-        if (c.change != nullptr)
-            ASSERT_TRUE(RawDatabase(file).Execute(c.change));
+        if (c.change != nullptr) {
+            ASSERT_EQ(Query(file, c.change), "");
+        }
         const std::string before = ReadFile(file);
         UseFile(file);
         EXPECT_EQ(ReadInt(Key(), L"n"), c.readable ? 5 : -1);
@@ -216,25 +203,35 @@ TEST_F(OsPersistentOptionsStoreTest, DamagedForeignAndNewerFilesAreNeverChanged)
     }
 }
 
-// A child made by fork leaves its parent's connection alone and opens its
-// own; both go on working.
-TEST_F(OsPersistentOptionsStoreTest, AForkedChildOpensItsOwnConnection)
+// A child made by fork uses no connection of its parent's, and its writes
+// survive the parent letting go of the file while the child still writes
+// (a child that shared its parent's lock state would lose them).
+TEST_F(OsPersistentOptionsStoreTest, AForkedChildWritesOnAConnectionOfItsOwn)
 {
     ASSERT_EQ(Options::WriteOption(Key(), L"parent", 1, kUser), 1);
-    ASSERT_EQ(OpenHandles(File()), 1);
+    int parentDone[2];
+    ASSERT_EQ(pipe(parentDone), 0);
     const pid_t child = fork();
     ASSERT_NE(child, -1);
     if (child == 0) {
-        const bool inherited = OpenHandles(File()) == 1;
-        const bool wrote = Options::WriteOption(Key(), L"child", 2, kUser) == 1 && ReadInt(Key(), L"parent") == 1;
-        _exit(inherited && wrote && OpenHandles(File()) == 2 ? 0 : 1);
+        char done = 0;
+        const bool inheritedNone = OpenHandles(File()) == 0;
+        const bool first = Options::WriteOption(Key(), L"child", 2, kUser) == 1 && OpenHandles(File()) == 1;
+        const bool waited = read(parentDone[0], &done, 1) == 1;
+        const bool second = Options::WriteOption(Key(), L"child", 3, kUser) == 1;
+        _exit(inheritedNone && first && waited && second ? 0 : 1);
     }
+    // Let the child open the file, then close ours by turning elsewhere.
+    while (ReadInt(Key(), L"child") != 2)
+        usleep(1000);
+    UseNoFile();
+    ASSERT_EQ(write(parentDone[1], "x", 1), 1);
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    EXPECT_EQ(ReadInt(Key(), L"child"), 2);
-    EXPECT_EQ(Options::WriteOption(Key(), L"parent", 3, kUser), 1);
-    EXPECT_EQ(ReadInt(Key(), L"parent"), 3);
+    UseFile(File());
+    EXPECT_EQ(ReadInt(Key(), L"child"), 3);
+    EXPECT_EQ(ReadInt(Key(), L"parent"), 1);
 }
 
 // A writer killed in the middle of its writes leaves a store that opens and
@@ -268,7 +265,7 @@ TEST_F(OsPersistentOptionsStoreTest, AKilledWriterLeavesEveryConfirmedWrite)
         confirmed[counter % kSlots] = counter;
     close(confirmations[0]);
 
-    EXPECT_EQ(RawDatabase(File()).Query("PRAGMA integrity_check"), "ok");
+    EXPECT_EQ(Query(File(), "PRAGMA integrity_check"), "ok");
     for (int slot = 0; slot < kSlots; ++slot) {
         SCOPED_TRACE(slot);
         ASSERT_GE(confirmed[slot], 0);

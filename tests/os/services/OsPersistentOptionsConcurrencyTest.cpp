@@ -1,0 +1,52 @@
+#include <cbfoundation/os/services/OsPersistentOptions.h>
+
+#include "os/services/RegistrySandbox.h"
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr auto kUser = ePersistentOptionsCategoryCurrentUser;
+
+class OsPersistentOptionsConcurrencyTest : public cbf::test::RegistrySandbox
+{};
+
+// Threads write options of their own and one they share, and read both: each
+// thread's last value is there at the end, and the shared one is one that
+// some thread wrote whole.
+TEST_F(OsPersistentOptionsConcurrencyTest, ThreadsShareTheStoreWithoutLosingWrites)
+{
+    constexpr int kThreads = 4;
+    constexpr int kRounds = 100;
+    std::atomic<int> failures{0};
+    std::vector<std::thread> threads;
+    for (int thread = 0; thread < kThreads; ++thread) {
+        threads.emplace_back([&, thread] {
+            const CStringW own(std::to_wstring(thread).c_str());
+            for (int round = 0; round < kRounds; ++round) {
+                const CStringW text((std::to_wstring(thread) + L":" + std::wstring(round % 50, L'x')).c_str());
+                CStringW shared;
+                int value = -1;
+                const bool done = OsPersistentOptions::WriteOption(Key(), own, round, kUser) == 1 &&
+                                  OsPersistentOptions::WriteOption(Key(), L"shared", text, kUser) == 1 &&
+                                  OsPersistentOptions::ReadOption(Key(), own, value, kUser) == 1 &&
+                                  OsPersistentOptions::ReadOption(Key(), L"shared", shared, 100, kUser) == 1;
+                if (!done || value != round || shared.Find(L':') != 1)
+                    ++failures;
+            }
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(failures.load(), 0);
+    for (int thread = 0; thread < kThreads; ++thread) {
+        int value = -1;
+        EXPECT_EQ(OsPersistentOptions::ReadOption(Key(), CStringW(std::to_wstring(thread).c_str()), value, kUser), 1);
+        EXPECT_EQ(value, kRounds - 1);
+    }
+}
+
+} // namespace
