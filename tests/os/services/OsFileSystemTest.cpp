@@ -111,12 +111,10 @@ TEST_F(OsFileSystemTest, ExpansionOfReferences)
         EXPECT_EQ(InterpretEnvironment(c.path), c.expanded) << c.path;
 }
 
-TEST_F(OsFileSystemTest, WellKnownFoldersEndInASeparatorAndHaveNoParentReferences)
+TEST_F(OsFileSystemTest, WellKnownFoldersEndInASeparator)
 {
     EXPECT_EQ(GetDirectory(eSpecialDirectoryTemp), sandbox(L"tmp") + kSeparator);
     EXPECT_EQ(GetDirectory(eSpecialDirectoryCurrent), WideOf(fs::current_path() / ""));
-    // No options store names another development folder.
-    EXPECT_EQ(GetDirectory(eSpecialDirectoryDevelopment), sandbox(L"tmp") + native(L"|Development|"));
     EXPECT_EQ(GetDirectory(static_cast<ESpecialDirectory>(18)), L"");
     EXPECT_EQ(GetDirectory(static_cast<ESpecialDirectory>(0xFFFFFFFFu)), L"");
 
@@ -124,12 +122,6 @@ TEST_F(OsFileSystemTest, WellKnownFoldersEndInASeparatorAndHaveNoParentReference
     EXPECT_TRUE(IsDirectory(executable)) << executable.GetString();
     EXPECT_EQ(executable[executable.GetLength() - 1], kSeparator);
     EXPECT_EQ(GetDirectory(eSpecialDirectoryExecutableRelease), executable);
-
-    fs::create_directories(sandbox.Root() / "b" / "tmp");
-    const CStringW detour = sandbox() + native(L"|a|..|b|tmp");
-    for (const wchar_t* name : {L"TMPDIR", L"TMP", L"TEMP"})
-        sandbox.Set(name, detour);
-    EXPECT_EQ(GetDirectory(eSpecialDirectoryTemp), sandbox(L"b") + native(L"|tmp|"));
 }
 
 TEST_F(OsFileSystemTest, TheDevelopmentFolderIsTheStoredOneWhenThereIsOne)
