@@ -9,7 +9,7 @@ set_target_properties(cbfoundation PROPERTIES PREFIX "")
 # The wide (W) forms of the Win32 API, and no min/max macros over std::min.
 target_compile_definitions(cbfoundation PRIVATE UNICODE _UNICODE NOMINMAX)
 
-target_link_libraries(cbfoundation PRIVATE advapi32 shell32 ole32 oleaut32)
+target_link_libraries(cbfoundation PRIVATE advapi32 shell32 shlwapi ole32 oleaut32)
 
 # zlib is linked statically: the DLL must not depend on a zlib1.dll that the
 # target machine may lack (Wine supplies one, which would hide the gap).

@@ -49,4 +49,5 @@
 #include <cbfoundation/base/values/CbVariant.h>
 #include <cbfoundation/base/values/IDateTime.h>
 
+#include <cbfoundation/os/services/OsFileSystem.h>
 #include <cbfoundation/os/services/OsPersistentOptions.h>

@@ -197,20 +197,21 @@ TEST(SystemTimeTest, FileTimesOfAnEntryAndOfNothing)
 
     FILETIME creation{};
     FILETIME lastWrite{};
-    ASSERT_TRUE(ReadFileTimes(widePath.c_str(), creation, lastWrite));
+    ASSERT_TRUE(ReadFileTimes(widePath.c_str(), widePath.size(), creation, lastWrite));
     const unsigned __int64 minute = 60 * kTicksPerSecond;
     EXPECT_LT(FileTimeToTicks(lastWrite), nowTicks + minute);
     EXPECT_GT(FileTimeToTicks(lastWrite), nowTicks - minute);
     EXPECT_LE(FileTimeToTicks(creation), FileTimeToTicks(lastWrite) + kTicksPerSecond);
     EXPECT_GT(FileTimeToTicks(creation), nowTicks - minute);
 
-    EXPECT_TRUE(ReadFileTimes(wideTextOf(path.parent_path()).c_str(), creation, lastWrite));
+    const std::wstring folder = wideTextOf(path.parent_path());
+    EXPECT_TRUE(ReadFileTimes(folder.c_str(), folder.size(), creation, lastWrite));
 
     std::filesystem::remove(path);
     creation = lastWrite = TicksToFileTime(42);
-    EXPECT_FALSE(ReadFileTimes(widePath.c_str(), creation, lastWrite));
-    EXPECT_FALSE(ReadFileTimes(L"", creation, lastWrite));
-    EXPECT_FALSE(ReadFileTimes(nullptr, creation, lastWrite));
+    EXPECT_FALSE(ReadFileTimes(widePath.c_str(), widePath.size(), creation, lastWrite));
+    EXPECT_FALSE(ReadFileTimes(L"", 0, creation, lastWrite));
+    EXPECT_FALSE(ReadFileTimes(nullptr, 0, creation, lastWrite));
     EXPECT_EQ(FileTimeToTicks(creation), 42u);
     EXPECT_EQ(FileTimeToTicks(lastWrite), 42u);
 }

@@ -5,6 +5,7 @@
 #include <cbfoundation/Export.h>
 #include <cbfoundation/platform/Types.h>
 
+#include <cstddef>
 #include <ctime>
 #include <string>
 
@@ -119,14 +120,17 @@ CB_API bool SetTimeZoneVariable(const char* value);
 /// The process's TZ variable; false when it is not set.
 CB_API bool GetTimeZoneVariable(std::string& value);
 
-/// The creation and last-write times (UTC) of the file or folder at `path`.
-/// False, leaving both unchanged, when there is nothing at `path`.
+/// The creation and last-write times (UTC) of the file or folder at the path
+/// of `length` characters. False, leaving both unchanged, when there is
+/// nothing there or the path names no file (ToNativePath refuses it: a NUL
+/// inside, for one).
 ///
 /// Windows looks the path up with its find-first-file search, so a pattern
 /// in the last part of the path ("*.txt") finds the first match. Elsewhere the
-/// path is taken literally, and the creation time is the file's birth time
-/// where the file system records one; where it does not, the earlier of the
-/// last modification and the last status change stands in for it.
-CB_API bool ReadFileTimes(const wchar_t* path, FILETIME& creation, FILETIME& lastWrite);
+/// path is taken literally, a backslash separating folders like a slash, and
+/// the creation time is the file's birth time where the file system records
+/// one; where it does not, the earlier of the last modification and the last
+/// status change stands in for it.
+CB_API bool ReadFileTimes(const wchar_t* path, std::size_t length, FILETIME& creation, FILETIME& lastWrite);
 
 } // namespace cbf::platform

@@ -681,7 +681,8 @@ bool CbDateTime::ReadFileCreationTime(const CStringW& path)
 {
     FILETIME creation;
     FILETIME lastWrite;
-    if (!cbf::platform::ReadFileTimes(path.GetString(), creation, lastWrite))
+    if (!cbf::platform::ReadFileTimes(path.GetString(), static_cast<std::size_t>(path.GetLength()), creation,
+                                      lastWrite))
         return false;
     setFromTicks(cbf::platform::FileTimeToTicks(creation));
     return true;
@@ -691,7 +692,8 @@ bool CbDateTime::ReadFileModificationTime(const CStringW& path)
 {
     FILETIME creation;
     FILETIME lastWrite;
-    if (!cbf::platform::ReadFileTimes(path.GetString(), creation, lastWrite))
+    if (!cbf::platform::ReadFileTimes(path.GetString(), static_cast<std::size_t>(path.GetLength()), creation,
+                                      lastWrite))
         return false;
     setFromTicks(cbf::platform::FileTimeToTicks(lastWrite));
     return true;

@@ -1,9 +1,8 @@
 // File times of a path, read with statx, on POSIX.
 #include <cbfoundation/platform/SystemTime.h>
 
-#include <cbfoundation/platform/CodePage.h>
+#include <cbfoundation/platform/NativePath.h>
 
-#include <cwchar>
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -70,13 +69,12 @@ bool readWithStat(const char* path, FILETIME& creation, FILETIME& lastWrite)
 
 } // namespace
 
-bool ReadFileTimes(const wchar_t* path, FILETIME& creation, FILETIME& lastWrite)
+bool ReadFileTimes(const wchar_t* path, std::size_t length, FILETIME& creation, FILETIME& lastWrite)
 {
-    if (path == nullptr)
+    NativePath native;
+    if (path == nullptr || !ToNativePath(path, length, native))
         return false;
-    const std::string narrowPath = WideToNarrow(path, std::wcslen(path));
-    return readWithStatx(narrowPath.c_str(), creation, lastWrite) ||
-           readWithStat(narrowPath.c_str(), creation, lastWrite);
+    return readWithStatx(native.c_str(), creation, lastWrite) || readWithStat(native.c_str(), creation, lastWrite);
 }
 
 } // namespace cbf::platform

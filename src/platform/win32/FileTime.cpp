@@ -1,14 +1,17 @@
 // File times of a path, read from its directory entry, on Windows.
 #include <cbfoundation/platform/SystemTime.h>
 
+#include <cbfoundation/platform/NativePath.h>
+
 namespace cbf::platform {
 
-bool ReadFileTimes(const wchar_t* path, FILETIME& creation, FILETIME& lastWrite)
+bool ReadFileTimes(const wchar_t* path, std::size_t length, FILETIME& creation, FILETIME& lastWrite)
 {
-    if (path == nullptr)
+    NativePath native;
+    if (path == nullptr || !ToNativePath(path, length, native))
         return false;
     WIN32_FIND_DATAW entry;
-    const HANDLE search = ::FindFirstFileW(path, &entry);
+    const HANDLE search = ::FindFirstFileW(native.c_str(), &entry);
     if (search == INVALID_HANDLE_VALUE)
         return false;
     ::FindClose(search);

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -290,6 +291,15 @@ TEST(CbDateTimeTest, FileTimesOfAnExistingFileOnly)
     CbDateTime modified = aMinuteAgo;
     ASSERT_TRUE(created.ReadFileCreationTime(path.c_str()) && modified.ReadFileModificationTime(path.c_str()));
     EXPECT_TRUE(aMinuteAgo < created && created <= modified);
+
+    // A backslash separates folders wherever the library takes a path, and a
+    // NUL inside the path names no file rather than the part before it.
+    std::wstring backslashed = path;
+    std::replace(backslashed.begin(), backslashed.end(), L'/', L'\\');
+    CbDateTime again = aMinuteAgo;
+    EXPECT_TRUE(again.ReadFileModificationTime(backslashed.c_str()) && again == modified);
+    const CStringW truncatedByNul = CStringW(path.c_str()) + L'\0' + L"x";
+    EXPECT_FALSE(again.ReadFileCreationTime(truncatedByNul) || again.ReadFileModificationTime(truncatedByNul));
 
     std::filesystem::remove(path);
     const CbDateTime before = created;

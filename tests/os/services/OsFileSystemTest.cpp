@@ -1,0 +1,251 @@
+// OsFileSystem on every system: path texts, expansion, well-known folders and file actions.
+#include <cbfoundation/os/services/OsFileSystem.h>
+#include <cbfoundation/os/services/OsPersistentOptions.h>
+
+#include "os/services/FileSystemTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+using cbf::test::kSeparator;
+using cbf::test::ReadFile;
+using cbf::test::WideOf;
+using cbf::test::WriteFile;
+using namespace OsFileSystem;
+
+namespace {
+
+// The text with every '|' turned into the native separator.
+CStringW native(const wchar_t* text)
+{
+    CStringW path(text);
+    path.Replace(L'|', kSeparator);
+    return path;
+}
+
+class OsFileSystemTest : public ::testing::Test
+{
+protected:
+    cbf::test::FileSystemSandbox sandbox;
+};
+
+TEST(OsFileSystemTextTest, SplittingAtTheLastBackslashAndTheLastDotAfterIt)
+{
+    struct Case
+    {
+        const wchar_t* path;
+        const wchar_t* folder;
+        const wchar_t* name;
+        const wchar_t* extension;
+    };
+    const Case cases[] = {
+        {L"D:\\dir\\file.txt", L"D:\\dir\\", L"file", L"txt"},
+        {L"D:\\dir\\", L"D:\\dir\\", L"", L""},
+        {L"file", L"", L"file", L""},
+        {L"D:\\my.dir\\file", L"D:\\my.dir\\", L"file", L""},
+        {L"D:\\my.dir\\", L"D:\\my.dir\\", L"", L""},
+        {L"a.tar.gz", L"", L"a.tar", L"gz"},
+        {L"D:\\dir\\.profile", L"D:\\dir\\", L"", L"profile"},
+        {L"", L"", L"", L""},
+    };
+    for (const Case& c : cases) {
+        CStringW folder = L"stale";
+        CStringW name = L"stale";
+        CStringW extension = L"stale";
+        SplitPath(c.path, folder, name, extension);
+        EXPECT_EQ(folder, c.folder) << c.path;
+        EXPECT_EQ(name, c.name) << c.path;
+        EXPECT_EQ(extension, c.extension) << c.path;
+        EXPECT_EQ(GetFilename(c.path), c.name) << c.path;
+        EXPECT_EQ(GetExtension(c.path), c.extension) << c.path;
+    }
+}
+
+TEST(OsFileSystemTextTest, FoldersAndRoots)
+{
+    EXPECT_EQ(GetFolder(L"D:\\dir\\file"), L"D:\\dir\\");
+    EXPECT_EQ(GetFolder(L"D:/dir/file"), L"D:/dir/");
+    EXPECT_EQ(GetFolder(L"D:/dir/"), L"D:/dir/");
+    EXPECT_EQ(GetFolder(L"file"), L"");
+    EXPECT_EQ(GetFolder(L""), L"");
+
+    const fs::path root = fs::temp_directory_path().root_path();
+    EXPECT_TRUE(IsRoot(WideOf(root)));
+    EXPECT_FALSE(IsRoot(WideOf(root / "x")));
+    // A drive without its backslash is a root where there are drives.
+    EXPECT_EQ(IsRoot(WideOf(root.root_name())), !root.root_name().empty());
+    for (const wchar_t* notRoot : {L"D:\\x", L"D:/", L"ab", L"abc", L""})
+        EXPECT_FALSE(IsRoot(notRoot)) << notRoot;
+}
+
+TEST_F(OsFileSystemTest, ExpansionOfReferences)
+{
+    sandbox.Set(L"CBF_FOLDER", L"T");
+    sandbox.Set(L"CBF_NESTED", L"%CBF_FOLDER%%CBF_FOLDER%");
+    sandbox.Set(L"CBF_SELF", L"%CBF_SELF%a");
+    sandbox.Set(L"CBF_PING", L"%CBF_PONG%");
+    sandbox.Set(L"CBF_PONG", L"%CBF_PING%");
+    sandbox.Set(L"CBF_UNSET", nullptr);
+    struct Case
+    {
+        const wchar_t* path;
+        CStringW expanded;
+    };
+    const Case cases[] = {
+        {L"%CBF_FOLDER%/x\\y", native(L"T|x|y")},
+        {L"100%", L"100%"},
+        {L"%CBF_UNSET%x%CBF_FOLDER%", L"%CBF_UNSET%xT"},
+        {L"100%%CBF_FOLDER%", L"100%T"},
+        {L"%CBF_NESTED%.%", L"TT.%"},
+        {L"%executable%", L"%executable%"},
+        {L"%EXECUTABLE%data.bin", GetDirectory(eSpecialDirectoryExecutable) + L"data.bin"},
+        {L"%EXECUTABLERELEASE%", GetDirectory(eSpecialDirectoryExecutable)},
+        // A value that refers to itself is inserted a bounded number of times.
+        {L"%CBF_SELF%", L"%CBF_SELF%" + CStringW(L'a', kMaxEnvironmentReferences)},
+        {L"%CBF_PING%", L"%CBF_PING%"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(InterpretEnvironment(c.path), c.expanded) << c.path;
+}
+
+TEST_F(OsFileSystemTest, WellKnownFoldersEndInASeparator)
+{
+    EXPECT_EQ(GetDirectory(eSpecialDirectoryTemp), sandbox(L"tmp") + kSeparator);
+    EXPECT_EQ(GetDirectory(eSpecialDirectoryCurrent), WideOf(fs::current_path() / ""));
+    EXPECT_EQ(GetDirectory(static_cast<ESpecialDirectory>(18)), L"");
+    EXPECT_EQ(GetDirectory(static_cast<ESpecialDirectory>(0xFFFFFFFFu)), L"");
+
+    const CStringW executable = GetDirectory(eSpecialDirectoryExecutable);
+    EXPECT_TRUE(IsDirectory(executable)) << executable.GetString();
+    EXPECT_EQ(executable[executable.GetLength() - 1], kSeparator);
+    EXPECT_EQ(GetDirectory(eSpecialDirectoryExecutableRelease), executable);
+}
+
+TEST_F(OsFileSystemTest, TheDevelopmentFolderIsTheStoredOneWhenThereIsOne)
+{
+    const wchar_t* const key = L"Software\\Morvane\\Settings";
+    const auto write = [key](const CStringW& folder) {
+        return OsPersistentOptions::WriteOption(key, L"Development", folder, ePersistentOptionsCategoryCurrentUser);
+    };
+    const CStringW byDefault = sandbox(L"tmp") + native(L"|Development|");
+    // Stored with backslashes, which every system reads as separators.
+    CStringW stored = sandbox(L"dev|a|..|b");
+    stored.Replace(L'/', L'\\');
+    stored.Replace(L'|', L'\\');
+    ASSERT_EQ(write(stored), 1);
+    EXPECT_EQ(GetDirectory(eSpecialDirectoryDevelopment), sandbox(L"dev") + native(L"|b|"));
+    // More than 260 characters is no folder the options can name.
+    ASSERT_EQ(write(sandbox() + CStringW(L'd', 260)), 1);
+    EXPECT_EQ(GetDirectory(eSpecialDirectoryDevelopment), byDefault);
+    OsPersistentOptions::DeleteOption(key, L"Development", ePersistentOptionsCategoryCurrentUser);
+    EXPECT_EQ(GetDirectory(eSpecialDirectoryDevelopment), byDefault);
+}
+
+TEST_F(OsFileSystemTest, CreatingEveryMissingLevel)
+{
+    // A name of 255 bytes in UTF-8 and 128 UTF-16 units, a space and accents.
+    std::u8string longName;
+    for (int i = 0; i < 127; ++i)
+        longName += u8"\u00e9";
+    const fs::path deepestPath = sandbox.Root() / "a" / "b c" / u8"\u00fcber" / (longName + u8"x");
+    const CStringW deepest = WideOf(deepestPath);
+    EXPECT_TRUE(CreateDirectoryW(deepest));
+    EXPECT_TRUE(fs::is_directory(deepestPath));
+    EXPECT_TRUE(CreateDirectoryW(deepest));
+    EXPECT_TRUE(CreateDirectoryW(sandbox(L"trailing") + kSeparator));
+    EXPECT_TRUE(fs::is_directory(sandbox.Root() / "trailing"));
+
+    WriteFile(sandbox.Root() / "file", "x");
+    EXPECT_FALSE(CreateDirectoryW(sandbox(L"file")));
+    EXPECT_FALSE(CreateDirectoryW(sandbox(L"file") + native(L"|b|c")));
+    EXPECT_FALSE(fs::exists(sandbox.Root() / "file" / "b"));
+}
+
+TEST_F(OsFileSystemTest, PathsThatNameNothing)
+{
+    WriteFile(sandbox.Root() / "file", "12345");
+    const CStringW withNul = sandbox(L"file") + L'\0' + L"x";
+    const CStringW missingParent = sandbox(L"missing") + native(L"|file");
+    for (const CStringW& path : {CStringW(), withNul, missingParent}) {
+        EXPECT_FALSE(Exists(path));
+        EXPECT_FALSE(IsDirectory(path));
+        EXPECT_FALSE(IsDirectoryEmpty(path));
+        EXPECT_EQ(GetFileSize(path), 0u);
+        EXPECT_FALSE(DeleteFileW(path));
+        EXPECT_FALSE(DeleteDirectory(path, false));
+        EXPECT_FALSE(CopyFileW(path, sandbox(L"copy"), false));
+        EXPECT_FALSE(MoveFileW(path, sandbox(L"moved"), false));
+        CbDateTime time;
+        EXPECT_FALSE(ReadFileModificationTime(path, time));
+    }
+    EXPECT_FALSE(CreateDirectoryW(CStringW()));
+    EXPECT_FALSE(CreateDirectoryW(sandbox(L"dir") + L'\0' + L"x"));
+    EXPECT_FALSE(CopyFileW(sandbox(L"file"), sandbox(L"copy") + L'\0' + L"x", false));
+    for (const char* created : {"copy", "moved", "dir"})
+        EXPECT_FALSE(fs::exists(sandbox.Root() / created)) << created;
+    EXPECT_EQ(GetFileSize(sandbox(L"file")), 5u);
+    EXPECT_EQ(GetFileSize(sandbox()), 0u);
+}
+
+TEST_F(OsFileSystemTest, DeletingDirectories)
+{
+    fs::create_directories(sandbox.Root() / "tree" / u8"s\u00fcb dir" / "leaf");
+    WriteFile(sandbox.Root() / "tree" / u8"s\u00fcb dir" / "file", "x");
+    fs::create_directories(sandbox.Root() / "full");
+    WriteFile(sandbox.Root() / "full" / "file", "x");
+    fs::create_directories(sandbox.Root() / "empty");
+
+    EXPECT_FALSE(DeleteDirectory(L".", false));
+    EXPECT_FALSE(DeleteDirectory(native(L"..|x"), false));
+    EXPECT_FALSE(DeleteDirectory(sandbox(L"full"), true));
+    EXPECT_TRUE(fs::exists(sandbox.Root() / "full" / "file"));
+    EXPECT_TRUE(IsDirectoryEmpty(sandbox(L"empty")));
+    EXPECT_FALSE(IsDirectoryEmpty(sandbox(L"full")));
+    EXPECT_TRUE(DeleteDirectory(sandbox(L"empty"), true));
+    EXPECT_TRUE(DeleteDirectory(sandbox(L"tree"), false));
+    EXPECT_FALSE(fs::exists(sandbox.Root() / "tree"));
+    EXPECT_FALSE(DeleteDirectory(sandbox(L"tree"), false));
+    EXPECT_FALSE(fs::exists(sandbox.Root() / "empty"));
+    EXPECT_TRUE(DeleteFileW(sandbox(L"full") + native(L"|file")));
+    EXPECT_FALSE(DeleteFileW(sandbox(L"full")));
+}
+
+TEST_F(OsFileSystemTest, CopyingAndMovingCreateFoldersAndRespectFailIfExists)
+{
+    WriteFile(sandbox.Root() / "source", "new");
+    fs::last_write_time(sandbox.Root() / "source", fs::file_time_type::clock::now() - std::chrono::hours(48));
+    const fs::path copyPath = sandbox.Root() / "a" / "b c" / u8"\u00e9t\u00e9.txt";
+    const CStringW copy = WideOf(copyPath);
+    ASSERT_TRUE(CopyFileW(sandbox(L"source"), copy, true));
+    EXPECT_EQ(ReadFile(copyPath), "new");
+    EXPECT_EQ(fs::last_write_time(copyPath), fs::last_write_time(sandbox.Root() / "source"));
+    // Each time reader reads its own time: the copy was made now, written long ago.
+    const CbDateTime aDayAgo(static_cast<unsigned __int64>(CbDateTime()) - 24 * 3600 * cbf::platform::kTicksPerSecond);
+    CbDateTime created;
+    CbDateTime modified;
+    ASSERT_TRUE(ReadFileCreationTime(copy, created) && ReadFileModificationTime(copy, modified));
+    EXPECT_TRUE(modified < aDayAgo && modified <= created);
+
+    WriteFile(copyPath, "old");
+    EXPECT_FALSE(CopyFileW(sandbox(L"source"), copy, true));
+    EXPECT_EQ(ReadFile(copyPath), "old");
+    EXPECT_TRUE(CopyFileW(sandbox(L"source"), copy, false));
+    EXPECT_EQ(ReadFile(copyPath), "new");
+    EXPECT_FALSE(CopyFileW(sandbox(L"a"), sandbox(L"copied folder"), false));
+
+    WriteFile(copyPath, "old");
+    EXPECT_FALSE(MoveFileW(sandbox(L"source"), copy, true));
+    EXPECT_EQ(ReadFile(copyPath), "old");
+    EXPECT_TRUE(fs::exists(sandbox.Root() / "source"));
+    EXPECT_TRUE(MoveFileW(sandbox(L"source"), copy, false));
+    EXPECT_EQ(ReadFile(copyPath), "new");
+    EXPECT_FALSE(fs::exists(sandbox.Root() / "source"));
+
+    EXPECT_TRUE(MoveFileW(sandbox(L"a"), sandbox(L"x") + native(L"|y|moved"), true));
+    EXPECT_EQ(ReadFile(sandbox.Root() / "x" / "y" / "moved" / "b c" / u8"\u00e9t\u00e9.txt"), "new");
+}
+
+} // namespace
