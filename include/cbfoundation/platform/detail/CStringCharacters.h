@@ -207,26 +207,34 @@ int CompareFromDifference(std::wstring_view left, std::wstring_view right, std::
 }
 
 // The position of the first unit in which two texts of `count` units differ,
-// or `count`. Equal stretches are passed over sixteen units at a time.
+// or `count`. Most texts differ early, so the first four units are compared
+// alone; then equal stretches are passed over sixteen units at a time.
 inline std::size_t FirstDifference(const wchar_t* left, const wchar_t* right, std::size_t count) noexcept
 {
     std::size_t i = 0;
 #if defined(__SSE2__)
+    constexpr int kAllEqual = 0xFFFF;
     const auto equal4 = [left, right](std::size_t at) {
         return _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(left + at)),
                                _mm_loadu_si128(reinterpret_cast<const __m128i*>(right + at)));
     };
-    constexpr int kAllEqual = 0xFFFF;
-    for (; i + 16 <= count; i += 16) {
-        const __m128i equal =
-            _mm_and_si128(_mm_and_si128(equal4(i), equal4(i + 4)), _mm_and_si128(equal4(i + 8), equal4(i + 12)));
-        if (_mm_movemask_epi8(equal) != kAllEqual)
-            break;
-    }
-    for (; i + 4 <= count; i += 4) {
-        const int equal = _mm_movemask_epi8(equal4(i));
-        if (equal != kAllEqual)
-            return i + static_cast<std::size_t>(std::countr_one(static_cast<unsigned>(equal))) / sizeof(wchar_t);
+    const auto firstUnequal = [](__m128i equal) {
+        const auto mask = static_cast<unsigned>(_mm_movemask_epi8(equal));
+        return static_cast<std::size_t>(std::countr_one(mask)) / sizeof(wchar_t);
+    };
+    const auto equal16 = [equal4](std::size_t at) {
+        return _mm_and_si128(_mm_and_si128(equal4(at), equal4(at + 4)), _mm_and_si128(equal4(at + 8), equal4(at + 12)));
+    };
+    if (count >= 4) {
+        if (const __m128i equal = equal4(0); _mm_movemask_epi8(equal) != kAllEqual)
+            return firstUnequal(equal);
+        i = 4;
+        while (i + 16 <= count && _mm_movemask_epi8(equal16(i)) == kAllEqual)
+            i += 16;
+        for (; i + 4 <= count; i += 4) {
+            if (const __m128i equal = equal4(i); _mm_movemask_epi8(equal) != kAllEqual)
+                return i + firstUnequal(equal);
+        }
     }
 #else
     constexpr std::size_t kBlock = 8;
