@@ -35,13 +35,13 @@
 /// Positions and lengths are in characters of the string's own width (code
 /// units). Case conversion, case-insensitive comparison and whitespace
 /// trimming work unit by unit with the C library's classification of the
-/// current locale.
+/// current locale. Out-of-range indexes given to GetAt and SetAt throw
+/// std::out_of_range; every other member clamps its arguments.
 ///
 /// Order. Narrow strings order byte by byte, unsigned. Wide strings order as
 /// their UTF-16 forms do, code unit by code unit, on every platform: where
 /// wchar_t is 32 bits wide a character above U+FFFF sorts as its surrogate
-/// pair, so before U+E000 to U+FFFF, as where wchar_t is a UTF-16 unit. Out-of-range indexes given to GetAt and SetAt
-/// throw std::out_of_range; every other member clamps its arguments.
+/// pair, so before U+E000 to U+FFFF, as where wchar_t is a UTF-16 unit.
 ///
 /// Storage. The object is a single pointer to the NUL-terminated characters;
 /// a reference count, the length and the capacity sit just before them in
