@@ -6,19 +6,6 @@
 
 namespace cbf::platform {
 
-bool IsGregorianLeapYear(unsigned year)
-{
-    return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
-}
-
-unsigned DaysInMonth(unsigned year, unsigned month)
-{
-    static const unsigned days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month < 1 || month > 12)
-        return 0;
-    return month == 2 && IsGregorianLeapYear(year) ? 29 : days[month - 1];
-}
-
 bool IsValidSystemDate(const SYSTEMTIME& fields)
 {
     return fields.wYear >= kFirstFileTimeYear && fields.wYear <= kLastFileTimeYear && fields.wDay >= 1 &&

@@ -2,6 +2,8 @@
 // refuse exactly the same values.
 #pragma once
 
+#include "platform/Calendar.h"
+
 #include <cbfoundation/platform/SystemTime.h>
 
 namespace cbf::platform {
@@ -11,11 +13,6 @@ inline constexpr unsigned kFirstFileTimeYear = 1601;
 
 /// The last year with file times (whose end lies beyond the largest count).
 inline constexpr unsigned kLastFileTimeYear = 30828;
-
-bool IsGregorianLeapYear(unsigned year);
-
-/// 28 to 31; 0 for a month outside 1 to 12.
-unsigned DaysInMonth(unsigned year, unsigned month);
 
 /// True for a year from kFirstFileTimeYear to kLastFileTimeYear, a month of
 /// 1 to 12 and a day that the month has.

@@ -380,7 +380,8 @@ TEST(CStringMixedForms, OperatorsAcceptLiteralsCharactersAndTheOtherWidth)
 {
     const CStringW s = L"x";
     const CStringW t = L"y";
-    EXPECT_TRUE(s == L"x" && L"x" == s && s < t && L"w" < s && s != t);
+    EXPECT_TRUE(s == L"x" && L"x" == s && s < t && L"w" < s && s != t && L"x" != t);
+    EXPECT_TRUE(L"" < s && s > L"" && s >= L"x" && L"x" <= s && L"y" > s && !(s > L"x") && !(L"x" < s));
     const std::pair<CStringW, const wchar_t*> sums[] = {
         {s + t, L"xy"},
         {s + L"z", L"xz"},
@@ -402,6 +403,36 @@ TEST(CStringMixedForms, OperatorsAcceptLiteralsCharactersAndTheOtherWidth)
     const CStringA a = "p";
     EXPECT_EQ(a + "q" + 'r' + L's', CStringA("pqrs"));
     EXPECT_TRUE("p" == a);
+}
+
+// Wide strings sort as their UTF-16 forms, whatever the width of wchar_t.
+// The long cases put the difference behind a stretch of equal characters.
+TEST(CStringOrder, WideStringsSortByUtf16CodeUnit)
+{
+    const std::wstring prefix(37, L'p');
+    const std::pair<std::wstring, std::wstring> lessGreater[] = {
+        {L"\U00010000", L"\uE000"},
+        {L"\U0010FFFF", L"\uFFFF"},
+        {L"\U00010000", L"\U0001F600"},
+        {L"a\uD7FF", L"a\U00010000"},
+        {L"\xD800", L"\U00010000"},
+        {L"\U00010000", L"\xDBFF"},
+        {L"\U00010000", L"\xD800\xE000"},
+        {prefix + L"\U00010000", prefix + L"\uE000"},
+        {prefix + L"x\U00010000", prefix + L"x\uFF21"},
+        {prefix + L"A", prefix + L"B"},
+    };
+    for (std::size_t i = 0; i < std::size(lessGreater); ++i) {
+        SCOPED_TRACE(i);
+        const CStringW a(lessGreater[i].first);
+        const CStringW b(lessGreater[i].second);
+        const wchar_t* const p = b;
+        for (bool less : {a.Compare(b) < 0, b.Compare(a) > 0, a<b, a<p, p> a, b> a, !(a >= b), a <= b})
+            EXPECT_TRUE(less);
+        EXPECT_LT(a.CompareNoCase(b), 0);
+        EXPECT_GT(b.CompareNoCase(a), 0);
+    }
+    EXPECT_EQ(CStringW(prefix + L"\U00010000").Compare(CStringW(prefix + L"\U00010000")), 0);
 }
 
 TEST(CStringConstruction, AcceptsEveryFormAndBothWidths)

@@ -1,6 +1,8 @@
 // CbDateTime's text form "Y-m-d H:i:s" against the C library's strftime and
 // strptime with "%Y-%m-%d %H:%M:%S", on the same 4096 instants spread over
-// 1970 to 2100: formatting, parsing, and both in turn.
+// 1970 to 2100: formatting, parsing, and both in turn. The calendar
+// arithmetic against the C library's gmtime_r and timegm: fields of a second
+// count, and the tick count of fields.
 
 #include <cbfoundation/base/values/CbDateTime.h>
 
@@ -47,6 +49,48 @@ const Instants& instants()
     static const Instants shared;
     return shared;
 }
+
+void CbDateTimeFromSeconds(benchmark::State& state)
+{
+    std::size_t i = 0;
+    for (auto _ : state) {
+        CbDateTime value(static_cast<__int64>(i++ * 982451653u % 4102444800u));
+        benchmark::DoNotOptimize(value);
+    }
+}
+BENCHMARK(CbDateTimeFromSeconds);
+
+void RuntimeGmtime(benchmark::State& state)
+{
+    std::size_t i = 0;
+    for (auto _ : state) {
+        const auto time = static_cast<std::time_t>(i++ * 982451653u % 4102444800u);
+        std::tm fields;
+        benchmark::DoNotOptimize(::gmtime_r(&time, &fields));
+        benchmark::DoNotOptimize(fields);
+    }
+}
+BENCHMARK(RuntimeGmtime);
+
+void CbDateTimeToTicks(benchmark::State& state)
+{
+    const Instants& data = instants();
+    std::size_t i = 0;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(static_cast<unsigned __int64>(data.values[i++ % kInstants]));
+}
+BENCHMARK(CbDateTimeToTicks);
+
+void RuntimeTimegm(benchmark::State& state)
+{
+    const Instants& data = instants();
+    std::size_t i = 0;
+    for (auto _ : state) {
+        std::tm fields = data.fields[i++ % kInstants];
+        benchmark::DoNotOptimize(::timegm(&fields));
+    }
+}
+BENCHMARK(RuntimeTimegm);
 
 void CbDateTimeFormat(benchmark::State& state)
 {

@@ -11,6 +11,8 @@
 //   archive over a std::stringstream serialising the same std::variant values;
 //   writing into a new buffer and into a reused one, reading into variants
 //   that hold the record's type already and into new ones.
+// - Ordering: sorting 1024 wide-string variants in shuffled order with
+//   operator<.
 
 #include <cbfoundation/base/streams/CbStreamReadBinaryMemory.h>
 #include <cbfoundation/base/streams/CbStreamWriteBinaryMemory.h>
@@ -22,6 +24,8 @@
 #include <cereal/types/variant.hpp>
 #include <cereal/types/vector.hpp>
 
+#include <algorithm>
+#include <random>
 #include <sstream>
 #include <string>
 #include <variant>
@@ -187,6 +191,41 @@ void BM_AssignSameType_StdVariant(benchmark::State& state)
     assignSameType(state, stdVariants(kCopyCount));
 }
 BENCHMARK(BM_AssignSameType_StdVariant);
+
+// Ordering
+
+template <class V>
+void sortStrings(benchmark::State& state)
+{
+    std::vector<std::size_t> order(kCopyCount);
+    for (std::size_t i = 0; i < kCopyCount; ++i)
+        order[i] = i;
+    std::shuffle(order.begin(), order.end(), std::mt19937(1024));
+    std::vector<V> source(kCopyCount);
+    for (std::size_t i = 0; i < kCopyCount; ++i)
+        source[i] = textFor(order[i]).c_str();
+    std::vector<V> values;
+    for (auto _ : state) {
+        state.PauseTiming();
+        values = source;
+        state.ResumeTiming();
+        std::sort(values.begin(), values.end(), [](const V& a, const V& b) { return a < b; });
+        benchmark::DoNotOptimize(values.data());
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * source.size()));
+}
+
+void BM_SortStrings_CbVariant(benchmark::State& state)
+{
+    sortStrings<CbVariant>(state);
+}
+BENCHMARK(BM_SortStrings_CbVariant);
+
+void BM_SortStrings_StdVariant(benchmark::State& state)
+{
+    sortStrings<std::variant<std::wstring>>(state);
+}
+BENCHMARK(BM_SortStrings_StdVariant);
 
 // Binary form
 

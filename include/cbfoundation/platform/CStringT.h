@@ -16,86 +16,19 @@
 // through cbf::platform::NarrowToWide and WideToNarrow.
 #pragma once
 
-#include <cbfoundation/platform/CodePage.h>
-#include <cbfoundation/platform/CopyBytes.h>
 #include <cbfoundation/platform/FormatString.h>
-#include <cbfoundation/platform/SmallObjectHeap.h>
+#include <cbfoundation/platform/detail/CStringBuffer.h>
+#include <cbfoundation/platform/detail/CStringCharacters.h>
 
 #include <algorithm>
-#include <atomic>
-#include <cctype>
-#include <climits>
+#include <compare>
 #include <cstdarg>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <cwctype>
-#include <functional>
-#include <new>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <type_traits>
 #include <utility>
-
-namespace cbf::platform::detail {
-
-template <typename CharT>
-struct OtherWidth;
-
-template <>
-struct OtherWidth<char>
-{
-    using Type = wchar_t;
-};
-
-template <>
-struct OtherWidth<wchar_t>
-{
-    using Type = char;
-};
-
-inline std::wstring ConvertText(const char* text, std::size_t length)
-{
-    return NarrowToWide(text, length);
-}
-
-inline std::string ConvertText(const wchar_t* text, std::size_t length)
-{
-    return WideToNarrow(text, length);
-}
-
-inline bool IsSpace(char character)
-{
-    return std::isspace(static_cast<unsigned char>(character)) != 0;
-}
-
-inline bool IsSpace(wchar_t character)
-{
-    return std::iswspace(static_cast<std::wint_t>(character)) != 0;
-}
-
-inline char ToUpper(char character)
-{
-    return static_cast<char>(std::toupper(static_cast<unsigned char>(character)));
-}
-
-inline wchar_t ToUpper(wchar_t character)
-{
-    return static_cast<wchar_t>(std::towupper(static_cast<std::wint_t>(character)));
-}
-
-inline char ToLower(char character)
-{
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(character)));
-}
-
-inline wchar_t ToLower(wchar_t character)
-{
-    return static_cast<wchar_t>(std::towlower(static_cast<std::wint_t>(character)));
-}
-
-} // namespace cbf::platform::detail
 
 /// A string of narrow (`char`) or wide (`wchar_t`) characters.
 ///
@@ -104,6 +37,11 @@ inline wchar_t ToLower(wchar_t character)
 /// trimming work unit by unit with the C library's classification of the
 /// current locale. Out-of-range indexes given to GetAt and SetAt throw
 /// std::out_of_range; every other member clamps its arguments.
+///
+/// Order. Narrow strings order byte by byte, unsigned. Wide strings order as
+/// their UTF-16 forms do, code unit by code unit, on every platform: where
+/// wchar_t is 32 bits wide a character above U+FFFF sorts as its surrogate
+/// pair, so before U+E000 to U+FFFF, as where wchar_t is a UTF-16 unit.
 ///
 /// Storage. The object is a single pointer to the NUL-terminated characters;
 /// a reference count, the length and the capacity sit just before them in
@@ -132,19 +70,11 @@ class CStringT
 {
     static_assert(std::is_same_v<CharT, char> || std::is_same_v<CharT, wchar_t>, "CStringT holds char or wchar_t text");
 
+    using Buffer = cbf::platform::detail::StringBuffer<CharT>;
+    using Growth = cbf::platform::detail::Growth;
     using StringType = std::basic_string<CharT>;
     using StringView = std::basic_string_view<CharT>;
     using Traits = std::char_traits<CharT>;
-
-    // The start of the block, before the characters. Apart from the atomic
-    // count, only a string that holds the sole reference writes to the block,
-    // so the length and the capacity need no synchronisation of their own.
-    struct Header
-    {
-        std::atomic<int> references;
-        int length;
-        int capacity;
-    };
 
 public:
     using XCHAR = CharT;
@@ -157,53 +87,29 @@ public:
     // Construction and assignment
 
     /// The empty string; it allocates nothing.
-    CStringT() noexcept
-        : m_text(emptyText())
-    {}
+    CStringT() noexcept = default;
 
     /// The longest text that copies do not share. A copy of a text up to
     /// this many characters gets a block of its own from the small-object
     /// heap: that costs no more than sharing, whose atomic count stalls the
     /// processor and bounces between the caches of threads that share it.
-    static constexpr int kLongestCopiedText =
-        static_cast<int>((cbf::platform::SmallObjectHeap::kLargestBlock - sizeof(Header)) / sizeof(CharT)) - 1;
+    static constexpr int kLongestCopiedText = Buffer::kLongestCopiedText;
 
     /// Copies the text of `other`, or shares it when it is longer than
     /// kLongestCopiedText.
-    CStringT(const CStringT& other)
-        : m_text(copyOrShare(other.m_text))
-    {}
+    CStringT(const CStringT& other) = default;
 
     /// Takes the text of `other`, which is left empty.
-    CStringT(CStringT&& other) noexcept
-        : m_text(std::exchange(other.m_text, emptyText()))
-    {}
+    CStringT(CStringT&& other) noexcept = default;
 
     /// Copies the text of `other` (into this string's own block when it has
     /// room), or shares it when it is longer than kLongestCopiedText.
-    CStringT& operator=(const CStringT& other)
-    {
-        if (this == &other)
-            return *this;
-        const int length = other.GetLength();
-        if (length <= kLongestCopiedText && length > 0 && ownsText() && length <= GetAllocLength()) {
-            copyCharacters(m_text, other.m_text, length);
-            setLength(m_text, length);
-        } else {
-            adopt(copyOrShare(other.m_text));
-        }
-        return *this;
-    }
+    CStringT& operator=(const CStringT& other) = default;
 
     /// Takes the text of `other`, which is left empty.
-    CStringT& operator=(CStringT&& other) noexcept
-    {
-        if (this != &other)
-            adopt(std::exchange(other.m_text, emptyText()));
-        return *this;
-    }
+    CStringT& operator=(CStringT&& other) noexcept = default;
 
-    ~CStringT() { release(m_text); }
+    ~CStringT() = default;
 
     /// The text up to its NUL; a null pointer gives the empty string.
     CStringT(const CharT* text)
@@ -217,7 +123,7 @@ public:
 
     /// `repeat` copies of `character` (none when `repeat` is not positive).
     explicit CStringT(CharT character, int repeat = 1)
-        : m_text(repeated(StringView(&character, 1), repeat))
+        : m_buffer(repeated(StringView(&character, 1), repeat))
     {}
 
     /// The text of the other width, converted through the process code page.
@@ -230,7 +136,7 @@ public:
     {}
 
     explicit CStringT(YCHAR character, int repeat = 1)
-        : m_text(repeated(convert(std::basic_string_view<YCHAR>(&character, 1)), repeat))
+        : m_buffer(repeated(convert(std::basic_string_view<YCHAR>(&character, 1)), repeat))
     {}
 
     CStringT(const CStringT<YCHAR>& other)
@@ -244,62 +150,62 @@ public:
     {}
 
     explicit CStringT(StringView text)
-        : m_text(textOf(text.data(), checkedLength(text.size())))
+        : m_buffer(text)
     {}
 
     CStringT& operator=(const CharT* text)
     {
-        assign(viewOf(text));
+        m_buffer.Assign(viewOf(text));
         return *this;
     }
 
     CStringT& operator=(const YCHAR* text)
     {
-        assign(convert(viewOf(text)));
+        m_buffer.Assign(convert(viewOf(text)));
         return *this;
     }
 
     CStringT& operator=(const CStringT<YCHAR>& other)
     {
-        assign(convert(other.view()));
+        m_buffer.Assign(convert(other.view()));
         return *this;
     }
 
     CStringT& operator=(CharT character)
     {
-        assign(StringView(&character, 1));
+        m_buffer.Assign(StringView(&character, 1));
         return *this;
     }
 
     CStringT& operator=(YCHAR character)
     {
-        assign(convert(std::basic_string_view<YCHAR>(&character, 1)));
+        m_buffer.Assign(convert(std::basic_string_view<YCHAR>(&character, 1)));
         return *this;
     }
 
-    void SetString(const CharT* text) { assign(viewOf(text)); }
+    void SetString(const CharT* text) { m_buffer.Assign(viewOf(text)); }
 
-    void SetString(const CharT* text, int length) { assign(viewOf(text, length)); }
+    void SetString(const CharT* text, int length) { m_buffer.Assign(viewOf(text, length)); }
 
     // Access
 
-    operator const CharT*() const noexcept { return m_text; }
+    operator const CharT*() const noexcept { return m_buffer.Data(); }
 
-    const CharT* GetString() const noexcept { return m_text; }
+    const CharT* GetString() const noexcept { return m_buffer.Data(); }
 
-    int GetLength() const noexcept { return header(m_text).length; }
+    int GetLength() const noexcept { return m_buffer.Length(); }
 
     bool IsEmpty() const noexcept { return GetLength() == 0; }
 
     /// Makes the string empty and gives its memory back.
-    void Empty() noexcept { adopt(emptyText()); }
+    void Empty() noexcept { m_buffer.Clear(); }
 
     /// The character at `index`; the index GetLength() gives the terminating NUL.
     CharT GetAt(int index) const
     {
         if (index < 0 || index > GetLength())
             throw std::out_of_range("CStringT::GetAt: index out of range");
-        return m_text[index];
+        return GetString()[index];
     }
 
     CharT operator[](int index) const { return GetAt(index); }
@@ -308,28 +214,19 @@ public:
     {
         if (index < 0 || index >= GetLength())
             throw std::out_of_range("CStringT::SetAt: index out of range");
-        ownText(GetLength())[index] = character;
+        m_buffer.Own(GetLength())[index] = character;
     }
 
     // Comparison
 
-    /// Code unit by code unit: negative, zero or positive as this string
-    /// sorts before, equal to or after `text` (a null pointer counts as empty).
-    int Compare(const CharT* text) const { return view().compare(viewOf(text)); }
+    /// In the string order (see the class): -1, 0 or 1 as this string sorts
+    /// before, equal to or after `text` (a null pointer counts as empty).
+    int Compare(const CharT* text) const { return compare(view(), viewOf(text)); }
 
     /// Like Compare, with both sides folded to lower case unit by unit.
     int CompareNoCase(const CharT* text) const
     {
-        const StringView mine = view();
-        const StringView other = viewOf(text);
-        const std::size_t common = std::min(mine.size(), other.size());
-        for (std::size_t i = 0; i < common; ++i) {
-            const CharT left = cbf::platform::detail::ToLower(mine[i]);
-            const CharT right = cbf::platform::detail::ToLower(other[i]);
-            if (left != right)
-                return Traits::lt(left, right) ? -1 : 1;
-        }
-        return mine.size() < other.size() ? -1 : (mine.size() > other.size() ? 1 : 0);
+        return cbf::platform::detail::CompareUnits(view(), viewOf(text), cbf::platform::detail::FoldToLower());
     }
 
     // Search: each returns a position or -1
@@ -424,7 +321,7 @@ public:
     CStringT& MakeReverse()
     {
         if (GetLength() > 1) {
-            CharT* const text = ownText(GetLength());
+            CharT* const text = m_buffer.Own(GetLength());
             std::reverse(text, text + GetLength());
         }
         return *this;
@@ -436,7 +333,7 @@ public:
         const StringView text = view();
         const auto count = static_cast<int>(std::count(text.begin(), text.end(), oldCharacter));
         if (count != 0) {
-            CharT* const own = ownText(GetLength());
+            CharT* const own = m_buffer.Own(GetLength());
             std::replace(own, own + GetLength(), oldCharacter, newCharacter);
         }
         return count;
@@ -453,21 +350,22 @@ public:
             return 0;
         const int count = occurrences(from);
         if (count != 0)
-            adopt(replaced(from, to, count));
+            m_buffer = replaced(from, to, count);
         return count;
     }
 
     /// Inserts before `index` (clamped to the string); returns the new length.
     int Insert(int index, CharT character)
     {
-        splice(clampedPosition(index), 0, &character, 1, Growth::Geometric);
+        m_buffer.Splice(clampedPosition(index), 0, &character, 1, Growth::Geometric);
         return GetLength();
     }
 
     int Insert(int index, const CharT* text)
     {
         const StringView inserted = viewOf(text);
-        splice(clampedPosition(index), 0, inserted.data(), checkedLength(inserted.size()), Growth::Geometric);
+        m_buffer.Splice(clampedPosition(index), 0, inserted.data(), Buffer::CheckedLength(inserted.size()),
+                        Growth::Geometric);
         return GetLength();
     }
 
@@ -477,7 +375,7 @@ public:
         const int position = clampedPosition(index);
         const int removed = std::min(clampedCount(count), GetLength() - position);
         if (removed != 0)
-            splice(position, removed, nullptr, 0, Growth::Exact);
+            m_buffer.Splice(position, removed, nullptr, 0, Growth::Exact);
         return GetLength();
     }
 
@@ -485,16 +383,13 @@ public:
     int Remove(CharT character)
     {
         const int length = GetLength();
-        const CharT* const first = Traits::find(m_text, static_cast<std::size_t>(length), character);
+        const CharT* const first = Traits::find(GetString(), static_cast<std::size_t>(length), character);
         if (first == nullptr)
             return 0;
-        const auto offset = first - m_text;
-        CharT* const text = ownText(length);
+        const auto offset = first - GetString();
+        CharT* const text = m_buffer.Own(length);
         const auto removed = static_cast<int>(text + length - std::remove(text + offset, text + length, character));
-        if (removed == length)
-            Empty();
-        else
-            setLength(text, length - removed);
+        m_buffer.SetLength(length - removed);
         return removed;
     }
 
@@ -503,25 +398,16 @@ public:
     {
         const int kept = clampedCount(length);
         if (kept < GetLength())
-            splice(kept, GetLength() - kept, nullptr, 0, Growth::Exact);
+            m_buffer.Splice(kept, GetLength() - kept, nullptr, 0, Growth::Exact);
     }
 
-    void Append(const CharT* text) { append(viewOf(text)); }
+    void Append(const CharT* text) { m_buffer.Append(viewOf(text)); }
 
-    void Append(const CharT* text, int length) { append(viewOf(text, length)); }
+    void Append(const CharT* text, int length) { m_buffer.Append(viewOf(text, length)); }
 
-    void Append(const CStringT& other) { append(other.view()); }
+    void Append(const CStringT& other) { m_buffer.Append(other.view()); }
 
-    void AppendChar(CharT character)
-    {
-        const int length = GetLength();
-        if (length < header(m_text).capacity && ownsText()) {
-            m_text[length] = character;
-            setLength(m_text, length + 1);
-        } else {
-            splice(length, 0, &character, 1, Growth::Geometric);
-        }
-    }
+    void AppendChar(CharT character) { m_buffer.Append(character); }
 
     // Formatting, with the conversions that cbf::platform::AppendFormat
     // describes. The arguments are those of printf; string objects of either
@@ -533,7 +419,7 @@ public:
     {
         StringType text;
         appendFormatted(text, format, varargOf(arguments)...);
-        assign(text);
+        m_buffer.Assign(text);
     }
 
     template <typename... Arguments>
@@ -541,21 +427,21 @@ public:
     {
         StringType text;
         appendFormatted(text, format, varargOf(arguments)...);
-        append(text);
+        m_buffer.Append(text);
     }
 
     void FormatV(const CharT* format, va_list arguments)
     {
         StringType text;
         cbf::platform::AppendFormat(text, format, arguments);
-        assign(text);
+        m_buffer.Assign(text);
     }
 
     void AppendFormatV(const CharT* format, va_list arguments)
     {
         StringType text;
         cbf::platform::AppendFormat(text, format, arguments);
-        append(text);
+        m_buffer.Append(text);
     }
 
     // Direct buffer access for functions that write a character array.
@@ -568,24 +454,24 @@ public:
 
     /// The string's own characters, writable: GetLength() of them and the
     /// terminating NUL.
-    CharT* GetBuffer() { return ownText(GetLength()); }
+    CharT* GetBuffer() { return m_buffer.Own(GetLength()); }
 
     /// A writable buffer with room for at least `minLength` characters and a
     /// terminating NUL, holding the current text. A `minLength` beyond the
     /// text adds NUL characters that ReleaseBuffer cuts off.
-    CharT* GetBuffer(int minLength) { return resizeOwn(std::max(GetLength(), clampedCount(minLength))); }
+    CharT* GetBuffer(int minLength) { return m_buffer.Resize(std::max(GetLength(), clampedCount(minLength))); }
 
     /// A writable buffer of exactly `length` characters (and a NUL); the
     /// string has that length until ReleaseBuffer says otherwise.
-    CharT* GetBufferSetLength(int length) { return resizeOwn(clampedCount(length)); }
+    CharT* GetBufferSetLength(int length) { return m_buffer.Resize(clampedCount(length)); }
 
     /// Ends direct writing: the new length is `newLength` (clamped to the
     /// buffer) or, when it is negative, the position of the first NUL.
     void ReleaseBuffer(int newLength = -1)
     {
         if (newLength < 0) {
-            const CharT* const nul = Traits::find(m_text, static_cast<std::size_t>(GetLength()), CharT());
-            newLength = nul != nullptr ? static_cast<int>(nul - m_text) : GetLength();
+            const CharT* const nul = Traits::find(GetString(), static_cast<std::size_t>(GetLength()), CharT());
+            newLength = nul != nullptr ? static_cast<int>(nul - GetString()) : GetLength();
         }
         if (newLength == 0)
             Empty();
@@ -599,23 +485,15 @@ public:
     void Preallocate(int length)
     {
         if (clampedCount(length) > GetAllocLength())
-            ownText(clampedCount(length));
+            m_buffer.Own(clampedCount(length));
     }
 
     /// Gives back the room beyond the text. A text shared with other strings
     /// stays as it is: copying it would take more memory, not less.
-    void FreeExtra()
-    {
-        if (!ownsText() || GetAllocLength() == GetLength())
-            return;
-        if (IsEmpty())
-            Empty();
-        else
-            adopt(copyOf(m_text, GetLength()));
-    }
+    void FreeExtra() { m_buffer.ShrinkToFit(); }
 
     /// The number of characters the string's memory holds, without the NUL.
-    int GetAllocLength() const noexcept { return header(m_text).capacity; }
+    int GetAllocLength() const noexcept { return m_buffer.Capacity(); }
 
     // Concatenation
 
@@ -639,19 +517,19 @@ public:
 
     CStringT& operator+=(const CStringT<YCHAR>& other)
     {
-        append(convert(other.view()));
+        m_buffer.Append(convert(other.view()));
         return *this;
     }
 
     CStringT& operator+=(const YCHAR* text)
     {
-        append(convert(viewOf(text)));
+        m_buffer.Append(convert(viewOf(text)));
         return *this;
     }
 
     CStringT& operator+=(YCHAR character)
     {
-        append(convert(std::basic_string_view<YCHAR>(&character, 1)));
+        m_buffer.Append(convert(std::basic_string_view<YCHAR>(&character, 1)));
         return *this;
     }
 
@@ -696,242 +574,37 @@ public:
         return text;
     }
 
-    // Relational operators, for strings and character pointers on either side
+    // Relational operators, for strings and character pointers on either
+    // side: the compiler makes the reversed forms and !=, <, <=, > and >=.
 
-    friend bool operator==(const CStringT& left, const CStringT& right) { return left.view() == right.view(); }
+    friend bool operator==(const CStringT& left, const CStringT& right) noexcept { return left.view() == right.view(); }
 
-    friend bool operator==(const CStringT& left, const CharT* right) { return left.Compare(right) == 0; }
+    friend bool operator==(const CStringT& left, const CharT* right) noexcept { return left.view() == viewOf(right); }
 
-    friend bool operator==(const CharT* left, const CStringT& right) { return right.Compare(left) == 0; }
+    friend std::strong_ordering operator<=>(const CStringT& left, const CStringT& right)
+    {
+        return compare(left.view(), right.view()) <=> 0;
+    }
 
-    friend bool operator!=(const CStringT& left, const CStringT& right) { return !(left == right); }
-
-    friend bool operator!=(const CStringT& left, const CharT* right) { return left.Compare(right) != 0; }
-
-    friend bool operator!=(const CharT* left, const CStringT& right) { return right.Compare(left) != 0; }
-
-    friend bool operator<(const CStringT& left, const CStringT& right) { return left.view() < right.view(); }
-
-    friend bool operator<(const CStringT& left, const CharT* right) { return left.Compare(right) < 0; }
-
-    friend bool operator<(const CharT* left, const CStringT& right) { return right.Compare(left) > 0; }
-
-    friend bool operator>(const CStringT& left, const CStringT& right) { return right.view() < left.view(); }
-
-    friend bool operator>(const CStringT& left, const CharT* right) { return left.Compare(right) > 0; }
-
-    friend bool operator>(const CharT* left, const CStringT& right) { return right.Compare(left) < 0; }
-
-    friend bool operator<=(const CStringT& left, const CStringT& right) { return !(right.view() < left.view()); }
-
-    friend bool operator<=(const CStringT& left, const CharT* right) { return left.Compare(right) <= 0; }
-
-    friend bool operator<=(const CharT* left, const CStringT& right) { return right.Compare(left) >= 0; }
-
-    friend bool operator>=(const CStringT& left, const CStringT& right) { return !(left.view() < right.view()); }
-
-    friend bool operator>=(const CStringT& left, const CharT* right) { return left.Compare(right) >= 0; }
-
-    friend bool operator>=(const CharT* left, const CStringT& right) { return right.Compare(left) <= 0; }
+    friend std::strong_ordering operator<=>(const CStringT& left, const CharT* right)
+    {
+        return compare(left.view(), viewOf(right)) <=> 0;
+    }
 
 private:
     template <typename T>
     friend class CStringT;
 
-    // The reference count of the shared empty text. The header is compiled
-    // into the library and into each client, and each may get its own copy
-    // of the empty text, so an empty text is recognised by this count, never
-    // by its address. It is never freed and never written.
-    static constexpr int kStaticText = -1;
+    explicit CStringT(Buffer buffer) noexcept
+        : m_buffer(std::move(buffer))
+    {}
 
-    struct EmptyText
+    static int compare(StringView left, StringView right)
     {
-        Header header;
-        CharT terminator;
-    };
-
-    static constexpr EmptyText kEmptyText{{kStaticText, 0, 0}, CharT()};
-
-    static_assert(sizeof(Header) % alignof(CharT) == 0, "the characters follow the header unpadded");
-    static_assert(offsetof(EmptyText, terminator) == sizeof(Header), "the empty text is laid out as a heap block");
-
-    enum class Growth
-    {
-        Exact,
-        Geometric
-    };
-
-    static CharT* emptyText() noexcept { return const_cast<CharT*>(&kEmptyText.terminator); }
-
-    static Header& header(const CharT* text) noexcept
-    {
-        return *reinterpret_cast<Header*>(reinterpret_cast<char*>(const_cast<CharT*>(text)) - sizeof(Header));
+        return cbf::platform::detail::CompareUnits(left, right, cbf::platform::detail::KeepCase());
     }
 
-    // A new block holding the sole reference, with room for `capacity`
-    // characters and the NUL, and an empty text.
-    static CharT* allocate(int capacity)
-    {
-        constexpr std::size_t kLargest = (SIZE_MAX - sizeof(Header)) / sizeof(CharT) - 1;
-        if (static_cast<std::size_t>(capacity) > kLargest)
-            throw std::bad_alloc();
-        void* const block = cbf::platform::SmallObjectHeap::Allocate(blockSize(capacity));
-        CharT* const text = reinterpret_cast<CharT*>(::new (block) Header{{1}, 0, capacity} + 1);
-        text[0] = CharT();
-        return text;
-    }
-
-    // A new block with the first `length` characters of `text` and room for
-    // `capacity` characters.
-    static CharT* copyOf(const CharT* text, int length, int capacity)
-    {
-        CharT* const copy = allocate(capacity);
-        copyCharacters(copy, text, length);
-        setLength(copy, length);
-        return copy;
-    }
-
-    static CharT* copyOf(const CharT* text, int length) { return copyOf(text, length, length); }
-
-    static std::size_t blockSize(int capacity) noexcept
-    {
-        return sizeof(Header) + (static_cast<std::size_t>(capacity) + 1) * sizeof(CharT);
-    }
-
-    // What a copy of `text` holds: a block of its own for a short text, a
-    // share of the text for a long one (and the empty text).
-    static CharT* copyOrShare(CharT* text)
-    {
-        const int length = header(text).length;
-        if (length > 0 && length <= kLongestCopiedText)
-            return copyOf(text, length);
-        addReference(text);
-        return text;
-    }
-
-    static void addReference(CharT* text) noexcept
-    {
-        std::atomic<int>& references = header(text).references;
-        if (references.load(std::memory_order_relaxed) != kStaticText)
-            references.fetch_add(1, std::memory_order_relaxed);
-    }
-
-    // Drops one reference to `text` and frees the block after the last. A
-    // sole owner frees at once: no other string can take a reference to a
-    // text that only this one holds. The acquire load orders the other
-    // owners' last reads of the block before that.
-    static void release(CharT* text) noexcept
-    {
-        Header& block = header(text);
-        const int references = block.references.load(std::memory_order_acquire);
-        if (references == kStaticText)
-            return;
-        if (references == 1 || block.references.fetch_sub(1, std::memory_order_acq_rel) == 1)
-            cbf::platform::SmallObjectHeap::Deallocate(&block, blockSize(block.capacity));
-    }
-
-    static void setLength(CharT* text, int length) noexcept
-    {
-        header(text).length = length;
-        text[length] = CharT();
-    }
-
-    static void copyCharacters(CharT* to, const CharT* from, int count) noexcept
-    {
-        if (count > 0)
-            cbf::platform::CopyBytes(to, from, static_cast<std::size_t>(count) * sizeof(CharT));
-    }
-
-    static int checkedLength(std::uint64_t length)
-    {
-        if (length > static_cast<std::uint64_t>(INT_MAX))
-            throw std::length_error("CStringT: a text of more than INT_MAX characters");
-        return static_cast<int>(length);
-    }
-
-    // True when this string holds the only reference to its text, so that it
-    // may write to it. The acquire load orders the reads of former sharers,
-    // which released their references, before those writes.
-    bool ownsText() const noexcept { return header(m_text).references.load(std::memory_order_acquire) == 1; }
-
-    // Replaces the text by `text`, whose reference this string takes over.
-    void adopt(CharT* text) noexcept { release(std::exchange(m_text, text)); }
-
-    // Makes the text this string's own, with room for at least `capacity`
-    // characters, and returns it.
-    CharT* ownText(int capacity)
-    {
-        if (!ownsText() || capacity > GetAllocLength())
-            adopt(copyOf(m_text, GetLength(), std::max(capacity, GetLength())));
-        return m_text;
-    }
-
-    // Gives the string `length` characters in a block of its own: its text,
-    // cut or padded with NULs.
-    CharT* resizeOwn(int length)
-    {
-        const int kept = std::min(GetLength(), length);
-        if (!ownsText() || length > GetAllocLength())
-            adopt(copyOf(m_text, kept, length));
-        Traits::assign(m_text + kept, static_cast<std::size_t>(length - kept), CharT());
-        setLength(m_text, length);
-        return m_text;
-    }
-
-    // Replaces `removed` characters at `position` by `count` characters of
-    // `text`. The text may lie in this string's own block (as in s += s):
-    // the result is then built in a new block, before the old one goes.
-    void splice(int position, int removed, const CharT* text, int count, Growth growth)
-    {
-        const int length = GetLength();
-        const int newLength =
-            checkedLength(static_cast<std::uint64_t>(length - removed) + static_cast<std::uint64_t>(count));
-        const int tail = length - position - removed;
-        if (newLength == 0) {
-            Empty();
-            return;
-        }
-        if (ownsText() && newLength <= GetAllocLength() && !liesInText(text, count)) {
-            if (tail > 0 && count != removed)
-                Traits::move(m_text + position + count, m_text + position + removed, static_cast<std::size_t>(tail));
-            copyCharacters(m_text + position, text, count);
-            setLength(m_text, newLength);
-            return;
-        }
-        CharT* const result = allocate(capacityFor(newLength, growth));
-        copyCharacters(result, m_text, position);
-        copyCharacters(result + position, text, count);
-        copyCharacters(result + position + count, m_text + position + removed, tail);
-        setLength(result, newLength);
-        adopt(result);
-    }
-
-    // The room for a new block of `length` characters. An own block that
-    // outgrows its room doubles it, so that appending one character after
-    // another costs amortised constant time.
-    int capacityFor(int length, Growth growth) const noexcept
-    {
-        if (growth == Growth::Exact || !ownsText())
-            return length;
-        const std::int64_t doubled = 2 * static_cast<std::int64_t>(GetAllocLength());
-        return static_cast<int>(std::clamp<std::int64_t>(doubled, length, INT_MAX));
-    }
-
-    bool liesInText(const CharT* text, int count) const noexcept
-    {
-        const std::less<const CharT*> before;
-        return count > 0 && !before(text, m_text) && before(text, m_text + GetAllocLength() + 1);
-    }
-
-    void assign(StringView text) { splice(0, GetLength(), text.data(), checkedLength(text.size()), Growth::Exact); }
-
-    void append(StringView text)
-    {
-        if (!text.empty())
-            splice(GetLength(), 0, text.data(), checkedLength(text.size()), Growth::Geometric);
-    }
-
-    StringView view() const noexcept { return StringView(m_text, static_cast<std::size_t>(GetLength())); }
+    StringView view() const noexcept { return m_buffer.View(); }
 
     // The characters from `first` (within the string) on, at most `count`.
     CStringT substring(int first, int count) const
@@ -939,40 +612,35 @@ private:
         const int length = std::min(count, GetLength() - first);
         if (length == GetLength())
             return *this;
-        return CStringT(StringView(m_text + first, static_cast<std::size_t>(length)));
-    }
-
-    static CharT* textOf(const CharT* text, int length)
-    {
-        return length == 0 ? emptyText() : copyOf(text, length, length);
+        return CStringT(StringView(GetString() + first, static_cast<std::size_t>(length)));
     }
 
     static CStringT concatenated(StringView left, StringView right)
     {
-        CStringT result;
-        const int length = checkedLength(left.size() + right.size());
+        Buffer result;
+        const int length = Buffer::CheckedLength(left.size() + right.size());
         if (length != 0) {
-            CharT* const text = allocate(length);
-            copyCharacters(text, left.data(), static_cast<int>(left.size()));
-            copyCharacters(text + left.size(), right.data(), static_cast<int>(right.size()));
-            setLength(text, length);
-            result.m_text = text;
+            CharT* const text = result.Own(length);
+            Buffer::CopyCharacters(text, left.data(), static_cast<int>(left.size()));
+            Buffer::CopyCharacters(text + left.size(), right.data(), static_cast<int>(right.size()));
+            result.SetLength(length);
         }
-        return result;
+        return CStringT(std::move(result));
     }
 
-    static CharT* repeated(StringView unit, int repeat)
+    static Buffer repeated(StringView unit, int repeat)
     {
-        const int unitLength = checkedLength(unit.size());
-        const int length =
-            checkedLength(static_cast<std::uint64_t>(unitLength) * static_cast<std::uint64_t>(clampedCount(repeat)));
+        const int unitLength = Buffer::CheckedLength(unit.size());
+        const int length = Buffer::CheckedLength(static_cast<std::uint64_t>(unitLength) *
+                                                 static_cast<std::uint64_t>(clampedCount(repeat)));
+        Buffer result;
         if (length == 0)
-            return emptyText();
-        CharT* const text = allocate(length);
+            return result;
+        CharT* const text = result.Own(length);
         for (int position = 0; position < length; position += unitLength)
-            copyCharacters(text + position, unit.data(), unitLength);
-        setLength(text, length);
-        return text;
+            Buffer::CopyCharacters(text + position, unit.data(), unitLength);
+        result.SetLength(length);
+        return result;
     }
 
     int occurrences(StringView from) const noexcept
@@ -986,27 +654,27 @@ private:
     }
 
     // A new text with the `count` occurrences of `from` replaced by `to`.
-    CharT* replaced(StringView from, StringView to, int count) const
+    Buffer replaced(StringView from, StringView to, int count) const
     {
         const StringView text = view();
         const std::int64_t change =
-            static_cast<std::int64_t>(checkedLength(to.size())) - static_cast<std::int64_t>(from.size());
+            static_cast<std::int64_t>(Buffer::CheckedLength(to.size())) - static_cast<std::int64_t>(from.size());
         const int length =
-            checkedLength(static_cast<std::uint64_t>(static_cast<std::int64_t>(text.size()) + change * count));
+            Buffer::CheckedLength(static_cast<std::uint64_t>(static_cast<std::int64_t>(text.size()) + change * count));
+        Buffer result;
         if (length == 0)
-            return emptyText();
-        CharT* const result = allocate(length);
-        CharT* out = result;
+            return result;
+        CharT* out = result.Own(length);
         std::size_t position = 0;
         for (std::size_t found = text.find(from); found != StringView::npos; found = text.find(from, position)) {
-            copyCharacters(out, text.data() + position, static_cast<int>(found - position));
+            Buffer::CopyCharacters(out, text.data() + position, static_cast<int>(found - position));
             out += found - position;
-            copyCharacters(out, to.data(), static_cast<int>(to.size()));
+            Buffer::CopyCharacters(out, to.data(), static_cast<int>(to.size()));
             out += to.size();
             position = found + from.size();
         }
-        copyCharacters(out, text.data() + position, static_cast<int>(text.size() - position));
-        setLength(result, length);
+        Buffer::CopyCharacters(out, text.data() + position, static_cast<int>(text.size() - position));
+        result.SetLength(length);
         return result;
     }
 
@@ -1014,7 +682,7 @@ private:
     CStringT& changeEach(Change change)
     {
         if (!IsEmpty()) {
-            CharT* const text = ownText(GetLength());
+            CharT* const text = m_buffer.Own(GetLength());
             std::transform(text, text + GetLength(), text, change);
         }
         return *this;
@@ -1028,7 +696,7 @@ private:
         while (first < text.size() && matches(text[first]))
             ++first;
         if (first != 0)
-            splice(0, static_cast<int>(first), nullptr, 0, Growth::Exact);
+            m_buffer.Splice(0, static_cast<int>(first), nullptr, 0, Growth::Exact);
         return *this;
     }
 
@@ -1097,7 +765,7 @@ private:
         return position == StringView::npos ? -1 : static_cast<int>(position);
     }
 
-    CharT* m_text;
+    Buffer m_buffer;
 };
 
 using CStringA = CStringT<char>;

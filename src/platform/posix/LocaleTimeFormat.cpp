@@ -161,20 +161,13 @@ std::string pictureOf(UserDateForm form, locale_t locale)
 
 std::tm tmOfDate(const SYSTEMTIME& date)
 {
-    SYSTEMTIME midnight = date;
-    midnight.wHour = midnight.wMinute = midnight.wSecond = midnight.wMilliseconds = 0;
-    unsigned __int64 ticks = 0;
-    SystemTimeToTicks(midnight, ticks);
-    TicksToSystemTime(ticks, midnight);
-
+    const __int64 days = DaysSince1970(date.wYear, date.wMonth, date.wDay);
     std::tm time{};
     time.tm_year = date.wYear - 1900;
     time.tm_mon = date.wMonth - 1;
     time.tm_mday = date.wDay;
-    time.tm_wday = midnight.wDayOfWeek;
-    for (unsigned month = 1; month < date.wMonth; ++month)
-        time.tm_yday += static_cast<int>(DaysInMonth(date.wYear, month));
-    time.tm_yday += date.wDay - 1;
+    time.tm_wday = static_cast<int>(DateOfDaysSince1970(days).dayOfWeek);
+    time.tm_yday = static_cast<int>(days - DaysSince1970(date.wYear, 1, 1));
     return time;
 }
 

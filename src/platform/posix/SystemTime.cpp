@@ -11,44 +11,8 @@ namespace cbf::platform {
 namespace {
 
 constexpr __int64 kSecondsPerDay = 86400;
-constexpr __int64 kDaysFrom1601To1970 = 134774;
 constexpr __int64 kSecondsFrom1601To1970 = kDaysFrom1601To1970 * kSecondsPerDay;
 constexpr unsigned __int64 kTicksPerMillisecond = 10000;
-
-// Days since 1970-01-01 of a date of the proleptic Gregorian calendar, and
-// back. The year is shifted to start in March, so that the leap day is the
-// last day of its year, and counted in eras of 400 years (146097 days).
-__int64 daysFromCivil(__int64 year, unsigned month, unsigned day)
-{
-    year -= month <= 2 ? 1 : 0;
-    const __int64 era = (year >= 0 ? year : year - 399) / 400;
-    const auto yearOfEra = static_cast<unsigned>(year - era * 400);
-    const unsigned dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
-    const unsigned dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + static_cast<__int64>(dayOfEra) - 719468;
-}
-
-struct CivilDate
-{
-    __int64 year;
-    unsigned month;
-    unsigned day;
-};
-
-CivilDate civilFromDays(__int64 days)
-{
-    days += 719468;
-    const __int64 era = (days >= 0 ? days : days - 146096) / 146097;
-    const auto dayOfEra = static_cast<unsigned>(days - era * 146097);
-    const unsigned yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const unsigned dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const unsigned shiftedMonth = (5 * dayOfYear + 2) / 153;
-    CivilDate date;
-    date.day = dayOfYear - (153 * shiftedMonth + 2) / 5 + 1;
-    date.month = shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9;
-    date.year = static_cast<__int64>(yearOfEra) + era * 400 + (date.month <= 2 ? 1 : 0);
-    return date;
-}
 
 // The offset of local time from UTC at `seconds` (since 1970), in seconds.
 bool utcOffsetAt(__int64 seconds, __int64& offset)
@@ -153,11 +117,11 @@ bool TicksToSystemTime(unsigned __int64 ticks, SYSTEMTIME& fields)
     const unsigned __int64 seconds = milliseconds / 1000;
     const auto days = static_cast<__int64>(seconds / kSecondsPerDay);
     const auto secondOfDay = static_cast<unsigned>(seconds % kSecondsPerDay);
-    const CivilDate date = civilFromDays(days - kDaysFrom1601To1970);
+    const CalendarDate date = DateOfDaysSince1970(days - kDaysFrom1601To1970);
 
     fields.wYear = static_cast<unsigned short>(date.year);
     fields.wMonth = static_cast<unsigned short>(date.month);
-    fields.wDayOfWeek = static_cast<unsigned short>((days + 1) % 7); // 1601-01-01 was a Monday
+    fields.wDayOfWeek = static_cast<unsigned short>(date.dayOfWeek);
     fields.wDay = static_cast<unsigned short>(date.day);
     fields.wHour = static_cast<unsigned short>(secondOfDay / 3600);
     fields.wMinute = static_cast<unsigned short>(secondOfDay / 60 % 60);
@@ -170,7 +134,7 @@ bool SystemTimeToTicks(const SYSTEMTIME& fields, unsigned __int64& ticks)
 {
     if (!IsValidSystemDate(fields) || !IsValidSystemTimeOfDay(fields))
         return false;
-    const __int64 days = daysFromCivil(fields.wYear, fields.wMonth, fields.wDay);
+    const __int64 days = DaysSince1970(fields.wYear, fields.wMonth, fields.wDay);
     const __int64 seconds = days * kSecondsPerDay + fields.wHour * 3600 + fields.wMinute * 60 + fields.wSecond;
     return secondsToTicks(seconds, fields.wMilliseconds, ticks);
 }

@@ -125,6 +125,7 @@ TEST(CbDateTimeTest, SecondsAndLeapYearsFollowTheGregorianCalendar)
         {4107542399, "2100-02-28 23:59:59.000 (0)"},
         {4107542400, "2100-03-01 00:00:00.000 (1)"},
         {253402300799, "9999-12-31 23:59:59.000 (5)"},
+        {4010677070772932320, "54996-12-27 08:18:40.000 (1)"}, // a year beyond 32 bits, kept to 16
         {std::numeric_limits<__int64>::min(), "1601-01-01 00:00:00.000 (1)"},
     };
     for (const auto& [seconds, fields] : cases)

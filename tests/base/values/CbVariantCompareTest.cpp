@@ -39,6 +39,7 @@ TEST(CbVariantCompareTest, SameTypesCompareByValueAndNullIsBelowEverything)
         {"+0 equals -0", Make(0.0f), '=', Make(-0.0f)},
         {"NaN equals and orders nothing", Make(nan), '?', Make(nan)},
         {"lower case follows upper case", Make(L"a"), '>', Make(L"B")},
+        {"wide strings by UTF-16 unit", Make(L"\U00010000"), '<', Make(L"\uE000")},
         {"narrow strings", Make("abc"), '<', Make("abd")},
         {"embedded NUL counts", Make(CStringA("a\0b", 3)), '>', Make(CStringA("a"))},
         {"dates", Make(CbDateTime(L"2024-01-01 10:00:00")), '<', Make(CbDateTime(L"2024-01-01 10:00:01"))},
