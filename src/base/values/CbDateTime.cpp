@@ -1,4 +1,4 @@
-// CbDateTime: construction, text parsing and formatting, and conversions to the other time forms.
+// CbDateTime: construction, comparison and conversions between the time forms.
 #include <cbfoundation/base/values/CbDateTime.h>
 
 #include "base/values/DateTimeFormat.h"

@@ -1,3 +1,4 @@
+// Tests of persistent options written and read by several threads at once.
 #include <cbfoundation/os/services/OsPersistentOptions.h>
 
 #include "os/services/RegistrySandbox.h"

@@ -1,3 +1,4 @@
+// Tests of persistent options: storage forms, failures, texts, variants and names.
 #include <cbfoundation/os/services/OsPersistentOptions.h>
 #include <cbfoundation/platform/LongModel.h>
 

@@ -1,3 +1,4 @@
+// Tests of the POSIX option store: its file, damaged files, forks, killed writers and many processes.
 #include <cbfoundation/os/services/OsPersistentOptions.h>
 
 #include "os/services/RegistrySandbox.h"
