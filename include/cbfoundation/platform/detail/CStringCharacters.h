@@ -2,6 +2,7 @@
 // classification, and the order of texts by UTF-16 code unit.
 #pragma once
 
+#include <cbfoundation/Export.h>
 #include <cbfoundation/platform/CodePage.h>
 
 #include <algorithm>
@@ -206,44 +207,32 @@ int CompareFromDifference(std::wstring_view left, std::wstring_view right, std::
     return CompareUtf16Tails(left.substr(at), right.substr(at), fold);
 }
 
+/// The position of the first unit at or after `at` in which two texts of
+/// `count` units differ, or `count`. Out of line: it passes over equal
+/// stretches with the widest vector unit the processor has.
+CB_API std::size_t FindDifferenceFrom(const wchar_t* left, const wchar_t* right, std::size_t at,
+                                      std::size_t count) noexcept;
+
 // The position of the first unit in which two texts of `count` units differ,
 // or `count`. Most texts differ early, so the first four units are compared
-// alone; then equal stretches are passed over sixteen units at a time.
+// here; longer equal stretches are left to FindDifferenceFrom.
 inline std::size_t FirstDifference(const wchar_t* left, const wchar_t* right, std::size_t count) noexcept
 {
-    std::size_t i = 0;
 #if defined(__SSE2__)
-    constexpr int kAllEqual = 0xFFFF;
-    const auto equal4 = [left, right](std::size_t at) {
-        return _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(left + at)),
-                               _mm_loadu_si128(reinterpret_cast<const __m128i*>(right + at)));
-    };
-    const auto firstUnequal = [](__m128i equal) {
-        const auto mask = static_cast<unsigned>(_mm_movemask_epi8(equal));
-        return static_cast<std::size_t>(std::countr_one(mask)) / sizeof(wchar_t);
-    };
-    const auto equal16 = [equal4](std::size_t at) {
-        return _mm_and_si128(_mm_and_si128(equal4(at), equal4(at + 4)), _mm_and_si128(equal4(at + 8), equal4(at + 12)));
-    };
     if (count >= 4) {
-        if (const __m128i equal = equal4(0); _mm_movemask_epi8(equal) != kAllEqual)
-            return firstUnequal(equal);
-        i = 4;
-        while (i + 16 <= count && _mm_movemask_epi8(equal16(i)) == kAllEqual)
-            i += 16;
-        for (; i + 4 <= count; i += 4) {
-            if (const __m128i equal = equal4(i); _mm_movemask_epi8(equal) != kAllEqual)
-                return i + firstUnequal(equal);
-        }
+        const __m128i equal = _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(left)),
+                                              _mm_loadu_si128(reinterpret_cast<const __m128i*>(right)));
+        if (const auto mask = static_cast<unsigned>(_mm_movemask_epi8(equal)); mask != 0xFFFF)
+            return static_cast<std::size_t>(std::countr_one(mask)) / sizeof(wchar_t);
+        return count == 4 ? 4 : FindDifferenceFrom(left, right, 4, count);
     }
-#else
-    constexpr std::size_t kBlock = 8;
-    while (i + kBlock <= count && std::memcmp(left + i, right + i, kBlock * sizeof(wchar_t)) == 0)
-        i += kBlock;
-#endif
+    std::size_t i = 0;
     while (i < count && left[i] == right[i])
         ++i;
     return i;
+#else
+    return FindDifferenceFrom(left, right, 0, count);
+#endif
 }
 
 template <typename Fold>
