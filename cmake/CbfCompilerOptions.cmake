@@ -2,6 +2,12 @@
 
 add_compile_options(-Wall -Wextra -Wno-unknown-pragmas)
 
+# Clang before 19 leaves sized deallocation off; the small-object heap hands
+# each block's size back to operator delete.
+if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+  add_compile_options(-fsized-deallocation)
+endif()
+
 if(CBF_SANITIZE)
   list(JOIN CBF_SANITIZE "," cbf_sanitizers)
   add_compile_options(-fsanitize=${cbf_sanitizers} -fno-omit-frame-pointer -fno-sanitize-recover=all)

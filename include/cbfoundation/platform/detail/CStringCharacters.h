@@ -214,19 +214,22 @@ CB_API std::size_t FindDifferenceFrom(const wchar_t* left, const wchar_t* right,
                                       std::size_t count) noexcept;
 
 // The position of the first unit in which two texts of `count` units differ,
-// or `count`. Most texts differ early, so the first four units are compared
-// here; longer equal stretches are left to FindDifferenceFrom.
+// or `count`. Most texts differ early, so the first sixteen units are
+// compared here, four at a time; longer equal stretches are left to
+// FindDifferenceFrom.
 inline std::size_t FirstDifference(const wchar_t* left, const wchar_t* right, std::size_t count) noexcept
 {
 #if defined(__SSE2__)
-    if (count >= 4) {
-        const __m128i equal = _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(left)),
-                                              _mm_loadu_si128(reinterpret_cast<const __m128i*>(right)));
-        if (const auto mask = static_cast<unsigned>(_mm_movemask_epi8(equal)); mask != 0xFFFF)
-            return static_cast<std::size_t>(std::countr_one(mask)) / sizeof(wchar_t);
-        return count == 4 ? 4 : FindDifferenceFrom(left, right, 4, count);
-    }
+    constexpr std::size_t kComparedInline = 16;
     std::size_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+        if (i == kComparedInline)
+            return FindDifferenceFrom(left, right, i, count);
+        const __m128i equal = _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(left + i)),
+                                              _mm_loadu_si128(reinterpret_cast<const __m128i*>(right + i)));
+        if (const auto mask = static_cast<unsigned>(_mm_movemask_epi8(equal)); mask != 0xFFFF)
+            return i + static_cast<std::size_t>(std::countr_one(mask)) / sizeof(wchar_t);
+    }
     while (i < count && left[i] == right[i])
         ++i;
     return i;
