@@ -38,9 +38,13 @@
 #include <cbfoundation/base/streams/CbStreamReadBinary.h>
 #include <cbfoundation/base/streams/CbStreamReadBinaryMemory.h>
 #include <cbfoundation/base/streams/CbStreamWrite.h>
+#include <cbfoundation/base/streams/CbStreamWriteASCII.h>
+#include <cbfoundation/base/streams/CbStreamWriteASCIIStringT.h>
+#include <cbfoundation/base/streams/CbStreamWriteASCIITrace.h>
 #include <cbfoundation/base/streams/CbStreamWriteBinary.h>
 #include <cbfoundation/base/streams/CbStreamWriteBinaryByteCount.h>
 #include <cbfoundation/base/streams/CbStreamWriteBinaryMemory.h>
+#include <cbfoundation/base/streams/ISerializable.h>
 #include <cbfoundation/base/streams/IStreamRead.h>
 #include <cbfoundation/base/streams/IStreamWrite.h>
 
