@@ -30,6 +30,8 @@
 #include <cbfoundation/base/exceptions/CbExceptionPreconditionViolation.h>
 #include <cbfoundation/base/exceptions/CbExceptionStream.h>
 #include <cbfoundation/base/exceptions/CbExceptionWrongFileVersion.h>
+#include <cbfoundation/base/exceptions/CbIDumpable.h>
+#include <cbfoundation/base/exceptions/CbLatestError.h>
 #include <cbfoundation/base/exceptions/Condition.h>
 #include <cbfoundation/base/exceptions/IException.h>
 
