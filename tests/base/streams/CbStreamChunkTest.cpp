@@ -1,9 +1,9 @@
 // Tests of self-describing chunks: round trips, skipping what cannot be read, failures.
 #include "StreamTestSupport.h"
 
-#include <cbfoundation/base/streams/CbStreamWriteBinaryByteCount.h>
 #include <cbfoundation/base/streams/ISerializable.h>
 
+#include <cstring>
 #include <memory>
 #include <stdexcept>
 
@@ -81,6 +81,8 @@ Point point(int x, const wchar_t* name)
     return p;
 }
 
+// The chunks written here are skipped by their size fields, so a wrong size
+// shows as a misread chunk after them.
 TEST(CbStreamChunkTest, ChunksThatCannotBeReadAsObjectsAreSkipped)
 {
     CbStreamWriteBinaryMemory out;
@@ -104,20 +106,6 @@ TEST(CbStreamChunkTest, ChunksThatCannotBeReadAsObjectsAreSkipped)
     int tail = 0;
     in >> tail;
     EXPECT_EQ(tail, 99);
-}
-
-TEST(CbStreamChunkTest, SizeFieldIsTheLengthOfTheForm)
-{
-    CbStreamWriteBinaryMemory out;
-    const Point p = point(-1, L"abc");
-    out.WriteChunk(p);
-    CbStreamWriteBinaryByteCount counter;
-    counter << L"ChunkTest::Point" << 0ULL;
-    const unsigned __int64 formStart = counter.GetByteCount();
-    unsigned __int64 size = 0;
-    std::memcpy(&size, out.GetData() + formStart - sizeof size, sizeof size);
-    EXPECT_EQ(size, out.GetSize() - formStart);
-    EXPECT_EQ(size, 4u + 4u + 10u);
 }
 
 // Records the size of every request, delivering zeros.
