@@ -10,6 +10,8 @@
 #include <cbfoundation/base/exceptions/CbExceptionStream.h>
 #include <cbfoundation/base/exceptions/CbExceptionWrongFileVersion.h>
 #include <cbfoundation/base/streams/CbStreamReadBinary.h>
+#include <cbfoundation/base/streams/CbStreamWriteASCIIStringT.h>
+#include <cbfoundation/base/streams/CbStreamWriteASCIITrace.h>
 #include <cbfoundation/base/streams/CbStreamWriteBinaryByteCount.h>
 #include <cbfoundation/base/values/CbVariant.h>
 
@@ -32,6 +34,14 @@ CbCriticalSection cbf::detail::g_referenceCounterLocks[cbf::detail::kReferenceCo
 const CbRTTI CbStreamRead::RTTI(L"CbStreamRead", nullptr, nullptr);
 const CbRTTI CbStreamReadBinary::RTTI(L"CbStreamReadBinary", CbStreamRead::RTTI, nullptr, nullptr);
 const CbRTTI CbStreamWrite::RTTI(L"CbStreamWrite", nullptr, nullptr);
+
+// The text writers localize with the numeric locale the process has when the
+// library is loaded.
+const bool g_textWriterLocaleCaptured = (CbStreamWriteASCII::CaptureLocale(), true);
+const CbRTTI CbStreamWriteASCII::RTTI(L"CbStreamWriteASCII", CbStreamWrite::RTTI, nullptr, nullptr);
+const CbRTTI CbStreamWriteASCIIStringT<void>::RTTI(L"CbStreamWriteASCIIStringT", CbStreamWriteASCII::RTTI, nullptr,
+                                                   nullptr);
+const CbRTTI CbStreamWriteASCIITrace::RTTI(L"CbStreamWriteASCIITrace", CbStreamWriteASCII::RTTI, nullptr, nullptr);
 
 const CbRTTI CbStreamWriteBinary::RTTI(L"CbStreamWriteBinary", CbStreamWrite::RTTI, nullptr, nullptr);
 const CbRTTI CbStreamWriteBinaryByteCount::RTTI(L"CbStreamWriteBinaryByteCount", CbStreamWriteBinary::RTTI, nullptr,

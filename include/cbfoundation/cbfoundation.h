@@ -30,6 +30,8 @@
 #include <cbfoundation/base/exceptions/CbExceptionPreconditionViolation.h>
 #include <cbfoundation/base/exceptions/CbExceptionStream.h>
 #include <cbfoundation/base/exceptions/CbExceptionWrongFileVersion.h>
+#include <cbfoundation/base/exceptions/CbIDumpable.h>
+#include <cbfoundation/base/exceptions/CbLatestError.h>
 #include <cbfoundation/base/exceptions/Condition.h>
 #include <cbfoundation/base/exceptions/IException.h>
 
@@ -38,9 +40,13 @@
 #include <cbfoundation/base/streams/CbStreamReadBinary.h>
 #include <cbfoundation/base/streams/CbStreamReadBinaryMemory.h>
 #include <cbfoundation/base/streams/CbStreamWrite.h>
+#include <cbfoundation/base/streams/CbStreamWriteASCII.h>
+#include <cbfoundation/base/streams/CbStreamWriteASCIIStringT.h>
+#include <cbfoundation/base/streams/CbStreamWriteASCIITrace.h>
 #include <cbfoundation/base/streams/CbStreamWriteBinary.h>
 #include <cbfoundation/base/streams/CbStreamWriteBinaryByteCount.h>
 #include <cbfoundation/base/streams/CbStreamWriteBinaryMemory.h>
+#include <cbfoundation/base/streams/ISerializable.h>
 #include <cbfoundation/base/streams/IStreamRead.h>
 #include <cbfoundation/base/streams/IStreamWrite.h>
 

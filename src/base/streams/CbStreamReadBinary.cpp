@@ -1,6 +1,8 @@
 // CbStreamReadBinary: decoding of every primitive and string from the binary wire form.
 #include <cbfoundation/base/exceptions/CbExceptionStream.h>
+#include <cbfoundation/base/object/CbRTTI.h>
 #include <cbfoundation/base/streams/CbStreamReadBinary.h>
+#include <cbfoundation/base/streams/ISerializable.h>
 #include <cbfoundation/platform/Utf16.h>
 
 #include "CbStreamReadBinaryLines.h"
@@ -85,6 +87,28 @@ void readText(TextBuffer& text, unsigned __int64 length, ReadExactly readExactly
 [[noreturn, gnu::noinline, gnu::cold]] void throwStreamFailure(unsigned line)
 {
     throw CbExceptionStream(kSource, line);
+}
+
+// A new object of the class registered as `name`, or null. Whatever goes
+// wrong while the class is looked up or its object made only means that the
+// chunk cannot be read as an object.
+ISerializable* createSerializable(const wchar_t* name) noexcept
+{
+    try {
+        if (CbRTTI::Find(name) == nullptr)
+            return nullptr;
+        IObject* object = CbRTTI::CreateObject(name);
+        if (object == nullptr)
+            return nullptr;
+        // A registered class that is no ISerializable cannot read a form:
+        // treat it like an unknown one rather than call into the wrong table.
+        ISerializable* serializable = dynamic_cast<ISerializable*>(object);
+        if (serializable == nullptr)
+            delete object;
+        return serializable;
+    } catch (...) {
+        return nullptr;
+    }
 }
 
 } // namespace
@@ -205,6 +229,42 @@ CbStreamRead& CbStreamReadBinary::operator>>(bool& value)
     readExactly(&byte, sizeof byte, kLineBool);
     value = byte != 0;
     return *this;
+}
+
+ISerializable* CbStreamReadBinary::ReadChunk()
+{
+    CStringW name;
+    unsigned __int64 size = 0;
+    *this >> name >> size;
+
+    ISerializable* object = createSerializable(name.GetString());
+    if (object == nullptr) {
+        skip(size);
+        return nullptr;
+    }
+    try {
+        object->Serialize(*this);
+    } catch (...) {
+        delete object;
+        throw;
+    }
+    return object;
+}
+
+void CbStreamReadBinary::skip(unsigned __int64 count)
+{
+    // Whole blocks of the largest size first, then one block of each smaller
+    // power of two that the rest contains. A source that delivers less than
+    // a block has ended: the skip stops there without an error, so that a
+    // corrupt size of up to 2^64 bytes cannot keep it reading nothing.
+    unsigned char scratch[kSkipBlockSize];
+    for (unsigned block = kSkipBlockSize; block != 0 && count != 0; block /= 2) {
+        while (count >= block) {
+            if (read(scratch, block) != block)
+                return;
+            count -= block;
+        }
+    }
 }
 
 unsigned __int64 CbStreamReadBinary::ReadBuffer(void* buffer, unsigned __int64 count)

@@ -28,4 +28,8 @@ enum Line : unsigned
     kLineMissingWideTag = 397,
 };
 
+// Unknown chunks are skipped through a buffer of this size, in blocks that
+// halve from it down to one byte.
+inline constexpr unsigned kSkipBlockSize = 256;
+
 } // namespace cbf::detail::readBinary

@@ -1,6 +1,7 @@
 // CbStreamWrite: the string-object, version and formatted-text operators every writer shares.
 #include <cbfoundation/base/streams/CbFormat.h>
 #include <cbfoundation/base/streams/CbStreamWrite.h>
+#include <cbfoundation/base/streams/CbStreamWriteASCIIStringT.h>
 
 CbStreamWrite& CbStreamWrite::operator<<(const CStringW& value)
 {
@@ -30,4 +31,14 @@ CbStreamWrite& CbStreamWrite::operator<<(const CbFormatW& text)
 CbStreamWrite& CbStreamWrite::operator<<(const CbFormatA& text)
 {
     return *this << text.GetText();
+}
+
+CbStreamWrite& CbStreamWrite::operator<<(const CbStreamWriteASCIIStringT<CStringA>& text)
+{
+    return *this << static_cast<const char*>(text);
+}
+
+CbStreamWrite& CbStreamWrite::operator<<(const CbStreamWriteASCIIStringT<CStringW>& text)
+{
+    return *this << static_cast<const wchar_t*>(text);
 }

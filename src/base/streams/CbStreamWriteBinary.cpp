@@ -1,6 +1,9 @@
 // CbStreamWriteBinary: encoding of every primitive and string into the binary wire form.
 #include <cbfoundation/base/exceptions/CbExceptionStream.h>
+#include <cbfoundation/base/object/CbRTTI.h>
 #include <cbfoundation/base/streams/CbStreamWriteBinary.h>
+#include <cbfoundation/base/streams/CbStreamWriteBinaryByteCount.h>
+#include <cbfoundation/base/streams/ISerializable.h>
 #include <cbfoundation/platform/Utf16.h>
 
 #include "CbStreamWriteBinaryLines.h"
@@ -121,6 +124,22 @@ CbStreamWrite& CbStreamWriteBinary::operator<<(bool value)
 CbStreamWrite& CbStreamWriteBinary::WriteBuffer(const void* buffer, unsigned __int64 count)
 {
     return write(buffer, count);
+}
+
+void CbStreamWriteBinary::WriteChunk(const ISerializable& object)
+{
+    // A reference cannot be null in well-formed code, so the compiler would
+    // drop a plain test; callers that dereference a null pointer still get a
+    // clear exception instead of a crash.
+    const void* address = &object;
+    asm("" : "+r"(address));
+    if (address == nullptr)
+        throw CbException(kSourceNarrow, kLineNullChunk, kFunctionWriteChunk);
+
+    CbStreamWriteBinaryByteCount counter;
+    object.Serialize(counter);
+    *this << object.GetRTTI().GetName() << counter.GetByteCount();
+    object.Serialize(*this);
 }
 
 void CbStreamWriteBinary::writeStringLengthA(unsigned __int64 length)

@@ -14,6 +14,10 @@ enum Line : unsigned
     kLineUnsignedLong = readBinary::kLineUnsignedLong,
     kLineLong = readBinary::kLineLong,
     kLineNarrowText = readBinary::kLineNarrowText,
+    kLineNullChunk = 321,
 };
+
+inline constexpr const char* kSourceNarrow = "CbStreamWriteBinary";
+inline constexpr const char* kFunctionWriteChunk = "CbStreamWriteBinary::WriteChunk";
 
 } // namespace cbf::detail::writeBinary

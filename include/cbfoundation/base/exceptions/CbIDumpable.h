@@ -1,10 +1,14 @@
 // CbIDumpable: objects that can describe themselves as text.
 #pragma once
 
+#include <cbfoundation/Export.h>
+#include <cbfoundation/platform/CStringT.h>
+
 class CbStreamWriteASCII;
 
 /// Selects whether a class renders itself as text. CbIDumpable<1> classes
-/// implement dump(); CbIDumpable<0> holds and offers nothing.
+/// implement dump() and get ToString and Dump on top of it; CbIDumpable<0>
+/// holds and offers nothing.
 template <bool Dumpable>
 class CbIDumpable;
 
@@ -13,8 +17,25 @@ class CbIDumpable<0>
 {};
 
 template <>
-class CbIDumpable<1>
+class CB_API CbIDumpable<1>
 {
+public:
+    CbIDumpable() = default;
+    CbIDumpable(const CbIDumpable&) = default;
+    CbIDumpable& operator=(const CbIDumpable&) = default;
+
+    /// The object's description, rendered by dump() into a wide string
+    /// writer without localization.
+    CStringW ToString() const;
+
+    /// Renders the object completely (ToString), then writes the text to
+    /// `writer` in one piece.
+    void Dump(CbStreamWriteASCII& writer) const;
+
+    /// Renders the object onto the trace writer (CbStreamWriteASCIITrace),
+    /// which discards it unless a program says otherwise.
+    void Dump() const;
+
 protected:
     /// Writes a text description of the object.
     virtual void dump(CbStreamWriteASCII& stream) const = 0;

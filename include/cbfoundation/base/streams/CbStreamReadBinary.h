@@ -3,6 +3,8 @@
 
 #include <cbfoundation/base/streams/CbStreamRead.h>
 
+class ISerializable;
+
 /// Decodes the binary form that CbStreamWriteBinary writes, from whatever
 /// source the concrete reader supplies through the one primitive `read`.
 ///
@@ -76,6 +78,21 @@ public:
     /// many arrived (fewer only at the end of the source). Checks nothing.
     virtual unsigned __int64 ReadBuffer(void* buffer, unsigned __int64 count);
 
+    /// Reads a chunk that CbStreamWriteBinary::WriteChunk wrote and returns
+    /// the object it holds, which the caller owns, or null.
+    ///
+    /// The object is made by the create function registered under the
+    /// chunk's class name and reads its own form. When no object can be made
+    /// (the name is unknown, registered without a create function, or its
+    /// create function fails or makes an object that is not ISerializable),
+    /// the form is skipped and the answer is null; no exception is raised
+    /// for that, and a source that ends inside the skipped form ends the skip
+    /// quietly. Failures reading the name or the size throw as the operators
+    /// do; an exception from the object's own read passes on after the
+    /// object is destroyed. The size is not compared with what the object
+    /// read, so the stream is at the next chunk only when it agrees.
+    ISerializable* ReadChunk();
+
 protected:
     /// The source: places up to `count` bytes in `buffer` and returns how
     /// many it placed, fewer than `count` only when the source ends.
@@ -83,6 +100,7 @@ protected:
 
 private:
     void readExactly(void* buffer, unsigned __int64 count, unsigned line);
+    void skip(unsigned __int64 count);
     unsigned __int64 readStringLengthA();
     unsigned __int64 readStringLengthW();
 };

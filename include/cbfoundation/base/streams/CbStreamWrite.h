@@ -7,6 +7,8 @@
 class CbFormat;
 class CbFormatA;
 class CbFormatW;
+template <class StringType>
+class CbStreamWriteASCIIStringT;
 
 /// Base of every writer: implements the string-object operators, the version
 /// stamp and the insertion of formatted text on top of the
@@ -38,6 +40,11 @@ public:
     CbStreamWrite& operator<<(const CbFormat& text);
     CbStreamWrite& operator<<(const CbFormatW& text);
     CbStreamWrite& operator<<(const CbFormatA& text);
+
+    /// The text accumulated by a string writer, through the character-pointer
+    /// operator of its width.
+    CbStreamWrite& operator<<(const CbStreamWriteASCIIStringT<CStringA>& text);
+    CbStreamWrite& operator<<(const CbStreamWriteASCIIStringT<CStringW>& text);
 
     CB_DECLARE_RTTI_ROOT(CbStreamWrite)
 };

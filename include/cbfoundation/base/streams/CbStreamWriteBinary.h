@@ -3,6 +3,8 @@
 
 #include <cbfoundation/base/streams/CbStreamWrite.h>
 
+class ISerializable;
+
 /// Encodes values in the library's binary form and hands the bytes to the
 /// one primitive `write` that each concrete writer supplies (a file, a
 /// compressed stream, memory).
@@ -32,6 +34,9 @@
 /// - line 326: a narrow string of more than 4294967295 bytes.
 ///
 /// String pointers must not be null.
+///
+/// A chunk (WriteChunk) is the object's class name as a wide string, the
+/// byte count of its form as an unsigned __int64, then the form.
 class CB_API CbStreamWriteBinary : public CbStreamWrite
 {
 public:
@@ -60,6 +65,13 @@ public:
 
     /// Writes `count` raw bytes, without a length prefix.
     CbStreamWrite& WriteBuffer(const void* buffer, unsigned __int64 count);
+
+    /// Writes `object` as a chunk: the name of its descriptor, the size of its
+    /// form, measured by letting it write the form into a byte counter first,
+    /// then the form. A null reference throws CbException (source
+    /// "CbStreamWriteBinary", line 321, function
+    /// "CbStreamWriteBinary::WriteChunk").
+    void WriteChunk(const ISerializable& object);
 
     CB_DECLARE_RTTI(CbStreamWriteBinary)
 
