@@ -54,13 +54,18 @@ constexpr std::align_val_t kSlabAlignment{kSlabSize};
 constexpr std::size_t kReservedSlabs = 1024 * 1024 / kSlabSize;
 
 // The system heap may keep the slabs it gets back (one slab that stays at the
-// top of its memory holds all below it), so after every 8 MiB of them the
-// backend asks it to return its free pages.
-constexpr std::size_t kSlabsPerTrim = 8 * 1024 * 1024 / kSlabSize;
+// top of its memory holds all below it), so after every kFirstTrimSlabs of
+// them (8 MiB) the backend asks it to return its free pages. When the program
+// then makes half as many slabs anew, that return only cost page faults: the
+// program frees and makes again in waves, and the interval doubles, so a
+// steady churn soon trims rarely while a burst that is freed for good is
+// still given back.
+constexpr std::size_t kFirstTrimSlabs = 8 * 1024 * 1024 / kSlabSize;
 
 class SlabReserve
 {
 public:
+    // A slab from the reserve, or null when the caller must make one.
     void* take()
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -68,6 +73,8 @@ public:
         if (slab) {
             m_first = *static_cast<void**>(slab);
             --m_count;
+        } else {
+            noteNewSlab();
         }
         return slab;
     }
@@ -83,7 +90,12 @@ public:
                 ++m_count;
                 return;
             }
-            trim = ++m_freedSinceTrim % kSlabsPerTrim == 0;
+            trim = ++m_freedSinceTrim >= m_trimInterval;
+            if (trim) {
+                m_freedSinceTrim = 0;
+                m_madeSinceTrim = 0;
+                m_trimmed = true;
+            }
         }
         ::operator delete(slab, kSlabSize, kSlabAlignment);
         if (trim)
@@ -98,6 +110,20 @@ private:
     void* m_first = nullptr;
     std::size_t m_count = 0;
     std::size_t m_freedSinceTrim = 0;
+    std::size_t m_madeSinceTrim = 0;
+    std::size_t m_trimInterval = kFirstTrimSlabs;
+    bool m_trimmed = false;
+
+    void noteNewSlab()
+    {
+        if (m_trimmed && ++m_madeSinceTrim >= m_trimInterval / 2 && m_trimInterval < kLastTrimSlabs) {
+            m_trimInterval *= 2;
+            m_madeSinceTrim = 0;
+        }
+    }
+
+    // 16 GiB: beyond it a program trims once per such wave at most.
+    static constexpr std::size_t kLastTrimSlabs = std::size_t{1} << 20;
 };
 
 // Never destroyed, like the depots: strings and variants in static objects
