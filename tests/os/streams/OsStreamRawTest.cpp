@@ -129,7 +129,7 @@ TEST(OsStreamRawTest, WritersRefuseWhatTheyCannotOpen)
     FileSystemSandbox box;
     WriteFile(box.Root() / "plain", "x");
     ExpectFailure([] { Raw out(L"bare-name.bin", Raw::eAccessModeOverwrite); }, "OsStreamWriteBinaryFileRaw", 41);
-    ExpectFailure([&] { Raw out(box(L"plain/below/file"), Raw::eAccessModeOverwrite); }, "OsStreamWriteBinaryFileRaw",
+    ExpectFailure([&] { Raw out(box(L"plain\\below\\file"), Raw::eAccessModeOverwrite); }, "OsStreamWriteBinaryFileRaw",
                   41);
     ExpectFailure([&] { Raw out(box(L"file"), static_cast<Raw::EAccessMode>(2)); }, "OsStreamWriteBinaryFileRaw", 60);
     EXPECT_FALSE(std::filesystem::exists(box.Root() / "file"));
