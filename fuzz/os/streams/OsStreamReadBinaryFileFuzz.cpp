@@ -16,12 +16,26 @@
 
 namespace {
 
-// One file per fuzzing process, rewritten for every input.
+// One file per fuzzing process, rewritten for every input and removed when
+// the process ends.
+struct InputFile
+{
+    InputFile()
+        : path(std::filesystem::temp_directory_path() /
+               ("cbf-fuzz-file-" + std::to_string(std::random_device{}()) + ".bin"))
+    {}
+    ~InputFile()
+    {
+        std::error_code ignored;
+        std::filesystem::remove(path, ignored);
+    }
+    std::filesystem::path path;
+};
+
 const std::filesystem::path& inputPath()
 {
-    static const std::filesystem::path path =
-        std::filesystem::temp_directory_path() / ("cbf-fuzz-file-" + std::to_string(std::random_device{}()) + ".bin");
-    return path;
+    static const InputFile file;
+    return file.path;
 }
 
 CStringW wideOf(const std::filesystem::path& path)
