@@ -124,6 +124,7 @@ void OsStreamWriteBinaryFile::completeContainer()
     auto* raw = dynamic_cast<OsStreamWriteBinaryFileRaw*>(m_stream.get());
     m_target = nullptr;
     delete m_compressed.release();
+    raw->flushBuffer();
     if (!cbf::platform::SeekFileFromStart(raw->m_file, cbf::streams::kLengthOffset))
         throw CbExceptionStream(kSource, 250);
     unsigned char length[4];

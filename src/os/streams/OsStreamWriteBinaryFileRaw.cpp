@@ -5,6 +5,8 @@
 #include "os/streams/StreamFailures.h"
 #include "platform/FileStream.h"
 
+#include <cbfoundation/platform/CopyBytes.h>
+
 #include <algorithm>
 #include <cstdint>
 
@@ -56,6 +58,7 @@ OsStreamWriteBinaryFileRaw::OsStreamWriteBinaryFileRaw(const wchar_t* path, EAcc
     : m_file(nullptr)
     , m_filename(path)
     , m_uncaughtExceptions(cbf::streams::DestructorFailure::Snapshot())
+    , m_buffer(std::make_unique<unsigned char[]>(kBufferSize))
 {
     m_file = openForWriting(path, accessMode);
 }
@@ -63,20 +66,48 @@ OsStreamWriteBinaryFileRaw::OsStreamWriteBinaryFileRaw(const wchar_t* path, EAcc
 OsStreamWriteBinaryFileRaw::~OsStreamWriteBinaryFileRaw()
 {
     std::exception_ptr failure;
-    if (!cbf::platform::CloseFile(m_file))
+    try {
+        flushBuffer();
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    if (!cbf::platform::CloseFile(m_file) && !failure)
         failure = std::make_exception_ptr(CbExceptionStream(kSource, 113));
     cbf::streams::DestructorFailure::Report(failure, m_uncaughtExceptions);
 }
 
 CbStreamWrite& OsStreamWriteBinaryFileRaw::write(const void* buffer, unsigned __int64 count)
 {
-    const auto* next = static_cast<const unsigned char*>(buffer);
+    const auto* data = static_cast<const unsigned char*>(buffer);
+    if (count <= kBufferSize - m_used) {
+        cbf::platform::CopyBytes(m_buffer.get() + m_used, data, static_cast<std::size_t>(count));
+        m_used += static_cast<std::size_t>(count);
+        return *this;
+    }
+    flushBuffer();
+    if (count >= kBufferSize) {
+        writeToFile(data, count);
+        return *this;
+    }
+    cbf::platform::CopyBytes(m_buffer.get(), data, static_cast<std::size_t>(count));
+    m_used = static_cast<std::size_t>(count);
+    return *this;
+}
+
+void OsStreamWriteBinaryFileRaw::flushBuffer()
+{
+    const std::size_t used = m_used;
+    m_used = 0;
+    writeToFile(m_buffer.get(), used);
+}
+
+void OsStreamWriteBinaryFileRaw::writeToFile(const unsigned char* data, unsigned __int64 count)
+{
     while (count != 0) {
         const auto piece = static_cast<std::size_t>(std::min<unsigned __int64>(count, SIZE_MAX));
-        if (cbf::platform::WriteFileUnlocked(next, piece, m_file) != piece)
+        if (cbf::platform::WriteFileUnlocked(data, piece, m_file) != piece)
             throw CbExceptionStream(kSource, 113);
-        next += piece;
+        data += piece;
         count -= piece;
     }
-    return *this;
 }

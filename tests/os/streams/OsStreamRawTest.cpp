@@ -79,6 +79,37 @@ TEST(OsStreamRawTest, ReadsTellTheEndFromDataAndPeekKeepsThePosition)
     ExpectFailure([&] { in >> value; }, "CbStreamReadBinary", 155);
 }
 
+TEST(OsStreamRawTest, EveryPatternOfReadsAndPeeksSeesTheFileInOrder)
+{
+    FileSystemSandbox box;
+    std::string content(20000, '\0');
+    for (std::size_t i = 0; i < content.size(); ++i)
+        content[i] = static_cast<char>(i * 31 + i / 256);
+    {
+        Raw out(box(L"pattern"), Raw::eAccessModeOverwrite);
+        for (std::size_t at = 0, size = 1; at < content.size(); at += size, size = size * 3 + 1)
+            out.WriteBuffer(content.data() + at, std::min(size, content.size() - at));
+    }
+    ASSERT_EQ(ReadFile(box.Root() / "pattern"), content);
+    for (std::size_t size : {1, 7, 4095, 4096, 4097, 30000}) {
+        OsStreamReadBinaryFileRaw in(box(L"pattern"));
+        std::string got;
+        std::string peeked(28, '\0');
+        std::string piece(size, '\0');
+        for (;;) {
+            peeked.resize(in.Peek(peeked.data(), 28));
+            piece.resize(in.ReadBuffer(piece.data(), size));
+            const std::size_t common = std::min(peeked.size(), piece.size());
+            ASSERT_EQ(peeked.substr(0, common), piece.substr(0, common)) << size;
+            got += piece;
+            if (piece.size() < size)
+                break;
+            peeked.resize(28);
+        }
+        EXPECT_EQ(got, content) << size;
+    }
+}
+
 TEST(OsStreamRawTest, OpeningAMissingFileCarriesTheSystemError)
 {
     FileSystemSandbox box;

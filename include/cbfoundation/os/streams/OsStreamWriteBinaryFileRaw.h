@@ -5,13 +5,16 @@
 #include <cbfoundation/platform/CStringT.h>
 
 #include <cstdio>
+#include <memory>
 
 class OsStreamWriteBinaryFile;
 
 /// Writes a file byte for byte, with no header or framing, through the
-/// runtime library's buffered stream (4096 bytes, full buffering). The
-/// constructor creates the folders the path names that are missing. Bytes
-/// written are in the file at the latest once the writer is destroyed.
+/// runtime library's buffered stream (4096 bytes, full buffering). Small
+/// writes are first gathered in a 4096-byte buffer of the stream's own, which
+/// spares the runtime library's call per value. The constructor creates the
+/// folders the path names that are missing. Bytes written are in the file at
+/// the latest once the writer is destroyed.
 ///
 /// The folder is the part of the path up to its last separator (see
 /// OsFileSystem::SplitPath), so a bare file name, whose folder is empty, is
@@ -54,10 +57,16 @@ protected:
     CbStreamWrite& write(const void* buffer, unsigned __int64 count) override;
 
 private:
-    // The binary file writer patches its container's length field in place.
+    // The binary file writer patches its container's length field in place,
+    // after flushing.
     friend class OsStreamWriteBinaryFile;
+
+    void flushBuffer();
+    void writeToFile(const unsigned char* data, unsigned __int64 count);
 
     std::FILE* m_file;
     CStringW m_filename;
     int m_uncaughtExceptions;
+    std::unique_ptr<unsigned char[]> m_buffer;
+    std::size_t m_used = 0;
 };
