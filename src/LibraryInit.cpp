@@ -14,6 +14,8 @@
 #include <cbfoundation/base/streams/CbStreamWriteASCIITrace.h>
 #include <cbfoundation/base/streams/CbStreamWriteBinaryByteCount.h>
 #include <cbfoundation/base/values/CbVariant.h>
+#include <cbfoundation/os/streams/OsStreamReadBinaryFile.h>
+#include <cbfoundation/os/streams/OsStreamWriteBinaryFile.h>
 
 #include "base/object/ReferenceCounterLocks.h"
 
@@ -48,3 +50,5 @@ const CbRTTI CbStreamWriteBinaryByteCount::RTTI(L"CbStreamWriteBinaryByteCount",
                                                 nullptr);
 const CbRTTI CbVariant::CbExceptionConversion::RTTI(L"CbVariant::CbExceptionConversion", CbException::RTTI, nullptr,
                                                     &CbVariant::CbExceptionConversion::CloneByFactory);
+const CbRTTI OsStreamReadBinaryFile::RTTI(L"OsStreamReadBinaryFile", CbStreamReadBinary::RTTI, nullptr, nullptr);
+const CbRTTI OsStreamWriteBinaryFile::RTTI(L"OsStreamWriteBinaryFile", CbStreamWriteBinary::RTTI, nullptr, nullptr);

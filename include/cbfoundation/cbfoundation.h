@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cbfoundation/Export.h>
+#include <cbfoundation/platform/CArchive.h>
 #include <cbfoundation/platform/CStringT.h>
 #include <cbfoundation/platform/CTime.h>
 #include <cbfoundation/platform/Registry.h>
@@ -57,3 +58,11 @@
 
 #include <cbfoundation/os/services/OsFileSystem.h>
 #include <cbfoundation/os/services/OsPersistentOptions.h>
+
+#include <cbfoundation/os/streams/OsStreamFilter.h>
+#include <cbfoundation/os/streams/OsStreamReadBinaryFile.h>
+#include <cbfoundation/os/streams/OsStreamReadBinaryFileRaw.h>
+#include <cbfoundation/os/streams/OsStreamReadCompressedZIP.h>
+#include <cbfoundation/os/streams/OsStreamWriteBinaryFile.h>
+#include <cbfoundation/os/streams/OsStreamWriteBinaryFileRaw.h>
+#include <cbfoundation/os/streams/OsStreamWriteCompressedZIP.h>

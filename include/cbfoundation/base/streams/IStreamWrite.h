@@ -19,10 +19,13 @@ class CbStreamWrite;
 ///
 /// `long` and `unsigned long` are 32-bit values in every stored form, also
 /// where the compiler's `long` is wider.
+///
+/// The destructor may throw: writers that finish their output on destruction
+/// (a compressed trailer, a length field) report a failure to do so.
 class CB_API IStreamWrite
 {
 public:
-    virtual ~IStreamWrite() = default;
+    virtual ~IStreamWrite() noexcept(false) = default;
 
     virtual CbStreamWrite& operator<<(const CStringW& value) = 0;
     virtual CbStreamWrite& operator<<(const CStringA& value) = 0;

@@ -1,0 +1,111 @@
+// OsStreamWriteBinaryFile: the binary writer of plain files and compressed archives.
+#pragma once
+
+#include <cbfoundation/base/streams/CbStreamWriteBinary.h>
+#include <cbfoundation/os/services/OsFileSystem.h>
+#include <cbfoundation/platform/CStringT.h>
+
+#include <memory>
+
+class CArchive;
+
+/// Writes the binary form of what it is given to a file, either plain (byte
+/// for byte) or as a compressed archive that OsStreamReadBinaryFile reads:
+/// the 28-byte header (the magic "C2288012-30BB4396B65", method 2, the payload
+/// length) followed by a zlib stream of the payload.
+///
+/// A compressed file is complete only once the writer is destroyed: the
+/// destructor ends the zlib stream and writes the number of payload bytes at
+/// offset 24 (0xFFFFFFFF when there were more than 4 GiB - 1). In append mode
+/// the runtime library sends that write to the end of the file as well, so the
+/// length then follows the payload and the header keeps 0; a container
+/// appended to a non-empty file is not readable as one.
+///
+/// Failures:
+/// - an access mode outside the enumeration: CbException, source
+///   "OsStreamWriteBinaryFile", line 106, function "translateAccessMode",
+///   before the file is touched;
+/// - a compression mode outside it: CbException, line 129, function
+///   "translateCompressionMode", after the file was opened (and truncated);
+/// - a level outside it: CbExceptionPreconditionViolation, line 150, after the
+///   header was written;
+/// - the archive of the CArchive constructor is loading: CbExceptionStream,
+///   line 75;
+/// - destruction: CbExceptionStream, line 250, when the length field cannot be
+///   reached, line 254 when it cannot be written.
+/// Failures of the file, of zlib and of the archive pass through.
+///
+/// The destructor closes the file in every case. While another exception is
+/// unwinding through it, it throws nothing (the process would end): the file
+/// may then lack its end, and the exception in flight is the one the caller
+/// sees.
+///
+/// Registered as "OsStreamWriteBinaryFile" (base CbStreamWriteBinary). Not
+/// copyable.
+class CB_API OsStreamWriteBinaryFile : public CbStreamWriteBinary
+{
+public:
+    enum EAccessMode : int
+    {
+        eAccessModeOverwrite = 0,
+        eAccessModeAppend = 1
+    };
+
+    enum ECompressionMode : int
+    {
+        /// A plain file without header.
+        eCompressionModeNone = 0,
+        /// A compressed archive, method 2.
+        eCompressionModeZIP = 1
+    };
+
+    enum ECompressionLevel : int
+    {
+        /// zlib's default level.
+        eCompressionLevelDefault = 0,
+        eCompressionLevelFastest = 1,
+        eCompressionLevelBest = 2
+    };
+
+    /// Writes to `path`, creating missing folders.
+    OsStreamWriteBinaryFile(const CStringW& path, EAccessMode accessMode, ECompressionMode compressionMode,
+                            ECompressionLevel compressionLevel);
+
+    /// Writes to `name` in a well-known folder: OsFileSystem::GetDirectory of
+    /// `directory` directly followed by `name`.
+    OsStreamWriteBinaryFile(OsFileSystem::ESpecialDirectory directory, const CStringW& name, EAccessMode accessMode,
+                            ECompressionMode compressionMode, ECompressionLevel compressionLevel);
+
+    /// Writes plain bytes through `archive`, which must stay open and storing
+    /// while this stream lives; the file name is that of the archive's file.
+    explicit OsStreamWriteBinaryFile(CArchive& archive);
+
+    OsStreamWriteBinaryFile(const OsStreamWriteBinaryFile&) = delete;
+    OsStreamWriteBinaryFile& operator=(const OsStreamWriteBinaryFile&) = delete;
+
+    /// Completes a compressed file and closes the file.
+    ~OsStreamWriteBinaryFile() override;
+
+    const wchar_t* GetFilename() const { return m_filename.GetString(); }
+
+    CB_DECLARE_RTTI(OsStreamWriteBinaryFile)
+
+protected:
+    CbStreamWrite& write(const void* buffer, unsigned __int64 count) override;
+
+private:
+    void init(std::unique_ptr<CbStreamWriteBinary> stream, ECompressionMode compressionMode,
+              ECompressionLevel compressionLevel);
+    void completeContainer();
+
+    static int translateAccessMode(EAccessMode accessMode);
+    static int translateCompressionMode(ECompressionMode compressionMode);
+    static int translateCompressionLevel(ECompressionLevel compressionLevel);
+
+    std::unique_ptr<CbStreamWriteBinary> m_stream;
+    std::unique_ptr<CbStreamWriteBinary> m_compressed;
+    CbStreamWriteBinary* m_target = nullptr;
+    unsigned __int64 m_byteCount = 0;
+    CStringW m_filename;
+    int m_uncaughtExceptions;
+};

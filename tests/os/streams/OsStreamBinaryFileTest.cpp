@@ -1,0 +1,180 @@
+// The binary file streams: the container's bytes, header detection, refusals, special folders and archives.
+#include <cbfoundation/os/streams/OsStreamReadBinaryFile.h>
+#include <cbfoundation/os/streams/OsStreamWriteBinaryFile.h>
+#include <cbfoundation/platform/CArchive.h>
+
+#include "os/streams/FileStreamTestSupport.h"
+
+namespace cbf::test {
+namespace {
+
+using Writer = OsStreamWriteBinaryFile;
+
+const std::string kEmptyZlib("\x78\x9C\x03\x00\x00\x00\x00\x01", 8);
+
+void writeInt(const CStringW& path, Writer::ECompressionMode mode,
+              Writer::EAccessMode access = Writer::eAccessModeOverwrite)
+{
+    Writer out(path, access, mode, Writer::eCompressionLevelDefault);
+    out << 1;
+}
+
+TEST(OsStreamBinaryFileTest, WritesPlainFilesAndContainersByteForByte)
+{
+    FileSystemSandbox box;
+    writeInt(box(L"plain"), Writer::eCompressionModeNone);
+    EXPECT_EQ(ReadFile(box.Root() / "plain"), std::string("\x01\x00\x00\x00", 4));
+
+    writeInt(box(L"packed"), Writer::eCompressionModeZIP);
+    const std::string packed = ReadFile(box.Root() / "packed");
+    EXPECT_EQ(packed.substr(0, 28), ContainerHeader(2, 4));
+    EXPECT_EQ(packed.substr(28, 2), "\x78\x9C");
+
+    {
+        Writer out(box(L"empty"), Writer::eAccessModeOverwrite, Writer::eCompressionModeZIP,
+                   Writer::eCompressionLevelBest);
+    }
+    EXPECT_EQ(ReadFile(box.Root() / "empty"),
+              ContainerHeader(2, 0) + std::string("\x78\xDA\x03\x00\x00\x00\x00\x01", 8));
+    {
+        Writer out(box(L"hundred"), Writer::eAccessModeOverwrite, Writer::eCompressionModeZIP,
+                   Writer::eCompressionLevelDefault);
+        EXPECT_STREQ(out.GetClassNameW(), L"OsStreamWriteBinaryFile");
+        const Bytes data(100, 0x42);
+        out.WriteBuffer(data.data(), data.size());
+        // Until the writer goes, the length is 0 and the zlib stream unfinished.
+        const std::string early = ReadFile(box.Root() / "hundred");
+        EXPECT_TRUE(early.size() < 28 || early.substr(24, 4) == std::string(4, '\0'));
+    }
+    EXPECT_EQ(ReadFile(box.Root() / "hundred").substr(24, 4), std::string("\x64\x00\x00\x00", 4));
+
+    for (const char* name : {"plain", "packed"}) {
+        OsStreamReadBinaryFile in(box(CStringW(name).GetString()));
+        int value = 0;
+        in >> value;
+        EXPECT_EQ(value, 1) << name;
+        ExpectFailure([&] { in >> value; }, "CbStreamReadBinary", 155);
+    }
+}
+
+TEST(OsStreamBinaryFileTest, TheHeaderDecidesHowAFileIsRead)
+{
+    FileSystemSandbox box;
+    struct Case
+    {
+        const char* name;
+        std::string content;
+        std::string payload;
+        unsigned line; // 0: read; else refused at this line
+    };
+    const std::string header = ContainerHeader(2, 0);
+    const Case cases[] = {
+        {"short", header.substr(0, 27), header.substr(0, 27), 0},
+        {"plain", "just some bytes, long enough to be a header", "just some bytes, long enough to be a header", 0},
+        {"stored", ContainerHeader(0, 7) + "payload", "payload", 0},
+        {"older", ContainerHeader(0, 99, "Varok AG, 2005, comp") + "payload", "payload", 0},
+        {"zlib", ContainerHeader(2, 0) + kEmptyZlib + "ignored", "", 0},
+        {"method1", ContainerHeader(1, 0) + "x", "", 164},
+        {"method3", ContainerHeader(3, 0) + "x", "", 181},
+    };
+    for (const Case& c : cases) {
+        WriteFile(box.Root() / c.name, c.content);
+        const CStringW path = box(c.name);
+        if (c.line != 0) {
+            ExpectFailure([&] { OsStreamReadBinaryFile in(path); }, "OsStreamReadBinaryFile", c.line);
+            continue;
+        }
+        OsStreamReadBinaryFile in(path);
+        EXPECT_STREQ(in.GetFilename(), path.GetString());
+        std::string got(200, '\0');
+        got.resize(in.ReadBuffer(got.data(), got.size()));
+        EXPECT_EQ(got, c.payload) << c.name;
+    }
+}
+
+TEST(OsStreamBinaryFileTest, EnumerationsOutsideTheirRangeAreRefusedAtTheirStep)
+{
+    FileSystemSandbox box;
+    const auto path = box.Root() / "refused";
+    ExpectThrowsAt(
+        [&] {
+            Writer out(WideOf(path), static_cast<Writer::EAccessMode>(2), Writer::eCompressionModeZIP,
+                       Writer::eCompressionLevelDefault);
+        },
+        "OsStreamWriteBinaryFile", 106, "translateAccessMode", &CbException::RTTI);
+    EXPECT_FALSE(std::filesystem::exists(path));
+    WriteFile(path, "old content");
+    ExpectThrowsAt(
+        [&] {
+            Writer out(WideOf(path), Writer::eAccessModeOverwrite, static_cast<Writer::ECompressionMode>(2),
+                       Writer::eCompressionLevelDefault);
+        },
+        "OsStreamWriteBinaryFile", 129, "translateCompressionMode", &CbException::RTTI);
+    EXPECT_EQ(ReadFile(path), "");
+    ExpectThrowsAt(
+        [&] {
+            Writer out(WideOf(path), Writer::eAccessModeOverwrite, Writer::eCompressionModeZIP,
+                       static_cast<Writer::ECompressionLevel>(3));
+        },
+        "OsStreamWriteBinaryFile", 150, nullptr, &CbExceptionPreconditionViolation::RTTI);
+    EXPECT_EQ(ReadFile(path), ContainerHeader(2, 0));
+}
+
+TEST(OsStreamBinaryFileTest, AppendingAContainerLeavesWhatWasThere)
+{
+    FileSystemSandbox box;
+    writeInt(box(L"fresh"), Writer::eCompressionModeZIP, Writer::eAccessModeAppend);
+    OsStreamReadBinaryFile fresh(box(L"fresh"));
+    int value = 0;
+    fresh >> value;
+    EXPECT_EQ(value, 1);
+
+    WriteFile(box.Root() / "kept", "old");
+    writeInt(box(L"kept"), Writer::eCompressionModeZIP, Writer::eAccessModeAppend);
+    const std::string kept = ReadFile(box.Root() / "kept");
+    EXPECT_EQ(kept.substr(0, 3 + 28), "old" + ContainerHeader(2, 0));
+    EXPECT_EQ(kept.substr(kept.size() - 4), std::string("\x04\x00\x00\x00", 4));
+}
+
+TEST(OsStreamBinaryFileTest, SpecialFoldersPrefixTheName)
+{
+    FileSystemSandbox box;
+    const CStringW temp = OsFileSystem::GetDirectory(OsFileSystem::eSpecialDirectoryTemp);
+    {
+        Writer out(OsFileSystem::eSpecialDirectoryTemp, L"sub\\values.bin", Writer::eAccessModeOverwrite,
+                   Writer::eCompressionModeZIP, Writer::eCompressionLevelFastest);
+        EXPECT_EQ(CStringW(out.GetFilename()), temp + L"sub\\values.bin");
+        out << L"wide text";
+    }
+    OsStreamReadBinaryFile in(OsFileSystem::eSpecialDirectoryTemp, L"sub\\values.bin");
+    CStringW text;
+    in >> text;
+    EXPECT_EQ(text, CStringW(L"wide text"));
+}
+
+TEST(OsStreamBinaryFileTest, ArchivesCarryPlainBytesInTheirDirectionOnly)
+{
+    FileSystemSandbox box;
+    const CStringW path = box(L"archive.bin");
+    {
+        CFile file(path, CFile::modeCreate | CFile::modeWrite);
+        CArchive archive(&file, CArchive::store);
+        ExpectFailure([&] { OsStreamReadBinaryFile in(archive); }, "OsStreamReadBinaryFile", 63);
+        Writer out(archive);
+        EXPECT_EQ(CStringW(out.GetFilename()), path);
+        out << 1 << "narrow";
+    }
+    EXPECT_EQ(ReadFile(box.Root() / "archive.bin"), std::string("\x01\x00\x00\x00\x06\x00\x00\x00narrow", 14));
+    CFile file(path, CFile::modeRead);
+    CArchive archive(&file, CArchive::load);
+    ExpectFailure([&] { Writer out(archive); }, "OsStreamWriteBinaryFile", 75);
+    OsStreamReadBinaryFile in(archive);
+    int value = 0;
+    CStringA text;
+    in >> value >> text;
+    EXPECT_EQ(value, 1);
+    EXPECT_EQ(text, CStringA("narrow"));
+}
+
+} // namespace
+} // namespace cbf::test

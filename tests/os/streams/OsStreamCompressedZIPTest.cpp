@@ -1,0 +1,156 @@
+// The zlib filters: exact bytes, every pattern of write and read sizes, damaged input and failing targets.
+#include <cbfoundation/os/streams/OsStreamReadCompressedZIP.h>
+#include <cbfoundation/os/streams/OsStreamWriteCompressedZIP.h>
+
+#include "os/streams/FileStreamTestSupport.h"
+
+#include <numeric>
+#include <random>
+
+namespace cbf::test {
+namespace {
+
+using Zip = OsStreamWriteCompressedZIP;
+
+// Compressible but not trivial: runs of text with random bytes between.
+Bytes sampleBytes(std::size_t size)
+{
+    std::mt19937 random(7);
+    Bytes bytes(size);
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = i % 7 == 0 ? static_cast<unsigned char>(random()) : static_cast<unsigned char>('a' + i % 23);
+    return bytes;
+}
+
+Bytes compress(const Bytes& data, std::size_t writeSize, Zip::ECompressionLevel level = Zip::eCompressionLevelDefault)
+{
+    CbStreamWriteBinaryMemory target;
+    {
+        Zip zip(target, level);
+        for (std::size_t at = 0; at < data.size(); at += writeSize)
+            zip.WriteBuffer(data.data() + at, std::min(writeSize, data.size() - at));
+    }
+    return Bytes(target.GetData(), target.GetData() + target.GetSize());
+}
+
+Bytes inflateAll(const Bytes& compressed, std::size_t readSize)
+{
+    CbStreamReadBinaryMemory source(compressed.data(), compressed.size());
+    OsStreamReadCompressedZIP zip(source);
+    Bytes out;
+    Bytes buffer(readSize);
+    for (;;) {
+        const auto got = zip.ReadBuffer(buffer.data(), readSize);
+        out.insert(out.end(), buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(got));
+        if (got < readSize)
+            return out;
+    }
+}
+
+TEST(OsStreamCompressedZIPTest, NothingWrittenIsTheEmptyZlibStream)
+{
+    const Bytes empty = compress({}, 1);
+    EXPECT_EQ(empty, (Bytes{0x78, 0x9C, 0x03, 0x00, 0x00, 0x00, 0x00, 0x01}));
+    EXPECT_TRUE(inflateAll(empty, 1).empty());
+}
+
+TEST(OsStreamCompressedZIPTest, EveryPatternOfWriteAndReadSizesRoundTrips)
+{
+    const Bytes data = sampleBytes(250000);
+    for (std::size_t writeSize : {1, 511, 512, 513, 1000, 1023, 1024, 100000}) {
+        const Bytes compressed = compress(data, writeSize);
+        EXPECT_EQ(compressed[0], 0x78);
+        for (std::size_t readSize : {1, 1535, 1536, 3072, 100000})
+            EXPECT_EQ(inflateAll(compressed, readSize), data) << writeSize << " / " << readSize;
+    }
+}
+
+TEST(OsStreamCompressedZIPTest, LevelsDifferAndAnUnknownOneIsRefused)
+{
+    const Bytes data = sampleBytes(50000);
+    const Bytes fastest = compress(data, 4096, Zip::eCompressionLevelFastest);
+    const Bytes best = compress(data, 4096, Zip::eCompressionLevelBest);
+    EXPECT_EQ(fastest[1], 0x01); // FLEVEL 0 in the zlib header
+    EXPECT_EQ(best[1], 0xDA);    // FLEVEL 3
+    EXPECT_EQ(inflateAll(best, 3072), data);
+    CbStreamWriteBinaryMemory target;
+    ExpectThrowsAt([&] { Zip zip(target, static_cast<Zip::ECompressionLevel>(3)); }, "OsStreamWriteCompressedZIP", 43,
+                   nullptr, &CbExceptionPreconditionViolation::RTTI);
+    EXPECT_EQ(target.GetSize(), 0u);
+}
+
+TEST(OsStreamCompressedZIPTest, DamagedInputEndsInShortReadsNeverMore)
+{
+    const Bytes data = sampleBytes(20000);
+    const Bytes good = compress(data, 100);
+    Bytes truncated(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(good.size() / 2));
+    Bytes corrupt = good;
+    for (std::size_t i = 10; i < corrupt.size(); i += 97)
+        corrupt[i] ^= 0x5A;
+    Bytes trailing = good;
+    trailing.insert(trailing.end(), 5000, 0xEE);
+    const Bytes foreign = BytesOf("this is no zlib stream at all");
+
+    const Bytes fromTruncated = inflateAll(truncated, 1000);
+    EXPECT_LT(fromTruncated.size(), data.size());
+    EXPECT_TRUE(std::equal(fromTruncated.begin(), fromTruncated.end(), data.begin()));
+    EXPECT_LE(inflateAll(corrupt, 1000).size(), data.size());
+    EXPECT_TRUE(inflateAll(foreign, 1000).empty());
+    EXPECT_EQ(inflateAll(trailing, 1000), data);
+
+    // Through the extraction operators a short read is the reader's exception.
+    CbStreamReadBinaryMemory source(truncated.data(), truncated.size());
+    OsStreamReadCompressedZIP zip(source);
+    ExpectFailure(
+        [&] {
+            for (;;) {
+                __int64 value = 0;
+                zip >> value;
+            }
+        },
+        "CbStreamReadBinary", 193);
+}
+
+TEST(OsStreamCompressedZIPTest, AFailingTargetFailsOnceAndTheDestructorStaysQuiet)
+{
+    // The first hand-over of 1024 compressed bytes fails in write...
+    FailingWriter target(0);
+    {
+        Zip zip(target, Zip::eCompressionLevelFastest);
+        const Bytes data = sampleBytes(200000);
+        ExpectFailure([&] { zip.WriteBuffer(data.data(), data.size()); }, "FailingWriter", 1);
+    }
+    EXPECT_EQ(target.writes, 1);
+
+    // ...or, with everything still gathered, in the destructor.
+    FailingWriter late(0);
+    auto zip = std::make_unique<Zip>(late, Zip::eCompressionLevelDefault);
+    *zip << 1;
+    // unique_ptr::reset is noexcept: release and delete by hand.
+    ExpectFailure([&] { delete zip.release(); }, "FailingWriter", 1);
+}
+
+TEST(OsStreamCompressedZIPTest, ADestructorUnwoundByAnotherExceptionKeepsThatOne)
+{
+    FailingWriter target(0);
+    try {
+        Zip zip(target, Zip::eCompressionLevelDefault);
+        zip << 1;
+        throw std::runtime_error("first");
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "first");
+    }
+    EXPECT_EQ(target.writes, 1);
+}
+
+TEST(OsStreamCompressedZIPTest, OwnedStreamsGoWithTheFilter)
+{
+    auto owned = std::make_unique<CbStreamWriteBinaryMemory>();
+    {
+        Zip zip(std::move(owned), Zip::eCompressionLevelDefault);
+    }
+    ExpectThrowsAt([] { OsStreamReadCompressedZIP zip(std::unique_ptr<CbStreamReadBinary>{}); }, "OsStreamFilter", 95);
+}
+
+} // namespace
+} // namespace cbf::test

@@ -1,0 +1,121 @@
+// The file streams against what only POSIX systems offer here: another zlib (Python's), a full disk, descriptor counts.
+#include <cbfoundation/os/streams/OsStreamReadBinaryFile.h>
+#include <cbfoundation/os/streams/OsStreamWriteBinaryFile.h>
+#include <cbfoundation/os/streams/OsStreamWriteBinaryFileRaw.h>
+
+#include "os/streams/FileStreamTestSupport.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace cbf::test {
+namespace {
+
+using Writer = OsStreamWriteBinaryFile;
+
+bool havePython()
+{
+    return std::system("python3 -c 'import zlib' >/dev/null 2>&1") == 0;
+}
+
+int openDescriptors()
+{
+    int count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
+        ++count;
+    return count;
+}
+
+TEST(FileStreamsPosixTest, ContainersTravelBothWaysWithAnotherZlib)
+{
+    if (!havePython())
+        GTEST_SKIP() << "python3 with zlib is not installed";
+    FileSystemSandbox box;
+    {
+        Writer out(box(L"ours"), Writer::eAccessModeOverwrite, Writer::eCompressionModeZIP,
+                   Writer::eCompressionLevelBest);
+        for (int i = 0; i < 5000; ++i)
+            out << i;
+    }
+    const std::string check = "python3 -c \"import sys, zlib; d = open(sys.argv[1], 'rb').read(); "
+                              "p = zlib.decompress(d[28:]); "
+                              "sys.exit(0 if p == b''.join(i.to_bytes(4, 'little') for i in range(5000)) "
+                              "and int.from_bytes(d[24:28], 'little') == 20000 else 1)\" " +
+                              (box.Root() / "ours").string();
+    EXPECT_EQ(std::system(check.c_str()), 0);
+
+    const std::string make = "python3 -c \"import sys, zlib; p = b'theirs' * 1000; "
+                             "open(sys.argv[1], 'wb').write(b'C2288012-30BB4396B65' + (2).to_bytes(4, 'little') + "
+                             "len(p).to_bytes(4, 'little') + zlib.compress(p, 6))\" " +
+                             (box.Root() / "theirs").string();
+    ASSERT_EQ(std::system(make.c_str()), 0);
+    OsStreamReadBinaryFile in(box(L"theirs"));
+    std::string got(7000, '\0');
+    got.resize(in.ReadBuffer(got.data(), got.size()));
+    std::string expected;
+    for (int i = 0; i < 1000; ++i)
+        expected += "theirs";
+    EXPECT_EQ(got, expected);
+}
+
+TEST(FileStreamsPosixTest, AFullDiskFailsAtTheLatestOnDestruction)
+{
+    if (!std::filesystem::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    // Fewer bytes than the buffer holds: only closing finds out.
+    auto raw =
+        std::make_unique<OsStreamWriteBinaryFileRaw>(L"/dev/full", OsStreamWriteBinaryFileRaw::eAccessModeAppend);
+    *raw << 1;
+    ExpectFailure([&] { delete raw.release(); }, "OsStreamWriteBinaryFileRaw", 113);
+
+    // A large plain write fails in write itself.
+    const Bytes data(100000, 1);
+    ExpectFailure(
+        [&] {
+            Writer out(L"/dev/full", Writer::eAccessModeAppend, Writer::eCompressionModeNone,
+                       Writer::eCompressionLevelDefault);
+            out.WriteBuffer(data.data(), data.size());
+        },
+        "OsStreamWriteBinaryFileRaw", 113);
+
+    // A small container: the header and the end of the zlib stream are still
+    // buffered when the destructor moves to the length field.
+    auto packed = std::make_unique<Writer>(L"/dev/full", Writer::eAccessModeAppend, Writer::eCompressionModeZIP,
+                                           Writer::eCompressionLevelDefault);
+    *packed << 1;
+    ExpectFailure([&] { delete packed.release(); }, "OsStreamWriteBinaryFile", 250);
+}
+
+TEST(FileStreamsPosixTest, FailuresLeaveNoDescriptorOpen)
+{
+    FileSystemSandbox box;
+    WriteFile(box.Root() / "method3", ContainerHeader(3, 0));
+    WriteFile(box.Root() / "truncated", ContainerHeader(2, 0) + "\x78\x9C\x01");
+    const int before = openDescriptors();
+    ExpectFailure([&] { OsStreamReadBinaryFile in(box(L"method3")); }, "OsStreamReadBinaryFile", 181);
+    ExpectFailure([&] { OsStreamReadBinaryFile in(box(L"missing")); }, "OsStreamReadBinaryFileRaw", 41);
+    ExpectFailure(
+        [&] {
+            OsStreamReadBinaryFile in(box(L"truncated"));
+            int value = 0;
+            in >> value;
+        },
+        "CbStreamReadBinary", 155);
+    ExpectThrowsAt(
+        [&] {
+            Writer out(box(L"level"), Writer::eAccessModeOverwrite, Writer::eCompressionModeZIP,
+                       static_cast<Writer::ECompressionLevel>(3));
+        },
+        "OsStreamWriteBinaryFile", 150);
+    ExpectFailure(
+        [&] {
+            Writer out(L"/dev/full", Writer::eAccessModeAppend, Writer::eCompressionModeZIP,
+                       Writer::eCompressionLevelDefault);
+            throw CbExceptionStream(L"unwinding", 1);
+        },
+        "unwinding", 1);
+    EXPECT_EQ(openDescriptors(), before);
+}
+
+} // namespace
+} // namespace cbf::test
