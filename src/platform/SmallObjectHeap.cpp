@@ -51,15 +51,18 @@ constexpr std::align_val_t kSlabAlignment{kSlabSize};
 // Empty slabs are kept for new blocks, up to kReservedSlabs of them (1 MiB),
 // so that a program that frees a few thousand small objects and makes as many
 // again reuses memory it already has; beyond that they go back to the system.
+// A program seen to make anew what it gave back (see below) has the reserve
+// doubled, up to kMostReservedSlabs (64 MiB).
 constexpr std::size_t kReservedSlabs = 1024 * 1024 / kSlabSize;
+constexpr std::size_t kMostReservedSlabs = 64 * kReservedSlabs;
 
 // The system heap may keep the slabs it gets back (one slab that stays at the
 // top of its memory holds all below it), so after every kFirstTrimSlabs of
 // them (8 MiB) the backend asks it to return its free pages. When the program
 // then makes half as many slabs anew, that return only cost page faults: the
-// program frees and makes again in waves, and the interval doubles, so a
-// steady churn soon trims rarely while a burst that is freed for good is
-// still given back.
+// program frees and makes again in waves, and the interval and the reserve
+// double, so a steady churn soon reuses its own slabs while a burst that is
+// freed for good is still given back.
 constexpr std::size_t kFirstTrimSlabs = 8 * 1024 * 1024 / kSlabSize;
 
 class SlabReserve
@@ -84,7 +87,7 @@ public:
         bool trim = false;
         {
             std::lock_guard<std::mutex> lock(m_mutex);
-            if (m_count < kReservedSlabs) {
+            if (m_count < m_reserveLimit) {
                 *static_cast<void**>(slab) = m_first;
                 m_first = slab;
                 ++m_count;
@@ -112,12 +115,14 @@ private:
     std::size_t m_freedSinceTrim = 0;
     std::size_t m_madeSinceTrim = 0;
     std::size_t m_trimInterval = kFirstTrimSlabs;
+    std::size_t m_reserveLimit = kReservedSlabs;
     bool m_trimmed = false;
 
     void noteNewSlab()
     {
         if (m_trimmed && ++m_madeSinceTrim >= m_trimInterval / 2 && m_trimInterval < kLastTrimSlabs) {
             m_trimInterval *= 2;
+            m_reserveLimit = std::min(2 * m_reserveLimit, kMostReservedSlabs);
             m_madeSinceTrim = 0;
         }
     }
