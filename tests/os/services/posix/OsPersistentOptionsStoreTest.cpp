@@ -1,6 +1,7 @@
 // Tests of the POSIX option store: its file, damaged files, forks, killed writers and many processes.
 #include <cbfoundation/os/services/OsPersistentOptions.h>
 
+#include "os/services/FileSystemTestSupport.h"
 #include "os/services/RegistrySandbox.h"
 
 #include <sqlite3.h>
@@ -11,8 +12,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
@@ -25,18 +24,9 @@ namespace {
 
 using Options = OsPersistentOptions;
 namespace fs = std::filesystem;
+using cbf::test::ReadFile;
+using cbf::test::WriteFile;
 constexpr auto kUser = ePersistentOptionsCategoryCurrentUser;
-
-std::string ReadFile(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteFile(const fs::path& file, const std::string& bytes)
-{
-    std::ofstream(file, std::ios::binary) << bytes;
-}
 
 unsigned Mode(const fs::path& file)
 {
