@@ -45,58 +45,37 @@ TYPED_TEST_SUITE(CStringTest, CharacterTypes);
 TYPED_TEST(CStringTest, ExtractionClampsItsArgumentsAndIndexingThrows)
 {
     using Char = TypeParam;
-    auto hello = this->S("Hello");
+    const auto h = this->S("Hello");
+    constexpr int max = INT_MAX;
     const std::pair<typename TestFixture::String, const char*> cases[] = {
-        {hello.Left(-1), ""},
-        {hello.Left(0), ""},
-        {hello.Left(3), "Hel"},
-        {hello.Left(99), "Hello"},
-        {hello.Right(-5), ""},
-        {hello.Right(2), "lo"},
-        {hello.Right(99), "Hello"},
-        {hello.Mid(-2), "Hello"},
-        {hello.Mid(2), "llo"},
-        {hello.Mid(5), ""},
-        {hello.Mid(9), ""},
-        {hello.Mid(1, 3), "ell"},
-        {hello.Mid(-1, 2), "He"},
-        {hello.Mid(3, 99), "lo"},
-        {hello.Mid(2, -1), ""},
-        {hello.Mid(9, 2), ""},
-        {hello.Mid(1, INT_MAX), "ello"},
-        {hello.Mid(INT_MAX, INT_MAX), ""},
+        {h.Left(-1), ""},   {h.Left(0), ""},         {h.Left(3), "Hel"},    {h.Left(99), "Hello"}, {h.Right(-5), ""},
+        {h.Right(2), "lo"}, {h.Right(99), "Hello"},  {h.Mid(-2), "Hello"},  {h.Mid(2), "llo"},     {h.Mid(5), ""},
+        {h.Mid(9), ""},     {h.Mid(1, 3), "ell"},    {h.Mid(-1, 2), "He"},  {h.Mid(3, 99), "lo"},  {h.Mid(2, -1), ""},
+        {h.Mid(9, 2), ""},  {h.Mid(1, max), "ello"}, {h.Mid(max, max), ""},
     };
     for (const auto& [actual, expected] : cases)
         EXPECT_EQ(actual, this->S(expected));
 
-    EXPECT_EQ(hello[4], Char('o'));
-    EXPECT_EQ(hello.GetAt(5), Char());
-    EXPECT_THROW(hello.GetAt(6), std::out_of_range);
-    EXPECT_THROW(hello.GetAt(-1), std::out_of_range);
-    EXPECT_THROW(hello.SetAt(5, Char('x')), std::out_of_range);
+    EXPECT_EQ(h[4], Char('o'));
+    EXPECT_EQ(h.GetAt(5), Char());
+    EXPECT_THROW(h.GetAt(6), std::out_of_range);
+    EXPECT_THROW(h.GetAt(-1), std::out_of_range);
+    EXPECT_THROW(this->S("Hello").SetAt(5, Char('x')), std::out_of_range);
 }
 
 TYPED_TEST(CStringTest, SearchAnswersPositionsOrMinusOne)
 {
     using Char = TypeParam;
-    const auto hello = this->S("Hello");
+    const auto h = this->S("Hello");
     const auto lo = this->S("lo");
     const auto none = this->S("");
+    const Char l('l');
+    const Char z('z');
+    const Char* const null = nullptr;
     const int cases[][2] = {
-        {hello.Find(Char('l')), 2},
-        {hello.Find(Char('l'), 3), 3},
-        {hello.Find(Char('l'), 4), -1},
-        {hello.Find(Char('l'), -1), -1},
-        {hello.Find(Char('l'), 99), -1},
-        {hello.Find(lo), 3},
-        {hello.Find(lo, 4), -1},
-        {hello.Find(none), 0},
-        {hello.Find(none, 5), 5},
-        {hello.Find(none, 6), -1},
-        {hello.Find(static_cast<const Char*>(nullptr)), -1},
-        {hello.ReverseFind(Char('l')), 3},
-        {hello.ReverseFind(Char('z')), -1},
-        {hello.FindOneOf(lo), 2},
+        {h.Find(l), 2},     {h.Find(l, 3), 3},     {h.Find(l, 4), -1},     {h.Find(l, -1), -1},  {h.Find(l, 99), -1},
+        {h.Find(lo), 3},    {h.Find(lo, 4), -1},   {h.Find(none), 0},      {h.Find(none, 5), 5}, {h.Find(none, 6), -1},
+        {h.Find(null), -1}, {h.ReverseFind(l), 3}, {h.ReverseFind(z), -1}, {h.FindOneOf(lo), 2},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c[0], c[1]);
@@ -382,23 +361,16 @@ TEST(CStringMixedForms, OperatorsAcceptLiteralsCharactersAndTheOtherWidth)
     const CStringW t = L"y";
     EXPECT_TRUE(s == L"x" && L"x" == s && s < t && L"w" < s && s != t && L"x" != t);
     EXPECT_TRUE(L"" < s && s > L"" && s >= L"x" && L"x" <= s && L"y" > s && !(s > L"x") && !(L"x" < s));
+    using W = CStringW;
+    const CStringA five = "5";
     const std::pair<CStringW, const wchar_t*> sums[] = {
-        {s + t, L"xy"},
-        {s + L"z", L"xz"},
-        {L"z" + s, L"zx"},
-        {s + L'!', L"x!"},
-        {L'!' + s, L"!x"},
-        {s + '.', L"x."},
-        {L"a" + s + L"b" + t, L"axby"},
-        {CStringW(s) += t, L"xy"},
-        {CStringW(s) += L"1", L"x1"},
-        {CStringW(s) += L'2', L"x2"},
-        {CStringW(s) += "3", L"x3"},
-        {CStringW(s) += '4', L"x4"},
-        {CStringW(s) += CStringA("5"), L"x5"},
+        {s + t, L"xy"},        {s + L"z", L"xz"},    {L"z" + s, L"zx"},    {s + L'!', L"x!"},
+        {L'!' + s, L"!x"},     {s + '.', L"x."},     {W(s) += t, L"xy"},   {W(s) += L"1", L"x1"},
+        {W(s) += L'2', L"x2"}, {W(s) += "3", L"x3"}, {W(s) += '4', L"x4"}, {W(s) += five, L"x5"},
     };
     for (const auto& [actual, expected] : sums)
         EXPECT_EQ(actual, CStringW(expected));
+    EXPECT_EQ(L"a" + s + L"b" + t, CStringW(L"axby"));
 
     const CStringA a = "p";
     EXPECT_EQ(a + "q" + 'r' + L's', CStringA("pqrs"));
@@ -440,15 +412,12 @@ TEST(CStringConstruction, AcceptsEveryFormAndBothWidths)
     CStringW moved = L"abc";
     const CStringW taker = std::move(moved);
     moved = "def";
+    using W = CStringW;
+    const wchar_t* const wideNull = nullptr;
+    const char* const narrowNull = nullptr;
     const std::pair<CStringW, const wchar_t*> cases[] = {
-        {CStringW(static_cast<const wchar_t*>(nullptr)), L""},
-        {CStringW(static_cast<const char*>(nullptr)), L""},
-        {CStringW("narrow"), L"narrow"},
-        {CStringW(CStringA(L"wide")), L"wide"},
-        {CStringW(L'-', 3), L"---"},
-        {CStringW(CStringA('-', -2)), L""},
-        {taker, L"abc"},
-        {moved, L"def"},
+        {W(wideNull), L""},   {W(narrowNull), L""},        {W("narrow"), L"narrow"}, {W(CStringA(L"wide")), L"wide"},
+        {W(L'-', 3), L"---"}, {W(CStringA('-', -2)), L""}, {taker, L"abc"},          {moved, L"def"},
     };
     for (const auto& [actual, expected] : cases)
         EXPECT_STREQ(actual, expected);

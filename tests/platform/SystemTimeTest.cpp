@@ -1,7 +1,7 @@
 // Tests of the clock, tick arithmetic, time-zone conversions and file times.
 #include <cbfoundation/platform/SystemTime.h>
-#include <cbfoundation/platform/Utf16.h>
 
+#include "os/services/FileSystemTestSupport.h"
 #include "platform/TimeTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -31,16 +31,6 @@ std::string expectedText(unsigned __int64 ticks)
                                 inDay / 3600000, inDay / 60000 % 60, inDay / 1000 % 60, inDay % 1000);
     t.wDayOfWeek = static_cast<unsigned short>(weekday{day}.c_encoding());
     return TextOf(t);
-}
-
-// The path as wide text, whatever the process's locale: through UTF-16,
-// which std::filesystem converts to without consulting the locale.
-std::wstring wideTextOf(const std::filesystem::path& path)
-{
-    const std::u16string units = path.u16string();
-    std::wstring text(units.size(), L'\0');
-    text.resize(FromUtf16(units.data(), units.size(), text.data()));
-    return text;
 }
 
 } // namespace
@@ -85,24 +75,16 @@ TEST(SystemTimeTest, TheRangeEndsAtTheLargestTickCountAndOnlyValidFieldsHaveTick
     EXPECT_FALSE(TicksToSystemTime(~0ULL, untouched));
     EXPECT_EQ(TextOf(untouched), "2000-01-01 00:00:00.000 (0)");
 
-    const SYSTEMTIME noTimes[] = {
-        SystemTimeOf(1600, 12, 31, 23, 59, 59, 999),
-        SystemTimeOf(1900, 2, 29),
-        SystemTimeOf(2023, 2, 29),
-        SystemTimeOf(2024, 2, 30),
-        SystemTimeOf(2024, 4, 31),
-        SystemTimeOf(2024, 0, 1),
-        SystemTimeOf(2024, 13, 1),
-        SystemTimeOf(2024, 1, 0),
-        SystemTimeOf(2024, 1, 1, 24),
-        SystemTimeOf(2024, 1, 1, 0, 60),
-        SystemTimeOf(2024, 1, 1, 0, 0, 60),
-        SystemTimeOf(2024, 1, 1, 0, 0, 0, 1000),
-        SystemTimeOf(30828, 9, 14, 2, 48, 5, 478),
-        SystemTimeOf(30828, 12, 31),
-        SystemTimeOf(65535, 12, 31),
+    // Fields (year, month, day, hour, minute, second, millisecond) that form no time.
+    const unsigned noTimes[][7] = {
+        {1600, 12, 31, 23, 59, 59, 999}, {1900, 2, 29, 0, 0, 0, 0},   {2023, 2, 29, 0, 0, 0, 0},
+        {2024, 2, 30, 0, 0, 0, 0},       {2024, 4, 31, 0, 0, 0, 0},   {2024, 0, 1, 0, 0, 0, 0},
+        {2024, 13, 1, 0, 0, 0, 0},       {2024, 1, 0, 0, 0, 0, 0},    {2024, 1, 1, 24, 0, 0, 0},
+        {2024, 1, 1, 0, 60, 0, 0},       {2024, 1, 1, 0, 0, 60, 0},   {2024, 1, 1, 0, 0, 0, 1000},
+        {30828, 9, 14, 2, 48, 5, 478},   {30828, 12, 31, 0, 0, 0, 0}, {65535, 12, 31, 0, 0, 0, 0},
     };
-    for (const SYSTEMTIME& time : noTimes) {
+    for (const unsigned* f : noTimes) {
+        const SYSTEMTIME time = SystemTimeOf(f[0], f[1], f[2], f[3], f[4], f[5], f[6]);
         unsigned __int64 ticks = 12345;
         EXPECT_FALSE(SystemTimeToTicks(time, ticks)) << TextOf(time);
         EXPECT_EQ(ticks, 12345u) << TextOf(time);
@@ -188,7 +170,7 @@ TEST(SystemTimeTest, FileTimesOfAnEntryAndOfNothing)
 {
     // The name leaves ASCII so that the path's conversion to narrow text counts.
     const std::filesystem::path path = std::filesystem::temp_directory_path() / u8"cbf-dates-\u00e9t\u00e9.txt";
-    const std::wstring widePath = wideTextOf(path);
+    const CStringW widePath = cbf::test::WideOf(path);
     std::ofstream(path) << "x";
     SYSTEMTIME now{};
     GetCurrentSystemTime(now);
@@ -197,19 +179,19 @@ TEST(SystemTimeTest, FileTimesOfAnEntryAndOfNothing)
 
     FILETIME creation{};
     FILETIME lastWrite{};
-    ASSERT_TRUE(ReadFileTimes(widePath.c_str(), widePath.size(), creation, lastWrite));
+    ASSERT_TRUE(ReadFileTimes(widePath.GetString(), widePath.GetLength(), creation, lastWrite));
     const unsigned __int64 minute = 60 * kTicksPerSecond;
     EXPECT_LT(FileTimeToTicks(lastWrite), nowTicks + minute);
     EXPECT_GT(FileTimeToTicks(lastWrite), nowTicks - minute);
     EXPECT_LE(FileTimeToTicks(creation), FileTimeToTicks(lastWrite) + kTicksPerSecond);
     EXPECT_GT(FileTimeToTicks(creation), nowTicks - minute);
 
-    const std::wstring folder = wideTextOf(path.parent_path());
-    EXPECT_TRUE(ReadFileTimes(folder.c_str(), folder.size(), creation, lastWrite));
+    const CStringW folder = cbf::test::WideOf(path.parent_path());
+    EXPECT_TRUE(ReadFileTimes(folder.GetString(), folder.GetLength(), creation, lastWrite));
 
     std::filesystem::remove(path);
     creation = lastWrite = TicksToFileTime(42);
-    EXPECT_FALSE(ReadFileTimes(widePath.c_str(), widePath.size(), creation, lastWrite));
+    EXPECT_FALSE(ReadFileTimes(widePath.GetString(), widePath.GetLength(), creation, lastWrite));
     EXPECT_FALSE(ReadFileTimes(L"", 0, creation, lastWrite));
     EXPECT_FALSE(ReadFileTimes(nullptr, 0, creation, lastWrite));
     EXPECT_EQ(FileTimeToTicks(creation), 42u);

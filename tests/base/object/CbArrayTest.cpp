@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -57,26 +58,21 @@ TEST(CbArrayTest, SetSizeGrowsToExactlyTheCountAndShrinkingKeepsTheStorage)
 
 TEST(CbArrayTest, CopiesAreDeepWithExactCapacities)
 {
-    struct Case
-    {
-        const char* name;
-        Bytes target, source;
-        unsigned targetCapacity, expectedCapacity;
-    };
-    const Case cases[] = {
+    // What is copied: the target, the source, the target's capacity before and after.
+    const std::tuple<const char*, Bytes, Bytes, unsigned, unsigned> cases[] = {
         {"a larger capacity shrinks to the larger count", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, {0xA, 0xB}, 16, 10},
         {"a larger source grows to its count", {1}, {5, 6, 7}, 0, 3},
         {"an empty source keeps the target count as capacity", {1, 2, 3}, {}, 0, 3},
         {"empty into empty", {}, {}, 0, 0},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        ByteArray target = makeArray(c.target, c.targetCapacity);
-        ByteArray source = makeArray(c.source, 8);
+    for (const auto& [name, targetBytes, sourceBytes, targetCapacity, expectedCapacity] : cases) {
+        SCOPED_TRACE(name);
+        ByteArray target = makeArray(targetBytes, targetCapacity);
+        ByteArray source = makeArray(sourceBytes, 8);
         source.SetUserValue(42);
         target = source;
-        EXPECT_EQ(contents(target), c.source);
-        EXPECT_EQ(target.GetCapacity(), c.expectedCapacity);
+        EXPECT_EQ(contents(target), sourceBytes);
+        EXPECT_EQ(target.GetCapacity(), expectedCapacity);
         EXPECT_EQ(target.GetUserValue(), 42u);
 
         const ByteArray copy(source);
@@ -84,8 +80,8 @@ TEST(CbArrayTest, CopiesAreDeepWithExactCapacities)
         EXPECT_EQ(copy.GetUserValue(), 42u);
         if (source.GetCount() > 0) {
             source[0] = 0xEE;
-            EXPECT_EQ(contents(copy), c.source) << "copies never share storage";
-            EXPECT_EQ(contents(target), c.source);
+            EXPECT_EQ(contents(copy), sourceBytes) << "copies never share storage";
+            EXPECT_EQ(contents(target), sourceBytes);
         }
     }
 }

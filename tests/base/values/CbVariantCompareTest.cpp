@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <tuple>
 
 using namespace variant_test;
 
@@ -14,14 +15,9 @@ namespace {
 TEST(CbVariantCompareTest, SameTypesCompareByValueAndNullIsBelowEverything)
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    struct Case
-    {
-        const char* name;
-        CbVariant left;
-        char relation; // '<', '=', '>', or '?' for unordered and unequal
-        CbVariant right;
-    };
-    const Case cases[] = {
+    // What is compared, the left value, the relation ('<', '=', '>', or '?' for
+    // unordered and unequal) and the right value.
+    const std::tuple<const char*, CbVariant, char, CbVariant> cases[] = {
         {"null, null", CbVariant(), '=', CbVariant()},
         {"int over null", Make(1), '>', CbVariant()},
         {"empty array over null", Make(Bytes({})), '>', CbVariant()},
@@ -44,12 +40,12 @@ TEST(CbVariantCompareTest, SameTypesCompareByValueAndNullIsBelowEverything)
         {"embedded NUL counts", Make(CStringA("a\0b", 3)), '>', Make(CStringA("a"))},
         {"dates", Make(CbDateTime(L"2024-01-01 10:00:00")), '<', Make(CbDateTime(L"2024-01-01 10:00:01"))},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(c.left == c.right, c.relation == '=');
-        EXPECT_EQ(c.left != c.right, c.relation != '=');
-        EXPECT_EQ(c.left < c.right, c.relation == '<');
-        EXPECT_EQ(c.left > c.right, c.relation == '>');
+    for (const auto& [name, left, relation, right] : cases) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(left == right, relation == '=');
+        EXPECT_EQ(left != right, relation != '=');
+        EXPECT_EQ(left < right, relation == '<');
+        EXPECT_EQ(left > right, relation == '>');
     }
 }
 

@@ -11,6 +11,7 @@
 
 #include <bit>
 #include <limits>
+#include <tuple>
 #include <vector>
 
 using namespace variant_test;
@@ -127,17 +128,10 @@ TEST(CbVariantSerializeTest, ArrayRecordsWithoutMarkerAndBeyondOnePiece)
 
 TEST(CbVariantSerializeTest, MalformedRecordsThrowTheirExceptions)
 {
-    struct Case
-    {
-        const char* name;
-        Record bytes;
-        const CbRTTI& exception;
-        const char* file;
-        unsigned line;
-    };
     const Record stamp = {0, 0, 0, 0}, array = {9, 0, 0, 0}, marker = {0xFF, 0xFF, 0xFF, 0xFF}, one = {1, 0, 0, 0};
     const CbRTTI& version = CbExceptionWrongFileVersion::RTTI;
-    const Case cases[] = {
+    // What is wrong, the record, and the exception's class, source and line.
+    const std::tuple<const char*, Record, const CbRTTI&, const char*, unsigned> cases[] = {
         {"gap tag", concat({stamp, {11, 0, 0, 0}}), CbException::RTTI, "CbVariant.cpp", 701},
         {"object tag", concat({stamp, {17, 0, 0, 0}}), CbException::RTTI, "CbVariant.cpp", 701},
         {"tag above 18", concat({stamp, marker}), CbException::RTTI, "CbVariant.cpp", 701},
@@ -149,11 +143,11 @@ TEST(CbVariantSerializeTest, MalformedRecordsThrowTheirExceptions)
         {"count far beyond the data", concat({stamp, array, {0xF0, 0xFF, 0xFF, 0xFF}, one, {1, 2}}),
          CbExceptionStream::RTTI, "CbArraySerializer", 405},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        CbStreamReadBinaryMemory in(c.bytes.data(), c.bytes.size());
+    for (const auto& [name, bytes, exception, file, line] : cases) {
+        SCOPED_TRACE(name);
+        CbStreamReadBinaryMemory in(bytes.data(), bytes.size());
         CbVariant v = Make(L"replaced");
-        ExpectThrowsAt([&] { v.Serialize(in); }, c.file, c.line, nullptr, &c.exception);
+        ExpectThrowsAt([&] { v.Serialize(in); }, file, line, nullptr, &exception);
         EXPECT_NE(v.GetType(), CbVariant::eVariantTypeStringW) << "the old value is gone";
     }
 

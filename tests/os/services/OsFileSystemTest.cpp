@@ -8,6 +8,8 @@
 
 #include <chrono>
 #include <filesystem>
+#include <tuple>
+#include <utility>
 
 namespace fs = std::filesystem;
 using cbf::test::kSeparator;
@@ -34,14 +36,9 @@ protected:
 
 TEST(OsFileSystemTextTest, SplittingAtTheLastBackslashAndTheLastDotAfterIt)
 {
-    struct Case
-    {
-        const wchar_t* path;
-        const wchar_t* folder;
-        const wchar_t* name;
-        const wchar_t* extension;
-    };
-    const Case cases[] = {
+    // The path, then its folder, name and extension.
+    using Text = const wchar_t*;
+    const std::tuple<Text, Text, Text, Text> cases[] = {
         {L"D:\\dir\\file.txt", L"D:\\dir\\", L"file", L"txt"},
         {L"D:\\dir\\", L"D:\\dir\\", L"", L""},
         {L"file", L"", L"file", L""},
@@ -51,16 +48,14 @@ TEST(OsFileSystemTextTest, SplittingAtTheLastBackslashAndTheLastDotAfterIt)
         {L"D:\\dir\\.profile", L"D:\\dir\\", L"", L"profile"},
         {L"", L"", L"", L""},
     };
-    for (const Case& c : cases) {
-        CStringW folder = L"stale";
-        CStringW name = L"stale";
-        CStringW extension = L"stale";
-        SplitPath(c.path, folder, name, extension);
-        EXPECT_EQ(folder, c.folder) << c.path;
-        EXPECT_EQ(name, c.name) << c.path;
-        EXPECT_EQ(extension, c.extension) << c.path;
-        EXPECT_EQ(GetFilename(c.path), c.name) << c.path;
-        EXPECT_EQ(GetExtension(c.path), c.extension) << c.path;
+    for (const auto& [path, folder, name, extension] : cases) {
+        CStringW parts[3] = {L"stale", L"stale", L"stale"};
+        SplitPath(path, parts[0], parts[1], parts[2]);
+        EXPECT_EQ(parts[0], folder) << path;
+        EXPECT_EQ(parts[1], name) << path;
+        EXPECT_EQ(parts[2], extension) << path;
+        EXPECT_EQ(GetFilename(path), name) << path;
+        EXPECT_EQ(GetExtension(path), extension) << path;
     }
 }
 
@@ -89,12 +84,7 @@ TEST_F(OsFileSystemTest, ExpansionOfReferences)
     sandbox.Set(L"CBF_PING", L"%CBF_PONG%");
     sandbox.Set(L"CBF_PONG", L"%CBF_PING%");
     sandbox.Set(L"CBF_UNSET", nullptr);
-    struct Case
-    {
-        const wchar_t* path;
-        CStringW expanded;
-    };
-    const Case cases[] = {
+    const std::pair<const wchar_t*, CStringW> cases[] = {
         {L"%CBF_FOLDER%/x\\y", native(L"T|x|y")},
         {L"100%", L"100%"},
         {L"%CBF_UNSET%x%CBF_FOLDER%", L"%CBF_UNSET%xT"},
@@ -107,8 +97,8 @@ TEST_F(OsFileSystemTest, ExpansionOfReferences)
         {L"%CBF_SELF%", L"%CBF_SELF%" + CStringW(L'a', kMaxEnvironmentReferences)},
         {L"%CBF_PING%", L"%CBF_PING%"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(InterpretEnvironment(c.path), c.expanded) << c.path;
+    for (const auto& [path, expanded] : cases)
+        EXPECT_EQ(InterpretEnvironment(path), expanded) << path;
 }
 
 TEST_F(OsFileSystemTest, WellKnownFoldersEndInASeparator)

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -85,38 +86,33 @@ TEST_F(OsPersistentOptionsTest, EachKindIsStoredInItsRegistryFormUnderEachRoot)
 TEST_F(OsPersistentOptionsTest, FailedOperationsAnswerZeroAndLeaveTheOutputs)
 {
     ASSERT_EQ(Options::WriteOption(Key(), L"present", 5, kUser), 1);
-    struct Case
-    {
-        CStringW key;
-        CStringW name;
-        EPersistentOptionsCategory category;
-    };
-    const Case cases[] = {
+    const std::tuple<CStringW, CStringW, EPersistentOptionsCategory> cases[] = {
         {Key(), L"absent", kUser},
         {Key() + L"\\absent", L"present", kUser},
         {Key(), L"present", kNoRoot},
         {Key(), CStringW(L"present\0x", 9), kUser},
         {Key() + CStringW(L"\0x", 2), L"present", kUser},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
+        const auto& [key, name, category] = c;
         int number = 11;
         bool flag = true;
         CStringW text = L"old";
         CbVariant variant;
         variant = 3.5;
         unsigned long unsignedNumber = 0;
-        EXPECT_EQ(Options::ReadOption(c.key, c.name, number, c.category), 0);
-        EXPECT_EQ(Options::ReadOption(c.key, c.name, unsignedNumber, c.category), 0);
-        EXPECT_EQ(Options::ReadOption(c.key, c.name, flag, c.category), 0);
-        EXPECT_EQ(Options::ReadOption(c.key, c.name, text, 100, c.category), 0);
+        EXPECT_EQ(Options::ReadOption(key, name, number, category), 0);
+        EXPECT_EQ(Options::ReadOption(key, name, unsignedNumber, category), 0);
+        EXPECT_EQ(Options::ReadOption(key, name, flag, category), 0);
+        EXPECT_EQ(Options::ReadOption(key, name, text, 100, category), 0);
         for (auto type : {CbVariant::eVariantTypeBool, CbVariant::eVariantTypeUInt, CbVariant::eVariantTypeDouble})
-            EXPECT_EQ(Options::ReadOption(c.key, c.name, variant, type, c.category), 0);
+            EXPECT_EQ(Options::ReadOption(key, name, variant, type, category), 0);
         EXPECT_EQ(number, 11);
         EXPECT_TRUE(flag);
         EXPECT_EQ(text, CStringW(L"old"));
         EXPECT_EQ(static_cast<double>(std::as_const(variant)), 3.5);
-        EXPECT_FALSE(Options::DeleteOption(c.key, c.name, c.category));
+        EXPECT_FALSE(Options::DeleteOption(key, name, category));
     }
     EXPECT_EQ(Options::WriteOption(Key(), L"x", 1, kNoRoot), 0);
     EXPECT_EQ(Options::WriteOption(Key(), CStringW(L"x\0y", 3), 1, kUser), 0);
@@ -127,13 +123,8 @@ TEST_F(OsPersistentOptionsTest, FailedOperationsAnswerZeroAndLeaveTheOutputs)
 // up to 4 bytes (fewer are zero-extended), a flag only 1 as true.
 TEST_F(OsPersistentOptionsTest, ReadersTakeTheStoredBytesWhateverTheirType)
 {
-    struct Case
-    {
-        std::uint32_t type;
-        std::string bytes;
-        int number; // -1: the read fails
-    };
-    const Case cases[] = {
+    // The type, the bytes and the number read from them (-1: the read fails).
+    const std::tuple<std::uint32_t, std::string, int> cases[] = {
         {kRegistryTypeNumber, std::string("\x02\x00\x00\x00", 4), 2},
         {kRegistryTypeNumber, std::string("\x01\x00\x00\x00", 4), 1},
         {kRegistryTypeNumber, "\x01\x02", 0x0201},
@@ -142,18 +133,18 @@ TEST_F(OsPersistentOptionsTest, ReadersTakeTheStoredBytesWhateverTheirType)
         {kRegistryTypeNumber, std::string("\x01\x00\x00\x00\x00", 5), -1},
         {kRegistryTypeText, Utf16(u"abc"), -1},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(&c - cases);
-        Store(L"v", c.type, c.bytes);
+    for (const auto& [type, bytes, expected] : cases) {
+        SCOPED_TRACE(expected);
+        Store(L"v", type, bytes);
         int number = -1;
-        bool flag = c.number != 1;
+        bool flag = expected != 1;
         CbVariant variant;
-        const int read = c.number == -1 ? 0 : 1;
+        const int read = expected == -1 ? 0 : 1;
         EXPECT_EQ(Options::ReadOption(Key(), L"v", number, kUser), read);
         EXPECT_EQ(Options::ReadOption(Key(), L"v", flag, kUser), read);
         EXPECT_EQ(Options::ReadOption(Key(), L"v", variant, CbVariant::eVariantTypeUInt, kUser), read);
-        EXPECT_EQ(number, c.number);
-        EXPECT_EQ(flag, c.number == 1 || read == 0);
+        EXPECT_EQ(number, expected);
+        EXPECT_EQ(flag, expected == 1 || read == 0);
         EXPECT_EQ(variant.GetType(), read ? CbVariant::eVariantTypeUInt : CbVariant::eVariantTypeNull);
     }
 }
@@ -169,26 +160,22 @@ TEST_F(OsPersistentOptionsTest, TextsFitTheirMaximumAndEndAtTheirFirstNul)
     ASSERT_EQ(Options::WriteOption(Key(), L"empty", L"", kUser), 1);
     ASSERT_EQ(Options::WriteOption(Key(), L"long", longText, kUser), 1);
     Store(L"odd", kRegistryTypeText, std::string("a\0b", 3));
-    struct Case
-    {
-        const wchar_t* name;
-        unsigned long maximum;
-        const wchar_t* expected; // null: the read fails
-    };
-    const Case cases[] = {
+    // The name, the maximum and the text read (null: the read fails).
+    const wchar_t* const x5000 = longText.GetString();
+    const std::tuple<const wchar_t*, unsigned long, const wchar_t*> cases[] = {
         {L"hello", 6, L"hello"},  {L"hello", 5, L"hello"},
         {L"hello", 4, nullptr},   {L"pair", 2, L"\U0001F600"},
         {L"pair", 1, nullptr},    {L"nul", 5, L"ab"},
         {L"nul", 4, nullptr},     {L"empty", 0, L""},
         {L"hello", 0, nullptr},   {L"odd", 2, L"ab"},
-        {L"odd", 1, nullptr},     {L"long", 5000, longText.GetString()},
-        {L"long", 4999, nullptr}, {L"long", 0xFFFFFFFFul, longText.GetString()},
+        {L"odd", 1, nullptr},     {L"long", 5000, x5000},
+        {L"long", 4999, nullptr}, {L"long", 0xFFFFFFFFul, x5000},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(&c - cases);
+    for (const auto& [name, maximum, expected] : cases) {
+        SCOPED_TRACE(testing::Message() << CStringA(name).GetString() << ", " << maximum);
         CStringW text = L"old";
-        EXPECT_EQ(Options::ReadOption(Key(), c.name, text, c.maximum, kUser), c.expected ? 1 : 0);
-        EXPECT_EQ(text, CStringW(c.expected ? c.expected : L"old"));
+        EXPECT_EQ(Options::ReadOption(Key(), name, text, maximum, kUser), expected ? 1 : 0);
+        EXPECT_EQ(text, CStringW(expected ? expected : L"old"));
     }
 }
 

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace fs = std::filesystem;
 using cbf::test::ReadFile;
@@ -75,12 +76,7 @@ TEST_F(OsFileSystemPosixTest, WellKnownFoldersFollowTheXdgDirectories)
                                                             "XDG_DOCUMENTS_DIR=\"/srv/docs \\\"shared\\\"\"\n"
                                                             "XDG_PUBLICSHARE_DIR=\"relative/is/ignored\"\n");
     fs::create_directories(sandbox.Root() / "exe");
-    struct Case
-    {
-        ESpecialDirectory directory;
-        CStringW folder;
-    };
-    const Case cases[] = {
+    const std::pair<ESpecialDirectory, CStringW> cases[] = {
         {eSpecialDirectoryDesktop, home + L"/Schreibtisch/"},
         {eSpecialDirectoryProgramFiles, L"/opt/"},
         {eSpecialDirectoryProgramFilesX86, L""},
@@ -95,8 +91,8 @@ TEST_F(OsFileSystemPosixTest, WellKnownFoldersFollowTheXdgDirectories)
         {eSpecialDirectoryFonts, sandbox(L"data/fonts/")},
         {eSpecialDirectoryCommonDocuments, home + L"/Public/"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(GetDirectory(c.directory), c.folder) << c.directory;
+    for (const auto& [directory, folder] : cases)
+        EXPECT_EQ(GetDirectory(directory), folder) << directory;
 
     // Without the XDG variables (a relative one counts as unset) the home
     // folder's defaults stand in.

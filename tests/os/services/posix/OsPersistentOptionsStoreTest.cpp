@@ -1,6 +1,7 @@
 // Tests of the POSIX option store: its file, damaged files, forks, killed writers and many processes.
 #include <cbfoundation/os/services/OsPersistentOptions.h>
 
+#include "os/services/FileSystemTestSupport.h"
 #include "os/services/RegistrySandbox.h"
 
 #include <sqlite3.h>
@@ -11,10 +12,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <sys/stat.h>
@@ -25,18 +25,9 @@ namespace {
 
 using Options = OsPersistentOptions;
 namespace fs = std::filesystem;
+using cbf::test::ReadFile;
+using cbf::test::WriteFile;
 constexpr auto kUser = ePersistentOptionsCategoryCurrentUser;
-
-std::string ReadFile(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteFile(const fs::path& file, const std::string& bytes)
-{
-    std::ofstream(file, std::ios::binary) << bytes;
-}
 
 unsigned Mode(const fs::path& file)
 {
@@ -106,32 +97,27 @@ TEST_F(OsPersistentOptionsStoreTest, TheFileLivesWhereTheEnvironmentSaysAndAppea
     const fs::path home = Folder() / "home";
     const std::string named = (Folder() / "named/deeper/options.db").string();
     const std::string config = (Folder() / "config").string();
-    struct Case
-    {
-        const char* registry; // null: unset
-        const char* config;   // null: unset
-        fs::path expected;
-    };
-    const Case cases[] = {
+    // $CBFOUNDATION_REGISTRY and $XDG_CONFIG_HOME (null: unset), and the file they lead to.
+    const std::tuple<const char*, const char*, fs::path> cases[] = {
         {named.c_str(), nullptr, named},
         {nullptr, config.c_str(), Folder() / "config/cbfoundation/registry.sqlite3"},
         {nullptr, nullptr, home / ".config/cbfoundation/registry.sqlite3"},
         {"", "relative/config", home / ".config/cbfoundation/registry.sqlite3"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.expected);
+    for (const auto& [registry, configHome, expected] : cases) {
+        SCOPED_TRACE(expected);
         for (const fs::path& folder : {Folder() / "named", Folder() / "config", home})
             fs::remove_all(folder);
-        c.registry ? setenv("CBFOUNDATION_REGISTRY", c.registry, 1) : unsetenv("CBFOUNDATION_REGISTRY");
-        c.config ? setenv("XDG_CONFIG_HOME", c.config, 1) : unsetenv("XDG_CONFIG_HOME");
+        registry ? setenv("CBFOUNDATION_REGISTRY", registry, 1) : unsetenv("CBFOUNDATION_REGISTRY");
+        configHome ? setenv("XDG_CONFIG_HOME", configHome, 1) : unsetenv("XDG_CONFIG_HOME");
         EXPECT_EQ(ReadInt(Key(), L"n"), -1);
         EXPECT_FALSE(Options::DeleteOption(Key(), L"n", kUser));
-        EXPECT_FALSE(fs::exists(c.expected.parent_path()));
+        EXPECT_FALSE(fs::exists(expected.parent_path()));
         ASSERT_EQ(Options::WriteOption(Key(), L"n", 5, kUser), 1);
         EXPECT_EQ(ReadInt(Key(), L"n"), 5);
-        EXPECT_EQ(Mode(c.expected), 0600u);
-        EXPECT_EQ(Mode(c.expected.parent_path()), 0700u);
-        EXPECT_EQ(Query(c.expected.string(), "PRAGMA journal_mode"), "wal");
+        EXPECT_EQ(Mode(expected), 0600u);
+        EXPECT_EQ(Mode(expected.parent_path()), 0700u);
+        EXPECT_EQ(Query(expected.string(), "PRAGMA journal_mode"), "wal");
     }
 }
 
@@ -167,14 +153,9 @@ TEST_F(OsPersistentOptionsStoreTest, DamagedForeignAndNewerFilesAreNeverChanged)
     const std::string ours = ReadFile(File());
     std::string badPageSize = ours;
     badPageSize[16] = 3;
-    struct Case
-    {
-        const char* what;
-        std::string bytes;
-        const char* change; // applied through SQLite when the bytes are empty
-        bool readable;
-    };
-    const Case cases[] = {
+    // What the file is, its bytes (empty: ours, changed by the SQL that follows
+    // through SQLite) and whether it can still be read.
+    const std::tuple<const char*, std::string, const char*, bool> cases[] = {
         {"garbage", std::string(8192, 'x'), nullptr, false},
         {"SQLite header, garbage after", std::string("SQLite format 3\0", 16) + std::string(4080, '\x7f'), nullptr,
          false},
@@ -185,16 +166,16 @@ TEST_F(OsPersistentOptionsStoreTest, DamagedForeignAndNewerFilesAreNeverChanged)
          false},
         {"newer schema", "", "PRAGMA user_version = 2", true},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        const std::string file = (Folder() / c.what).string();
-        WriteFile(file, c.bytes.empty() ? ours : c.bytes);
-        if (c.change != nullptr) {
-            ASSERT_EQ(Query(file, c.change), "");
+    for (const auto& [what, bytes, change, readable] : cases) {
+        SCOPED_TRACE(what);
+        const std::string file = (Folder() / what).string();
+        WriteFile(file, bytes.empty() ? ours : bytes);
+        if (change != nullptr) {
+            ASSERT_EQ(Query(file, change), "");
         }
         const std::string before = ReadFile(file);
         UseFile(file);
-        EXPECT_EQ(ReadInt(Key(), L"n"), c.readable ? 5 : -1);
+        EXPECT_EQ(ReadInt(Key(), L"n"), readable ? 5 : -1);
         EXPECT_EQ(Options::WriteOption(Key(), L"n", 6, kUser), 0);
         EXPECT_EQ(Options::WriteOption(Key(), L"new", 6, kUser), 0);
         EXPECT_FALSE(Options::DeleteOption(Key(), L"n", kUser));
