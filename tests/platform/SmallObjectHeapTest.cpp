@@ -1,6 +1,8 @@
 // Tests of the small-object heap's size classes, caches and depot.
 #include <cbfoundation/platform/SmallObjectHeap.h>
 
+#include "platform/HeapTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -12,15 +14,8 @@
 
 namespace {
 
-using Heap = cbf::platform::SmallObjectHeap;
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kAddressSanitizer = true;
-#elif defined(__has_feature)
-constexpr bool kAddressSanitizer = __has_feature(address_sanitizer);
-#else
-constexpr bool kAddressSanitizer = false;
-#endif
+using heap_test::Heap;
+using heap_test::kAddressSanitizer;
 
 struct Block
 {

@@ -1,5 +1,7 @@
-// Tests of the small-object heap in a child forked while other threads use it.
+// POSIX tests of the small-object heap: a child forked while threads use it, memory given back after a burst.
 #include <cbfoundation/platform/SmallObjectHeap.h>
+
+#include "platform/HeapTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -15,15 +17,8 @@
 
 namespace {
 
-using Heap = cbf::platform::SmallObjectHeap;
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kAddressSanitizer = true;
-#elif defined(__has_feature)
-constexpr bool kAddressSanitizer = __has_feature(address_sanitizer);
-#else
-constexpr bool kAddressSanitizer = false;
-#endif
+using heap_test::Heap;
+using heap_test::kAddressSanitizer;
 
 bool usesSystemHeap()
 {
