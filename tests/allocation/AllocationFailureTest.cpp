@@ -22,7 +22,8 @@ enum Ending : unsigned
 {
     kBadAlloc = 1,
     kOutOfMemory = 2,
-    kCloneFailed = 4 // the variant's "no usable clone function"
+    kCloneFailed = 4,     // the variant's "no usable clone function"
+    kConversionFailed = 8 // ConvertTo's translation of what is not a CbException
 };
 
 unsigned endingOf(const std::exception_ptr& thrown)
@@ -31,6 +32,8 @@ unsigned endingOf(const std::exception_ptr& thrown)
         std::rethrow_exception(thrown);
     } catch (const CbExceptionOutOfMemory&) {
         return kOutOfMemory;
+    } catch (const CbVariant::CbExceptionConversion& e) {
+        return e.GetCodeLine() == 631 && !e.GetHistory() ? kConversionFailed : 0u;
     } catch (const CbException& e) {
         return e.GetCodeLine() == 416 && CStringA(e.GetFilename()) == "CbVariant.cpp" ? kCloneFailed : 0u;
     } catch (const std::bad_alloc&) {
@@ -291,6 +294,39 @@ TEST(AllocationFailure, VariantsStayValid)
                              } else {
                                  EXPECT_TRUE((mayBeNull && target.IsNull()) || same(target, source.value));
                              }
+                             return attempt;
+                         }});
+    }
+    runUntilSuccess(cases);
+}
+
+TEST(AllocationFailure, ConversionsKeepTheValue)
+{
+    auto make = [](const auto& value) {
+        CbVariant variant;
+        variant = value;
+        return variant;
+    };
+    const struct
+    {
+        const char* name;
+        CbVariant source;
+        CbVariant::EVariantType target;
+    } conversions[] = {
+        {"int to wide text", make(-123456), CbVariant::eVariantTypeStringW},
+        {"double to narrow text", make(2.5), CbVariant::eVariantTypeStringA},
+        {"date to narrow text", make(CbDateTime(static_cast<__int64>(1700000000))), CbVariant::eVariantTypeStringA},
+        {"narrow to wide text", make("narrow text"), CbVariant::eVariantTypeStringW},
+        {"wide text to date", make(L"2024-02-29 13:05:09"), CbVariant::eVariantTypeDateTime},
+        {"wide text to double", make(L"0.125"), CbVariant::eVariantTypeDouble},
+    };
+    std::vector<Case> cases;
+    for (const auto& conversion : conversions) {
+        cases.push_back({conversion.name, kBadAlloc | kConversionFailed, [&conversion](std::size_t n) {
+                             CbVariant v = conversion.source;
+                             Attempt attempt = underFailure(n, [&] { v.ConvertTo(conversion.target); });
+                             EXPECT_TRUE(attempt.thrown ? same(v, conversion.source)
+                                                        : v.GetType() == conversion.target);
                              return attempt;
                          }});
     }

@@ -147,6 +147,78 @@ public:
         return *this;
     }
 
+    /// Converts the value in place into a value of `type` and returns *this.
+    /// Nothing happens when the variant holds `type` already (whatever it is).
+    ///
+    /// - eVariantTypeNull: SetNull(); never fails.
+    /// - eVariantTypeBool: numbers and characters give true when not zero (a
+    ///   NaN gives true); text gives false exactly for the one-character text
+    ///   "0" and true for any other (the empty text, "00" and "false" too).
+    /// - The integer types, and eVariantTypeChar, which is converted as
+    ///   `unsigned char` and keeps that byte:
+    ///   - bool gives 0 or 1;
+    ///   - another integer or character type gives its bits, zero-extended
+    ///     when it is narrower, signed or not (a `short` -1 gives the `int`
+    ///     65535, an `int` -1 the `__int64` 4294967295), and cut to the
+    ///     target's width when it is wider (an `__int64` 65537 gives the
+    ///     `short` 1);
+    ///   - `float` and `double` are rounded with halves up (a value that is
+    ///     not whole becomes floor(x + 0.5): 2.5 gives 3, -2.5 gives -2; a
+    ///     `float` in single precision), then converted through a 32-bit
+    ///     signed integer for `int`, `short` and `signed char`, a 64-bit signed
+    ///     one for `__int64`, `unsigned int`, `unsigned short` and `unsigned
+    ///     char`, or a 64-bit unsigned one for `unsigned __int64`, and cut to
+    ///     the target's width (-1.0 gives the `unsigned short` 65535). A NaN,
+    ///     and a value outside the range of that intermediate integer, give
+    ///     its smallest value, as the x86-64 conversion instruction does, cut
+    ///     to the target's width: INT_MIN for `int`, 0 for `short`, `signed
+    ///     char`, `unsigned int`, `unsigned short`, `unsigned char` and
+    ///     `char`, INT64_MIN for `__int64`; for `unsigned __int64` 2^63 (a NaN,
+    ///     or below -2^63) or 0 (2^64 and above). Nothing of this is undefined
+    ///     behaviour; no range is reported.
+    ///   - text is scanned as the C library's scanf reads "%I64i" for the
+    ///     signed targets (a sign, then 0x or 0X for hexadecimal or a leading
+    ///     0 for octal) and "%I64u" for the unsigned ones and `char` (decimal
+    ///     digits; a leading minus gives the two's complement), after leading
+    ///     blanks, ignoring the text after the number ("12abc" gives 12,
+    ///     "0x1F" gives the `int` 31 and the `unsigned int` 0). Digits beyond
+    ///     64 bits wrap around; the value is then cut to the target's width.
+    /// - eVariantTypeFloat, eVariantTypeDouble: bool gives 0.0 or 1.0;
+    ///   integers and characters their value (the signed types and `char`
+    ///   sign-extended), rounded once to the target's precision; `double` to
+    ///   `float` is rounded to single precision, `float` to `double` exact.
+    ///   Text is parsed by the C library (strtod) with the decimal separator
+    ///   of its current locale, after leading blanks, and must be a number to
+    ///   its last character ("1.5 " and "12abc" fail); the empty text gives
+    ///   0.0. A `float` takes the parsed `double` rounded.
+    /// - eVariantTypeStringW, eVariantTypeStringA: bool as 0 or 1, `char` as
+    ///   the character itself, the other integers in decimal ("%d", "%I64i",
+    ///   "%I64u"), where an `unsigned int` above 2147483647 is written as its
+    ///   signed reading (4294967295 gives "-1", which converts back to
+    ///   4294967295); `float` and `double` as "%f" (six decimals, the current
+    ///   locale's separator: 1.5 gives "1.500000"); a date as its UTC text
+    ///   "YYYY-MM-DD hh:mm:ss" (ToString with "Y-m-d H:i:s"). Narrow and wide
+    ///   text convert into each other through the process code page, and
+    ///   every narrow result is the wide one so converted.
+    /// - eVariantTypeDateTime: a wide or narrow text "YYYY-MM-DD hh:mm:ss",
+    ///   taken as UTC, as the CbDateTime text constructors read it.
+    ///
+    /// Failure: the variant keeps its value, and the exception is always a
+    /// CbExceptionConversion ("CbVariant.cpp"), line 627, whose history holds
+    /// the cause: a CbExceptionConversion with line 622 for the targets
+    /// eVariantTypeByteArray, eVariantTypeObject and any unknown value, 617
+    /// for a date from a value that is not text; for a source the conversion
+    /// does not take (null, a byte array, an object, a date where not listed)
+    /// the conversion's line: 899 to bool, 1082 to `int`, 1014 `short`, 933
+    /// `signed char`, 1150 `__int64`, 1116 `unsigned int`, 1048 `unsigned
+    /// short`, 980 `unsigned char` and `char`, 1184 `unsigned __int64`, 1218
+    /// `float`, 1252 `double`, 1288 text; for text that holds no number 764
+    /// (to `float` or `double`), 782 and 800 (narrow and wide text, signed
+    /// targets), 818 and 836 (unsigned targets); for text that holds no date
+    /// the CbDateTime constructor's CbException. Any other exception (a
+    /// failed allocation, say) becomes line 631 with no history.
+    CbVariant& ConvertTo(EVariantType type);
+
     // Copying and moving
 
     /// Deep copy, reusing the held object when both hold the same type of
@@ -530,6 +602,9 @@ private:
     }
 
     [[noreturn]] static void throwWrongType(unsigned line, const char* function);
+
+    // The conversions behind ConvertTo (CbVariantConvert*.cpp).
+    struct Conversion;
 
     template <class T>
     void assignOwned(EVariantType type, T* Payload::*member, const T& value);
