@@ -174,8 +174,8 @@ public:
     ///     to the target's width: INT_MIN for `int`, 0 for `short`, `signed
     ///     char`, `unsigned int`, `unsigned short`, `unsigned char` and
     ///     `char`, INT64_MIN for `__int64`; for `unsigned __int64` 2^63 (a NaN,
-    ///     or below -2^63) or 0 (2^64 and above). Nothing of this is undefined
-    ///     behaviour; no range is reported.
+    ///     or below -2^63) or 0 (2^64 and above). None of this is undefined
+    ///     behaviour.
     ///   - text is scanned as the C library's scanf reads "%I64i" for the
     ///     signed targets (a sign, then 0x or 0X for hexadecimal or a leading
     ///     0 for octal) and "%I64u" for the unsigned ones and `char` (decimal
