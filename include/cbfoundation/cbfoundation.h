@@ -6,6 +6,7 @@
 #include <cbfoundation/platform/CStringT.h>
 #include <cbfoundation/platform/CTime.h>
 #include <cbfoundation/platform/OleString.h>
+#include <cbfoundation/platform/OleVariant.h>
 #include <cbfoundation/platform/Registry.h>
 #include <cbfoundation/platform/SystemTime.h>
 #include <cbfoundation/platform/Types.h>
