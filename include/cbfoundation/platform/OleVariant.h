@@ -16,6 +16,7 @@
 #if defined(_WIN32)
 #include <comdef.h>
 #else
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <cwchar>
@@ -132,7 +133,7 @@ using VARIANT = tagVARIANT;
 /// A VARIANT passed as an argument.
 using VARIANTARG = tagVARIANT;
 
-static_assert(sizeof(VARIANT) == 24, "VARIANT must have the Windows layout");
+static_assert(sizeof(VARIANT) == 24 && offsetof(VARIANT, llVal) == 8, "VARIANT must have the Windows layout");
 
 namespace cbf::platform {
 
@@ -150,7 +151,8 @@ CB_API HRESULT CopyVariant(VARIANT* target, const VARIANT* source) noexcept;
 /// to itself (a copy) and to VT_EMPTY; between the numbers and VT_BOOL (the
 /// integers exactly, floating point rounded half to even, true as -1; a value
 /// outside the target's range gives DISP_E_OVERFLOW). Everything else, text
-/// included, gives DISP_E_TYPEMISMATCH. `target` is unchanged on failure.
+/// included, gives DISP_E_TYPEMISMATCH; `flags` is ignored. `target` is
+/// unchanged on failure.
 CB_API HRESULT ChangeVariantType(VARIANT* target, const VARIANT* source, unsigned short flags, VARTYPE type) noexcept;
 
 } // namespace cbf::platform

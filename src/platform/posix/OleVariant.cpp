@@ -120,8 +120,11 @@ HRESULT writeNumber(long double value, bool fromFloating, VARTYPE type, VARIANT&
     case VT_BOOL:
         target.boolVal = value != 0 ? VARIANT_TRUE : VARIANT_FALSE;
         return S_OK;
-    case VT_I1:
-        return storeInteger(integral, &VARIANT::cVal, target);
+    case VT_I1: // signed, whatever the signedness of char
+        if (!fits<signed char>(integral))
+            return DISP_E_OVERFLOW;
+        target.cVal = static_cast<char>(static_cast<signed char>(integral));
+        return S_OK;
     case VT_UI1:
         return storeInteger(integral, &VARIANT::bVal, target);
     case VT_I2:
