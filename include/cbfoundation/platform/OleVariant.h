@@ -39,32 +39,32 @@ using DATE = double;
 /// The type codes of a VARIANT, with their Windows values.
 enum VARENUM : VARTYPE
 {
-    VT_EMPTY = 0,
-    VT_NULL = 1,
-    VT_I2 = 2,
-    VT_I4 = 3,
-    VT_R4 = 4,
-    VT_R8 = 5,
-    VT_CY = 6,
-    VT_DATE = 7,
-    VT_BSTR = 8,
-    VT_DISPATCH = 9,
-    VT_ERROR = 10,
-    VT_BOOL = 11,
-    VT_VARIANT = 12,
-    VT_UNKNOWN = 13,
-    VT_DECIMAL = 14,
-    VT_I1 = 16,
-    VT_UI1 = 17,
-    VT_UI2 = 18,
-    VT_UI4 = 19,
-    VT_I8 = 20,
-    VT_UI8 = 21,
-    VT_INT = 22,
-    VT_UINT = 23,
-    VT_RECORD = 36,
-    VT_ARRAY = 0x2000,
-    VT_BYREF = 0x4000,
+    VT_EMPTY = 0,      ///< no value
+    VT_NULL = 1,       ///< the SQL-style null
+    VT_I2 = 2,         ///< short
+    VT_I4 = 3,         ///< 32-bit signed integer
+    VT_R4 = 4,         ///< float
+    VT_R8 = 5,         ///< double
+    VT_CY = 6,         ///< currency, a 64-bit integer of 1/10000 units
+    VT_DATE = 7,       ///< DATE
+    VT_BSTR = 8,       ///< OLE string
+    VT_DISPATCH = 9,   ///< automation object (never held here)
+    VT_ERROR = 10,     ///< SCODE
+    VT_BOOL = 11,      ///< VARIANT_BOOL
+    VT_VARIANT = 12,   ///< a VARIANT, by reference only (never held here)
+    VT_UNKNOWN = 13,   ///< COM object (never held here)
+    VT_DECIMAL = 14,   ///< 96-bit decimal (never held here)
+    VT_I1 = 16,        ///< char
+    VT_UI1 = 17,       ///< unsigned char
+    VT_UI2 = 18,       ///< unsigned short
+    VT_UI4 = 19,       ///< 32-bit unsigned integer
+    VT_I8 = 20,        ///< 64-bit signed integer
+    VT_UI8 = 21,       ///< 64-bit unsigned integer
+    VT_INT = 22,       ///< int
+    VT_UINT = 23,      ///< unsigned int
+    VT_RECORD = 36,    ///< user-defined record (never held here)
+    VT_ARRAY = 0x2000, ///< flag: a safe array of the type (never held here)
+    VT_BYREF = 0x4000, ///< flag: a pointer to a value of the type, not owned
 };
 
 /// The true of VARIANT_BOOL.
@@ -91,8 +91,8 @@ inline constexpr HRESULT DISP_E_OVERFLOW = static_cast<HRESULT>(0x8002000Au);
 /// a VARIANT its Windows size of 16 bytes.
 struct tagBRECORD
 {
-    void* pvRecord;
-    void* pRecInfo;
+    void* pvRecord; ///< the record's data
+    void* pRecInfo; ///< the record's type information
 };
 
 /// A value of one of the OLE Automation types, named by `vt`, with the
@@ -100,10 +100,11 @@ struct tagBRECORD
 /// A VARIANT of type VT_BSTR owns its OLE string; VariantClear frees it.
 struct tagVARIANT
 {
-    VARTYPE vt;
-    unsigned short wReserved1;
-    unsigned short wReserved2;
-    unsigned short wReserved3;
+    VARTYPE vt;                ///< the type of the value, a VARENUM
+    unsigned short wReserved1; ///< unused
+    unsigned short wReserved2; ///< unused
+    unsigned short wReserved3; ///< unused
+    /// The value, read as the member that `vt` names.
     union
     {
         long long llVal;           ///< VT_I8
@@ -188,8 +189,11 @@ class CB_API _com_error
 public:
     /// The failure `status`.
     explicit _com_error(HRESULT status) noexcept;
+    /// A copy of `other`.
     _com_error(const _com_error& other) noexcept;
+    /// Takes the status of `other`.
     _com_error& operator=(const _com_error& other) noexcept;
+    /// Virtual, so that derived errors can be caught as _com_error.
     virtual ~_com_error();
 
     /// The HRESULT of the failed call.
