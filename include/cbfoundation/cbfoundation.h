@@ -5,6 +5,8 @@
 #include <cbfoundation/platform/CArchive.h>
 #include <cbfoundation/platform/CStringT.h>
 #include <cbfoundation/platform/CTime.h>
+#include <cbfoundation/platform/OleString.h>
+#include <cbfoundation/platform/OleVariant.h>
 #include <cbfoundation/platform/Registry.h>
 #include <cbfoundation/platform/SystemTime.h>
 #include <cbfoundation/platform/Types.h>

@@ -14,6 +14,7 @@ enum Line : unsigned
     kLineCreate = 146,
     kLineCopyUnknownType = 218,
     kLineCloneObject = 416,
+    kLineGetAsUnknownType = 459,
     kLineEqual = 500,
     kLineLess = 534,
     kLineGreater = 568,

@@ -17,6 +17,13 @@ class CbRTTI;
 class CbStreamReadBinary;
 class CbStreamWriteBinary;
 class IObject;
+class _variant_t;
+
+/// An empty tag whose type selects an overload by the type it produces, as
+/// in `variant.GetAs(CbTypeToType<_variant_t>())`.
+template <class T>
+struct CbTypeToType
+{};
 
 /// Nothing, or one value of one of seventeen types.
 ///
@@ -461,6 +468,20 @@ public:
     /// byte array the variant holds takes a record of its own type in place,
     /// as an assignment would.
     void Serialize(CbStreamReadBinary& stream);
+
+    // OLE export
+
+    /// The value as a new OLE VARIANT (include <cbfoundation/platform/OleVariant.h>
+    /// to call it): bool as VT_BOOL (VARIANT_TRUE or VARIANT_FALSE), int as
+    /// VT_INT, unsigned int as VT_UINT, float as VT_R4, double as VT_R8, char
+    /// as VT_I1, signed char as VT_INT (sign-extended), unsigned char as
+    /// VT_UI1, short as VT_I2, unsigned short as VT_UI2, and the wide string
+    /// as VT_BSTR holding a new OLE string of its whole text (UTF-16). The
+    /// variant is not changed. The other types (null, 64-bit integers, the
+    /// narrow string, byte arrays, dates, objects) have no OLE form and throw
+    /// CbExceptionConversion with line 459. A failing OLE call throws
+    /// _com_error with its HRESULT.
+    _variant_t GetAs(CbTypeToType<_variant_t>) const;
 
 private:
     union Payload
