@@ -51,6 +51,11 @@ else()
   set(CPACK_COMPONENT_DEVELOPMENT_DESCRIPTION
     "headers, CMake package (find_package(CbFoundation)) and pkg-config file")
 
+  # dpkg-shlibdeps finds our own library for cbtool in the build tree; the
+  # dependency on its package comes from the component's DEPENDS.
+  get_target_property(cbf_library_dir cbfoundation BINARY_DIR)
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${cbf_library_dir})
+
   set(CPACK_DEBIAN_TOOL_PACKAGE_NAME cbtool)
   set(CPACK_DEBIAN_TOOL_PACKAGE_SECTION utils)
   set(CPACK_COMPONENT_TOOL_DEPENDS runtime)
