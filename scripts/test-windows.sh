@@ -126,7 +126,7 @@ run_suite() {
 # those of the archive's bin/.
 run_from_archive() {
     step "running the client and cbtool.exe from the unpacked zip under Wine"
-    WINEPATH="$archive/bin" timeout 120 wine "$client_build/install_client.exe"
+    WINEPATH="$archive/bin" timeout 120 wine "$client_build/bin/install_client.exe"
     if [[ -f $archive/bin/cbtool.exe ]]; then
         local version expected
         version=$(WINEPATH="$archive/bin" timeout 120 wine "$archive/bin/cbtool.exe" --version | tr -d '\r')
