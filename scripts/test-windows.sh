@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Cross-builds cbfoundation.dll and its test suite with MinGW-w64 and runs the
-# suite under Wine. Installs the cross toolchain and Wine when they are missing.
+# suite under Wine. Checks the DLL's plain exports against abi/, packs the
+# release zip (CPack), and runs a client built against the unpacked zip, and
+# cbtool.exe when it is built, from the unpacked zip alone. Installs the cross
+# toolchain and Wine when they are missing.
 #
 # Environment:
 #   CBF_WINDOWS_BUILD_DIR  build folder (default: build-windows in the repository)
@@ -13,10 +16,11 @@ source "$repo/scripts/lib.sh"
 build=${CBF_WINDOWS_BUILD_DIR:-$repo/build-windows}
 jobs=${CBF_JOBS:-$(cbf_jobs)}
 toolchain=$repo/cmake/toolchains/mingw-w64-x86_64.cmake
-package=$build/package
+packages=$build/packages
+archive_root=$build/archive
 client_build=$build/install-client
 # GoogleTest for Windows is built from the sources of the googletest package.
-packages=(cmake ninja-build googletest g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 wine)
+tools=(cmake ninja-build googletest g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 wine unzip)
 
 step_started=$SECONDS
 step() {
@@ -32,16 +36,39 @@ cross_build() {
     cmake --build "$build" -j "$jobs"
 }
 
-# The installed package is all a client gets: the client is built against it
-# alone, with the same toolchain, and finds the DLLs in the package's bin/.
-build_installed_client() {
-    step "building the client against the installed package"
-    rm -rf "$package"
-    cmake --install "$build" --prefix "$package" >/dev/null
+check_exports() {
+    step "checking the DLL's plain exports against abi/"
+    "$repo/scripts/check-abi.sh" windows "$build"
+}
+
+# The zip is all a client gets: it is unpacked, and the client is built
+# against it alone, with the same toolchain.
+package_archive() {
+    step "packing and unpacking the zip"
+    rm -rf "$packages" "$archive_root"
+    (cd "$build" && cpack -G ZIP >/dev/null)
+    local zip
+    zip=$(compgen -G "$packages/*.zip")
+    unzip -q "$zip" -d "$archive_root"
+    archive=$archive_root/$(basename "$zip" .zip)
+    local file
+    for file in bin/cbfoundation.dll lib/libcbfoundation.dll.a bin/libstdc++-6.dll bin/libgcc_s_seh-1.dll \
+        bin/libwinpthread-1.dll include/cbfoundation/cbfoundation.h include/cbfoundation/Version.h \
+        lib/cmake/CbFoundation/CbFoundationConfig.cmake lib/pkgconfig/cbfoundation.pc; do
+        [[ -f $archive/$file ]] || { echo "$(basename "$zip") lacks $file" >&2; return 1; }
+    done
+    if grep -q '^tool ' "$build/cbf-packages.txt"; then
+        [[ -f $archive/bin/cbtool.exe ]] || { echo "$(basename "$zip") lacks bin/cbtool.exe" >&2; return 1; }
+    fi
+    echo "$(basename "$zip"): $(unzip -Z1 "$zip" | wc -l) entries"
+}
+
+build_archive_client() {
+    step "building the client against the unpacked zip"
     cmake -S "$repo/tests/install-client" -B "$client_build" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
         -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_PREFIX_PATH="$package" >/dev/null
+        -DCMAKE_PREFIX_PATH="$archive" >/dev/null
     cmake --build "$client_build" -j "$jobs"
 }
 
@@ -95,9 +122,18 @@ run_suite() {
     ctest --test-dir "$build" -j 2 --timeout 120 --output-on-failure --no-tests=error
 }
 
-run_installed_client() {
-    step "running the installed-package client under Wine"
-    WINEPATH="$package/bin" ctest --test-dir "$client_build" --timeout 120 --output-on-failure --no-tests=error
+# Straight through wine, not cmake/wine-run.sh: the only DLLs on the path are
+# those of the archive's bin/.
+run_from_archive() {
+    step "running the client and cbtool.exe from the unpacked zip under Wine"
+    WINEPATH="$archive/bin" timeout 120 wine "$client_build/bin/install_client.exe"
+    if [[ -f $archive/bin/cbtool.exe ]]; then
+        local version expected
+        version=$(WINEPATH="$archive/bin" timeout 120 wine "$archive/bin/cbtool.exe" --version | tr -d '\r')
+        expected=$(sed -nE 's/^#define CBFOUNDATION_VERSION_STRING "(.*)"$/\1/p' "$archive/include/cbfoundation/Version.h")
+        echo "cbtool.exe --version: $version"
+        [[ $version == *"$expected"* ]] || { echo "cbtool.exe does not say $expected" >&2; return 1; }
+    fi
 }
 
 run_example() {
@@ -107,11 +143,13 @@ run_example() {
 
 trap stop_wine EXIT
 trap 'exit 130' INT TERM
-cbf_ensure_packages "${packages[@]}"
+cbf_ensure_packages "${tools[@]}"
 cross_build
-build_installed_client
+check_exports
+package_archive
+build_archive_client
 start_wine
 run_suite
-run_installed_client
+run_from_archive
 run_example
 step "done in $((SECONDS - step_started))s"

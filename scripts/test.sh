@@ -6,14 +6,20 @@
 #   2. AddressSanitizer + UndefinedBehaviorSanitizer build: the same tests
 #   3. ThreadSanitizer build: the tests labelled "concurrency"
 #   4. a client built against the installed package (cmake --install)
-#   5. the libFuzzer targets, CBF_FUZZ_SECONDS each (default 60)
-#   6. the Windows DLL and the same suite under Wine
+#   5. release artefacts of the release build: the Debian packages, checked and
+#      used by a client (scripts/package.sh); the API reference without a
+#      warning (target docs); the ABI against its record in abi/, and the
+#      check's own test (scripts/check-abi.sh)
+#   6. the libFuzzer targets, CBF_FUZZ_SECONDS each (default 60)
+#   7. the Windows DLL and the same suite under Wine, its zip archive and its
+#      exports against their record
 # Any failure fails the script. It installs missing Debian packages first.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/lib.sh"
 
-cbf_ensure_packages "${CBF_BUILD_PACKAGES[@]}" clang clang-format libclang-rt-dev libcereal-dev
+cbf_ensure_packages "${CBF_BUILD_PACKAGES[@]}" clang clang-format libclang-rt-dev libcereal-dev \
+  abigail-tools doxygen dpkg-dev pkgconf
 jobs=$(cbf_jobs)
 build_root="$root/build"
 passed=0
@@ -61,7 +67,8 @@ step "source format"
 "$root/scripts/check-format.sh"
 
 step "release build"
-configure_and_build "$root" "$build_root/release" -DCMAKE_BUILD_TYPE=Release -DCBF_BUILD_BENCH=ON
+configure_and_build "$root" "$build_root/release" -DCMAKE_BUILD_TYPE=Release -DCBF_BUILD_BENCH=ON \
+  -DCMAKE_INSTALL_PREFIX=/usr
 run_ctest "$build_root/release"
 
 step "release unit tests with every block from the system heap"
@@ -89,6 +96,16 @@ cmake --install "$build_root/release" --prefix "$prefix" >/dev/null
 configure_and_build "$root/tests/install-client" "$build_root/install-client" \
   -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_BUILD_TYPE=Release
 run_ctest "$build_root/install-client"
+
+step "Debian packages"
+CBF_BUILD_DIR="$build_root/release" "$root/scripts/package.sh"
+
+step "API reference"
+cmake --build "$build_root/release" --target docs
+
+step "ABI against abi/"
+"$root/scripts/check-abi.sh" linux "$build_root/release"
+"$root/scripts/check-abi.sh" self-test "$build_root/release"
 
 step "fuzzing"
 "$root/scripts/fuzz.sh"

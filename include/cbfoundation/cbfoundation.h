@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cbfoundation/Export.h>
+#include <cbfoundation/Version.h>
 #include <cbfoundation/platform/CArchive.h>
 #include <cbfoundation/platform/CStringT.h>
 #include <cbfoundation/platform/CTime.h>

@@ -1,10 +1,12 @@
-// Uses the installed library the way a client module does: derives from its
-// classes, registers them, clones by name through the registry, and catches
-// library exceptions through every interface they implement.
+// Uses the installed library the way a client module does: checks that it
+// loaded the library of its headers' version, derives from its classes,
+// registers them, clones by name through the registry, and catches library
+// exceptions through every interface they implement.
 
 #include <cbfoundation/cbfoundation.h>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -81,6 +83,8 @@ void checkCatchable(const Exception& e, const char* name)
 
 int main()
 {
+    check(std::strcmp(CbFoundationVersion(), CBFOUNDATION_VERSION_STRING) == 0,
+          "the library is the version of its headers");
     check(CbRTTI::Find(L"Client.Gadget") == &Gadget::RTTI, "client classes are registered");
     check(Gadget::RTTI.IsKindOf(L"Client.Widget"), "registry knows the client hierarchy");
     check(ClientError::RTTI.IsKindOf(CbException::RTTI), "client exception derives from CbException");

@@ -13,6 +13,7 @@
 class CB_API CFile
 {
 public:
+    /// How the file is opened; combine with |.
     enum OpenFlags : unsigned
     {
         modeRead = 0x0000,
@@ -53,12 +54,14 @@ private:
 class CB_API CArchive
 {
 public:
+    /// The direction of the archive.
     enum Mode : unsigned
     {
         store = 0,
         load = 1
     };
 
+    /// An archive over `file` that loads when `mode` has `load`, else stores.
     CArchive(CFile* file, unsigned mode)
         : m_file(file)
         , m_mode(mode)
@@ -67,9 +70,13 @@ public:
     CArchive(const CArchive&) = delete;
     CArchive& operator=(const CArchive&) = delete;
 
+    /// The direction, from the mode given at construction.
+    /// @{
     bool IsLoading() const { return (m_mode & load) != 0; }
     bool IsStoring() const { return !IsLoading(); }
+    /// @}
 
+    /// The file the archive reads or writes.
     CFile* GetFile() const { return m_file; }
 
     /// Reads up to `count` bytes from the file; returns how many came.

@@ -17,6 +17,7 @@ public:
     /// E_INVALIDARG: one or more arguments are invalid.
     static constexpr std::int32_t kInvalidArgumentStatus = static_cast<std::int32_t>(0x80070057u);
 
+    /// A failure with the OLE status code `status`.
     explicit COleException(std::int32_t status) noexcept;
 
     /// The OLE status code (an HRESULT) of the failure.

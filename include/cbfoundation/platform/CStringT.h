@@ -77,12 +77,16 @@ class CStringT
     using Traits = std::char_traits<CharT>;
 
 public:
+    /// The character type (XCHAR), its pointer types, and those of the other
+    /// width (YCHAR: wchar_t for char, char for wchar_t).
+    /// @{
     using XCHAR = CharT;
     using PXSTR = CharT*;
     using PCXSTR = const CharT*;
     using YCHAR = typename cbf::platform::detail::OtherWidth<CharT>::Type;
     using PYSTR = YCHAR*;
     using PCYSTR = const YCHAR*;
+    /// @}
 
     // Construction and assignment
 
@@ -127,6 +131,7 @@ public:
     {}
 
     /// The text of the other width, converted through the process code page.
+    /// @{
     CStringT(const YCHAR* text)
         : CStringT(convert(viewOf(text)))
     {}
@@ -142,6 +147,7 @@ public:
     CStringT(const CStringT<YCHAR>& other)
         : CStringT(convert(other.view()))
     {}
+    /// @}
 
     /// The characters of `text`, NULs included; more than INT_MAX of them
     /// throw std::length_error.
@@ -149,10 +155,15 @@ public:
         : CStringT(StringView(text))
     {}
 
+    /// The characters of `text`, NULs included.
     explicit CStringT(StringView text)
         : m_buffer(text)
     {}
 
+    /// Replaces the text by `text` (a null pointer gives the empty string), by
+    /// `other` or by one character; text of the other width is converted
+    /// through the process code page.
+    /// @{
     CStringT& operator=(const CharT* text)
     {
         m_buffer.Assign(viewOf(text));
@@ -182,19 +193,28 @@ public:
         m_buffer.Assign(convert(std::basic_string_view<YCHAR>(&character, 1)));
         return *this;
     }
+    /// @}
 
+    /// Replaces the text by `text` up to its NUL, or by exactly `length`
+    /// characters of it.
+    /// @{
     void SetString(const CharT* text) { m_buffer.Assign(viewOf(text)); }
 
     void SetString(const CharT* text, int length) { m_buffer.Assign(viewOf(text, length)); }
+    /// @}
 
     // Access
 
+    /// The text, terminated by a NUL.
     operator const CharT*() const noexcept { return m_buffer.Data(); }
 
+    /// The text, terminated by a NUL.
     const CharT* GetString() const noexcept { return m_buffer.Data(); }
 
+    /// The number of characters, without the terminating NUL.
     int GetLength() const noexcept { return m_buffer.Length(); }
 
+    /// Whether the string has no characters.
     bool IsEmpty() const noexcept { return GetLength() == 0; }
 
     /// Makes the string empty and gives its memory back.
@@ -208,8 +228,11 @@ public:
         return GetString()[index];
     }
 
+    /// The character at `index`, as GetAt gives it.
     CharT operator[](int index) const { return GetAt(index); }
 
+    /// Replaces the character at `index`; an index outside the text throws
+    /// std::out_of_range.
     void SetAt(int index, CharT character)
     {
         if (index < 0 || index >= GetLength())
@@ -248,6 +271,7 @@ public:
         return positionOf(view().find(viewOf(text), static_cast<std::size_t>(start)));
     }
 
+    /// The last `character`.
     int ReverseFind(CharT character) const { return positionOf(view().rfind(character)); }
 
     /// The first character that is one of `characters`.
@@ -256,26 +280,37 @@ public:
     // Extraction: arguments are clamped to the string. A result that is the
     // whole string shares its text.
 
+    /// The first `count` characters.
     CStringT Left(int count) const { return substring(0, clampedCount(count)); }
 
+    /// The last `count` characters.
     CStringT Right(int count) const
     {
         const int length = std::min(clampedCount(count), GetLength());
         return substring(GetLength() - length, length);
     }
 
+    /// The characters from `first` on.
     CStringT Mid(int first) const { return substring(clampedPosition(first), GetLength()); }
 
+    /// `count` characters from `first` on.
     CStringT Mid(int first, int count) const { return substring(clampedPosition(first), clampedCount(count)); }
 
     // Modification
 
+    /// Removes white space (or every `character`, or any of `characters`) from
+    /// both ends; returns the string.
+    /// @{
     CStringT& Trim() { return TrimRight().TrimLeft(); }
 
     CStringT& Trim(CharT character) { return TrimRight(character).TrimLeft(character); }
 
     CStringT& Trim(const CharT* characters) { return TrimRight(characters).TrimLeft(characters); }
+    /// @}
 
+    /// Removes white space (or every `character`, or any of `characters`) from
+    /// the start; returns the string.
+    /// @{
     CStringT& TrimLeft()
     {
         return trimLeftWhile([](CharT c) { return cbf::platform::detail::IsSpace(c); });
@@ -291,7 +326,11 @@ public:
         const StringView set = viewOf(characters);
         return trimLeftWhile([set](CharT c) { return set.find(c) != StringView::npos; });
     }
+    /// @}
 
+    /// Removes white space (or every `character`, or any of `characters`) from
+    /// the end; returns the string.
+    /// @{
     CStringT& TrimRight()
     {
         return trimRightWhile([](CharT c) { return cbf::platform::detail::IsSpace(c); });
@@ -307,17 +346,21 @@ public:
         const StringView set = viewOf(characters);
         return trimRightWhile([set](CharT c) { return set.find(c) != StringView::npos; });
     }
+    /// @}
 
+    /// Turns each character into upper case; returns the string.
     CStringT& MakeUpper()
     {
         return changeEach([](CharT c) { return cbf::platform::detail::ToUpper(c); });
     }
 
+    /// Turns each character into lower case; returns the string.
     CStringT& MakeLower()
     {
         return changeEach([](CharT c) { return cbf::platform::detail::ToLower(c); });
     }
 
+    /// Reverses the order of the characters; returns the string.
     CStringT& MakeReverse()
     {
         if (GetLength() > 1) {
@@ -355,6 +398,7 @@ public:
     }
 
     /// Inserts before `index` (clamped to the string); returns the new length.
+    /// @{
     int Insert(int index, CharT character)
     {
         m_buffer.Splice(clampedPosition(index), 0, &character, 1, Growth::Geometric);
@@ -368,6 +412,7 @@ public:
                         Growth::Geometric);
         return GetLength();
     }
+    /// @}
 
     /// Deletes up to `count` characters from `index` on; returns the new length.
     int Delete(int index, int count = 1)
@@ -401,12 +446,17 @@ public:
             m_buffer.Splice(kept, GetLength() - kept, nullptr, 0, Growth::Exact);
     }
 
+    /// Appends `text` up to its NUL, exactly `length` characters of it, or the
+    /// text of `other`.
+    /// @{
     void Append(const CharT* text) { m_buffer.Append(viewOf(text)); }
 
     void Append(const CharT* text, int length) { m_buffer.Append(viewOf(text, length)); }
 
     void Append(const CStringT& other) { m_buffer.Append(other.view()); }
+    /// @}
 
+    /// Appends one character.
     void AppendChar(CharT character) { m_buffer.Append(character); }
 
     // Formatting, with the conversions that cbf::platform::AppendFormat
@@ -414,6 +464,7 @@ public:
     // width may be passed for %s and %S as they are, and other class objects
     // are refused at compile time instead of being passed through "...".
 
+    /// Replaces the text by `format` filled in with `arguments`.
     template <typename... Arguments>
     void Format(const CharT* format, const Arguments&... arguments)
     {
@@ -422,6 +473,7 @@ public:
         m_buffer.Assign(text);
     }
 
+    /// Appends `format` filled in with `arguments`.
     template <typename... Arguments>
     void AppendFormat(const CharT* format, const Arguments&... arguments)
     {
@@ -430,6 +482,7 @@ public:
         m_buffer.Append(text);
     }
 
+    /// Format, with the arguments in a `va_list`.
     void FormatV(const CharT* format, va_list arguments)
     {
         StringType text;
@@ -437,6 +490,7 @@ public:
         m_buffer.Assign(text);
     }
 
+    /// AppendFormat, with the arguments in a `va_list`.
     void AppendFormatV(const CharT* format, va_list arguments)
     {
         StringType text;
@@ -479,6 +533,8 @@ public:
             Truncate(newLength);
     }
 
+    /// ReleaseBuffer with a length that is never negative: a negative one
+    /// leaves the string empty.
     void ReleaseBufferSetLength(int newLength) { ReleaseBuffer(newLength < 0 ? 0 : newLength); }
 
     /// Reserves room for `length` characters.
@@ -497,6 +553,10 @@ public:
 
     // Concatenation
 
+    /// Appends a string, a text up to its NUL or a character, and returns the
+    /// string; text of the other width is converted through the process code
+    /// page.
+    /// @{
     CStringT& operator+=(const CStringT& other)
     {
         Append(other);
@@ -532,7 +592,10 @@ public:
         m_buffer.Append(convert(std::basic_string_view<YCHAR>(&character, 1)));
         return *this;
     }
+    /// @}
 
+    /// A new string: `left` followed by `right`.
+    /// @{
     friend CStringT operator+(CStringT left, const CStringT& right)
     {
         left.Append(right);
@@ -573,10 +636,14 @@ public:
         text += right;
         return text;
     }
+    /// @}
 
     // Relational operators, for strings and character pointers on either
     // side: the compiler makes the reversed forms and !=, <, <=, > and >=.
 
+    /// Compare in the string order (see Compare): equal when every character is
+    /// equal.
+    /// @{
     friend bool operator==(const CStringT& left, const CStringT& right) noexcept { return left.view() == right.view(); }
 
     friend bool operator==(const CStringT& left, const CharT* right) noexcept { return left.view() == viewOf(right); }
@@ -590,6 +657,7 @@ public:
     {
         return compare(left.view(), viewOf(right)) <=> 0;
     }
+    /// @}
 
 private:
     template <typename T>

@@ -40,15 +40,18 @@ public:
     /// The local-time fields one by one. An instant without local time gives
     /// 0 for the year, month, day and day of week and -1 for the others.
     int GetYear() const;
-    int GetMonth() const; ///< 1 to 12
-    int GetDay() const;   ///< 1 to 31
-    int GetHour() const;  ///< 0 to 23
-    int GetMinute() const;
-    int GetSecond() const;
+    int GetMonth() const;     ///< 1 to 12
+    int GetDay() const;       ///< 1 to 31
+    int GetHour() const;      ///< 0 to 23
+    int GetMinute() const;    ///< 0 to 59
+    int GetSecond() const;    ///< 0 to 59
     int GetDayOfWeek() const; ///< 1 = Sunday to 7 = Saturday
 
+    /// The same instant, or not.
+    /// @{
     bool operator==(const CTime& other) const noexcept;
     bool operator!=(const CTime& other) const noexcept;
+    /// @}
 
 private:
     __int64 m_seconds;

@@ -29,7 +29,7 @@ namespace cbf::platform {
 /// the depot when the thread ends. Of the slabs whose blocks have all come
 /// back, 1 MiB is kept for new blocks; the others go back to the system.
 ///
-/// The heap takes all its memory from the global `::operator new` (slabs
+/// The heap takes all its memory from the global `operator new` (slabs
 /// from its aligned form), so a program that replaces it sees every
 /// allocation the heap makes, slab refills included; when one fails,
 /// Allocate throws std::bad_alloc and the heap stays as it was.
@@ -48,9 +48,15 @@ namespace cbf::platform {
 class CB_API SmallObjectHeap
 {
 public:
+    /// The sizes of the blocks the heap hands out; a request is rounded up to
+    /// the next of them.
     static constexpr std::size_t kBlockSizes[] = {32, 48, 64, 96, 128, 192, 256};
+    /// The smallest and the largest block; larger requests go to the global
+    /// operator new.
+    /// @{
     static constexpr std::size_t kSmallestBlock = kBlockSizes[0];
     static constexpr std::size_t kLargestBlock = kBlockSizes[std::size(kBlockSizes) - 1];
+    /// @}
 
     /// A block of at least `size` bytes; throws std::bad_alloc when the
     /// system heap has none.

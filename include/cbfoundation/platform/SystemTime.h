@@ -22,22 +22,22 @@
 /// unsigned 16-bit fields, no padding.
 struct SYSTEMTIME
 {
-    unsigned short wYear;
-    unsigned short wMonth;     ///< 1 to 12
-    unsigned short wDayOfWeek; ///< 0 = Sunday
-    unsigned short wDay;       ///< 1 to 31
-    unsigned short wHour;      ///< 0 to 23
-    unsigned short wMinute;
-    unsigned short wSecond;
-    unsigned short wMilliseconds;
+    unsigned short wYear;         ///< the full year (2024, not 24)
+    unsigned short wMonth;        ///< 1 to 12
+    unsigned short wDayOfWeek;    ///< 0 = Sunday
+    unsigned short wDay;          ///< 1 to 31
+    unsigned short wHour;         ///< 0 to 23
+    unsigned short wMinute;       ///< 0 to 59
+    unsigned short wSecond;       ///< 0 to 59
+    unsigned short wMilliseconds; ///< 0 to 999
 };
 
 /// A 64-bit count of 100-nanosecond ticks since 1601-01-01 00:00:00 UTC, split
 /// into two 32-bit halves as on Windows.
 struct FILETIME
 {
-    unsigned int dwLowDateTime;
-    unsigned int dwHighDateTime;
+    unsigned int dwLowDateTime;  ///< the low 32 bits of the count
+    unsigned int dwHighDateTime; ///< the high 32 bits of the count
 };
 #endif
 

@@ -33,6 +33,9 @@ class CB_API CbException : public IException, public IObject, public IReferenceC
     CB_DECLARE_CLONE(CbException)
 
 public:
+    /// A failure at `line` of the source `file` (in `function`, for the
+    /// narrow forms) on the calling thread, caused by `history` when given.
+    /// @{
     CbException(const CStringW& file, unsigned line);
     CbException(const CStringW& file, unsigned line, const CbException& history);
     CbException(const CStringW& file, unsigned line, const std::exception& history);
@@ -43,6 +46,7 @@ public:
     CbException(const char* file, unsigned line, const char* function, const std::exception& history,
                 const wchar_t* text);
     CbException(const char* file, unsigned line, const char* function, const wchar_t* text);
+    /// @}
 
     /// A copy with a new (zero) reference count that shares the history.
     CbException(const CbException& other);
@@ -62,8 +66,9 @@ public:
     CbSmartPointer<const CbException> GetHistory() const;
 
 protected:
-    // The same forms for subclasses, which pass their own descriptor. The
-    // descriptor does not change what is stored: GetRTTI tells the class.
+    /// The same forms for subclasses, which pass their own descriptor. The
+    /// descriptor does not change what is stored: GetRTTI tells the class.
+    /// @{
     CbException(const CStringW& file, unsigned line, const CbRTTI& type);
     CbException(const CStringW& file, unsigned line, const CbException& history, const CbRTTI& type);
     CbException(const CStringW& file, unsigned line, const std::exception& history, const CbRTTI& type);
@@ -76,6 +81,7 @@ protected:
     CbException(const char* file, unsigned line, const char* function, const std::exception& history,
                 const CbRTTI& type, const wchar_t* text);
     CbException(const char* file, unsigned line, const char* function, const CbRTTI& type, const wchar_t* text);
+    /// @}
 
     const CbReferenceCounter<unsigned>& getReferenceCounter() const override;
 

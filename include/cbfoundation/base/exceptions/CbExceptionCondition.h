@@ -11,5 +11,6 @@ class CB_API CbExceptionCondition : public CbException
     CB_DECLARE_CLONE(CbExceptionCondition)
 
 public:
+    /// The failed check at `line` of `file`, in `function`.
     CbExceptionCondition(const char* file, unsigned line, const char* function);
 };

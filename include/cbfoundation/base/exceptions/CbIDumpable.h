@@ -16,13 +16,17 @@ template <>
 class CbIDumpable<0>
 {};
 
+/// Objects that render themselves as text: ToString and Dump on top of dump().
 template <>
 class CB_API CbIDumpable<1>
 {
 public:
     CbIDumpable() = default;
+    /// Copies; the base holds no state of its own.
+    /// @{
     CbIDumpable(const CbIDumpable&) = default;
     CbIDumpable& operator=(const CbIDumpable&) = default;
+    /// @}
 
     /// The object's description, rendered by dump() into a wide string
     /// writer without localization.

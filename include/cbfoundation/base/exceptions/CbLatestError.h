@@ -36,8 +36,11 @@ public:
     /// not read.
     explicit CbLatestError(unsigned long number);
 
+    /// Copies the number and the message.
+    /// @{
     CbLatestError(const CbLatestError& other);
     CbLatestError& operator=(const CbLatestError& other);
+    /// @}
     ~CbLatestError();
 
     /// Reads the calling thread's last error number and its message.
@@ -46,7 +49,9 @@ public:
     /// True unless the number is 0.
     bool IsError() const { return m_number != 0; }
 
+    /// The error number, 0 for none.
     unsigned long GetLatestErrorNumber() const { return m_number; }
+    /// The system's message text for the number, trimmed.
     const CStringW& GetLatestErrorMessage() const { return m_message; }
 
 private:

@@ -19,6 +19,7 @@
 class CbArrayPolicyConstructDefault
 {
 public:
+    /// Default-initialises `count` elements from `first` on.
     template <class T>
     static void Construct(T* first, unsigned count)
     {
@@ -50,8 +51,11 @@ class CbArray
     static_assert(std::is_trivial_v<T>, "CbArray moves its elements as raw bytes");
 
 public:
+    /// The element type and the storage block type.
+    /// @{
     using Element = T;
     using Storage = CbMemoryBlock<Locking, unsigned>;
+    /// @}
 
     /// An empty array without storage.
     CbArray() = default;
@@ -96,20 +100,31 @@ public:
     /// Releases the storage.
     ~CbArray() { releaseStorage(); }
 
+    /// The number of elements, the number the storage holds, and whether there
+    /// are none.
+    /// @{
     unsigned GetCount() const { return m_count; }
     unsigned GetCapacity() const { return m_capacity; }
     bool IsEmpty() const { return m_count == 0; }
+    /// @}
 
     /// The first element, or null when the array has no storage.
+    /// @{
     T* GetData() { return m_data; }
     const T* GetData() const { return m_data; }
+    /// @}
 
+    /// The element at `index`, unchecked.
+    /// @{
     T& operator[](unsigned index) { return m_data[index]; }
     const T& operator[](unsigned index) const { return m_data[index]; }
+    /// @}
 
     /// A caller-defined 32-bit value carried along by copies; 0 in a new array.
+    /// @{
     unsigned GetUserValue() const { return m_userValue; }
     void SetUserValue(unsigned value) { m_userValue = value; }
+    /// @}
 
     /// Makes the count `count`. Growing beyond the capacity reallocates to
     /// exactly `count` elements and keeps the existing ones; new elements are

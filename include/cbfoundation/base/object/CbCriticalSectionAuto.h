@@ -9,8 +9,11 @@
 class CB_API CbCriticalSectionAuto
 {
 public:
+    /// Enters `section` (null: none) for the lifetime of this object.
+    /// @{
     explicit CbCriticalSectionAuto(CbCriticalSection& section);
     explicit CbCriticalSectionAuto(CbCriticalSection* section);
+    /// @}
     ~CbCriticalSectionAuto();
 
     CbCriticalSectionAuto(const CbCriticalSectionAuto&) = delete;

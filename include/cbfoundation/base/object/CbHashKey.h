@@ -17,6 +17,7 @@ struct CbHashKey;
 template <>
 struct CbHashKey<wchar_t*>
 {
+    /// The hash of the NUL-terminated name `key`.
     static unsigned Hash(const wchar_t* key)
     {
         // Four characters per round where possible: the part that does not
@@ -44,6 +45,7 @@ struct CbHashKey<wchar_t*>
         }
     }
 
+    /// Whether two names are equal, character by character.
     static bool Equal(const wchar_t* a, const wchar_t* b) { return std::wcscmp(a, b) == 0; }
 
 private:

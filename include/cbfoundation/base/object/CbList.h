@@ -11,8 +11,11 @@ namespace CbListTypes {
 template <class T>
 struct SNode
 {
+    /// The next node, or null at the tail.
     SNode* next;
+    /// The previous node, or null at the head.
     SNode* previous;
+    /// The element.
     T value;
 };
 
@@ -25,14 +28,20 @@ template <class T, unsigned BlockSize, class SizeT>
 class CbList : public CbListPolicyElementCount<1, SizeT>
 {
 public:
+    /// The node type and the pool the nodes come from.
+    /// @{
     using Node = CbListTypes::SNode<T>;
     using Pool = CbPlexManager<Node, 0, 0, SizeT>;
+    /// @}
 
+    /// An empty list with a pool of its own.
     CbList()
         : m_pool(new Pool(BlockSize, BlockSize, 1.0f))
     {}
     ~CbList() { RemoveAll(); }
 
+    /// Copies the values of `other`, in order, into nodes of this list's pool.
+    /// @{
     CbList(const CbList& other)
         : CbList()
     {
@@ -46,10 +55,14 @@ public:
         }
         return *this;
     }
+    /// @}
 
+    /// Whether the list is empty; its first and last node (null when empty).
+    /// @{
     bool IsEmpty() const { return m_head == nullptr; }
     Node* GetHead() const { return m_head; }
     Node* GetTail() const { return m_tail; }
+    /// @}
 
     /// Appends `value`; throws CbExceptionOutOfMemory when the pool cannot grow.
     void AddTail(const T& value)
@@ -86,23 +99,30 @@ public:
     class Iterator
     {
     public:
+        /// Starts at `node`; null is the end.
         explicit Iterator(Node* node)
             : m_node(node)
         {}
+        /// The value of the node.
         const T& operator*() const { return m_node->value; }
+        /// Moves to the next node.
         Iterator& operator++()
         {
             m_node = m_node->next;
             return *this;
         }
+        /// Whether the two iterators are at different nodes.
         bool operator!=(const Iterator& other) const { return m_node != other.m_node; }
 
     private:
         Node* m_node;
     };
 
+    /// Range-for over the values, from head to tail.
+    /// @{
     Iterator begin() const { return Iterator(m_head); }
     Iterator end() const { return Iterator(nullptr); }
+    /// @}
 
 private:
     void append(const CbList& other)

@@ -17,9 +17,13 @@ namespace CbMapTypes {
 template <class Key, class Value>
 struct SAssociation
 {
+    /// The key.
     Key key;
+    /// The value.
     Value value;
+    /// The next record of the bucket's chain, or null.
     SAssociation* next;
+    /// The index of the record's bucket.
     unsigned bucket;
     /// The key's full hash. It sits where the record would otherwise have
     /// padding, and lets a lookup skip the records of its chain whose keys
@@ -43,6 +47,7 @@ class CbMap : public CbCriticalSectionPolicy<0>,
 public:
     static_assert(sizeof(SizeT) == 4, "bucket indices and hashes are 32-bit");
 
+    /// The record type.
     using Association = CbMapTypes::SAssociation<Key, Value>;
 
     /// An empty map with `bucketCount` buckets (no bucket array for 0) whose
@@ -57,8 +62,11 @@ public:
 
     virtual ~CbMap() { delete[] m_buckets; }
 
+    /// The number of records, and the number of buckets.
+    /// @{
     SizeT GetCount() const { return m_count; }
     SizeT GetHashTableSize() const { return m_bucketCount; }
+    /// @}
 
     /// Sets the number of buckets to `count` and moves every record into its
     /// new bucket. Throws CbExceptionCondition for 0 and

@@ -25,8 +25,10 @@ class CbMemoryBlock : public CbReferenceCounted, public CbCriticalSectionPolicy<
 {
 public:
     /// Source name and line of the exception a failed allocation raises.
+    /// @{
     static constexpr const wchar_t* kSourceName = L"CbMemoryBlock";
     static constexpr unsigned kOutOfMemoryLine = 58;
+    /// @}
 
     /// Allocates `size` bytes (none for 0: the data is then null). Throws
     /// CbExceptionOutOfMemory (kSourceName, kOutOfMemoryLine) when the heap
@@ -46,6 +48,7 @@ public:
     /// deletes it. Throws as the constructor does.
     static CbMemoryBlock* Create(SizeT size);
 
+    /// The buffer, or null for a block of 0 bytes.
     unsigned char* GetData() const { return m_data; }
 
 private:

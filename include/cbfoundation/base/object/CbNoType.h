@@ -7,5 +7,6 @@
 class CB_API CbNoType
 {
 public:
+    /// Copies nothing; returns this object.
     CbNoType& operator=(const CbNoType& other);
 };

@@ -73,6 +73,7 @@ public:
         m_blockCount = 0;
     }
 
+    /// The number of blocks the pool holds.
     SizeT GetBlockCount() const { return m_blockCount; }
 
     /// The number of records the next block will hold.

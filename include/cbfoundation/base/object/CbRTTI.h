@@ -43,8 +43,11 @@ class CbList;
 class CB_API CbRTTI
 {
 public:
+    /// Makes a new object of the class (null when the class has none to offer).
     using CreateFunction = IObject* (*)();
+    /// Makes a copy of an object of the class.
     using CloneFunction = IObject* (*)(const IObject&);
+    /// The list of descriptors GetDerivedOf fills.
     using DerivedList = CbList<const CbRTTI*, 17, unsigned>;
 
     /// Registers a class without bases. `name` is kept, not copied: it must
@@ -52,11 +55,13 @@ public:
     /// CbExceptionPreconditionViolation (source "CbRTTI", line 1). When a
     /// name is registered already, the first descriptor stays the registered
     /// one; should it go first, the name passes to a surviving descriptor.
+    /// @{
     CbRTTI(const wchar_t* name, CreateFunction create, CloneFunction clone);
     CbRTTI(const wchar_t* name, const CbRTTI& base, CreateFunction create, CloneFunction clone);
     CbRTTI(const wchar_t* name, const CbRTTI& base1, const CbRTTI& base2, CreateFunction create, CloneFunction clone);
     CbRTTI(const wchar_t* name, const CbRTTI& base1, const CbRTTI& base2, const CbRTTI& base3, CreateFunction create,
            CloneFunction clone);
+    /// @}
 
     /// Unregisters the descriptor.
     ~CbRTTI();
@@ -64,6 +69,7 @@ public:
     CbRTTI(const CbRTTI&) = delete;
     CbRTTI& operator=(const CbRTTI&) = delete;
 
+    /// The class name given at construction.
     const wchar_t* GetName() const { return m_name; }
 
     /// The base list as stored: null for a class without bases, otherwise an
@@ -72,9 +78,11 @@ public:
     const CbRTTI** GetBaseClassRTTI() const { return m_bases; }
 
     /// Identity of descriptors: the same object, not merely the same name.
+    /// @{
     bool operator==(const CbRTTI& other) const { return this == &other; }
     bool operator!=(const CbRTTI& other) const { return this != &other; }
     bool Is(const CbRTTI& other) const { return this == &other; }
+    /// @}
 
     /// True when this is `target` or derives from it (depth first, by address).
     bool IsKindOf(const CbRTTI& target) const;

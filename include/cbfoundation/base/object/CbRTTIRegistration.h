@@ -9,9 +9,13 @@ namespace CbRTTIRegistration {
 /// The registry's value for one class name.
 struct SRegistration
 {
+    /// The registered descriptor.
     const CbRTTI* descriptor;
+    /// Its create and clone functions.
+    /// @{
     CbRTTI::CreateFunction create;
     CbRTTI::CloneFunction clone;
+    /// @}
     /// How many live descriptors carry this name (a class compiled into
     /// several modules has one per module).
     unsigned registrations;

@@ -10,10 +10,13 @@ class CB_API CbReferenceCounted : public IReferenceCounted
 {
 public:
     CbReferenceCounted() = default;
+    /// A copy starts without owners; assignment leaves both counts alone.
+    /// @{
     CbReferenceCounted(const CbReferenceCounted&)
         : IReferenceCounted()
     {}
     CbReferenceCounted& operator=(const CbReferenceCounted&) { return *this; }
+    /// @}
     ~CbReferenceCounted() override = default;
 
 protected:

@@ -23,9 +23,13 @@ public:
     /// A non-owning reference to the object; detached by the final release.
     struct SObserver
     {
+        /// The observed object, cleared by the final release.
         void* object;
+        /// Kept for layout compatibility; unused.
         void* reserved;
+        /// The counter the observer is linked to.
         const CbReferenceCounter* counter;
+        /// The next observer of the same counter.
         SObserver* next;
     };
 
@@ -33,13 +37,20 @@ public:
     using Deleter = void (*)(IReferenceCounted*);
 
     CbReferenceCounter() = default;
+    /// A copy starts at 0 with no deleter; assignment changes nothing.
+    /// @{
     CbReferenceCounter(const CbReferenceCounter&) {}
     CbReferenceCounter& operator=(const CbReferenceCounter&) { return *this; }
+    /// @}
 
+    /// The number of owners.
     T GetCount() const { return m_count.load(std::memory_order_acquire); }
 
+    /// The deleter, or null for plain deletion.
+    /// @{
     void SetDeleter(Deleter deleter) { m_deleter = deleter; }
     Deleter GetDeleter() const { return m_deleter; }
+    /// @}
 
     /// Links an observer record; call it while holding the counter's pool
     /// lock (ReferenceCounter_GetCriticalSection(&counter)).

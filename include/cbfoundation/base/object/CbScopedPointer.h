@@ -21,9 +21,12 @@ public:
     CbScopedPointer(const CbScopedPointer&) = delete;
     CbScopedPointer& operator=(const CbScopedPointer&) = delete;
 
+    /// The owned object.
+    /// @{
     T* Get() const { return m_object; }
     T* operator->() const { return m_object; }
     T& operator*() const { return *m_object; }
+    /// @}
 
 private:
     T* m_object;
@@ -37,6 +40,7 @@ private:
     }
 };
 
+/// The form for arrays from new[], deleted with delete[].
 template <class T>
 class CbScopedPointer<T[]>
 {
@@ -52,8 +56,11 @@ public:
     CbScopedPointer(const CbScopedPointer&) = delete;
     CbScopedPointer& operator=(const CbScopedPointer&) = delete;
 
+    /// The owned array, and its element at `index` (unchecked).
+    /// @{
     T* Get() const { return m_array; }
     T& operator[](unsigned index) const { return m_array[index]; }
+    /// @}
 
 private:
     T* m_array;

@@ -25,12 +25,14 @@ public:
         addReference();
     }
 
+    /// Shares the other's object, adding a reference.
     CbSmartPointer(const CbSmartPointer& other)
         : m_object(other.m_object)
     {
         addHeldReference();
     }
 
+    /// Takes the other's reference; the other becomes null.
     CbSmartPointer(CbSmartPointer&& other) noexcept
         : m_object(other.m_object)
     {
@@ -47,6 +49,8 @@ public:
 
     ~CbSmartPointer() { Release(); }
 
+    /// Shares the other's object, adding a reference, and lets go of the
+    /// previous one.
     CbSmartPointer& operator=(const CbSmartPointer& other)
     {
         if (m_object != other.m_object) {
@@ -57,6 +61,8 @@ public:
         return *this;
     }
 
+    /// Takes the other's reference and lets go of the previous one; the other
+    /// becomes null.
     CbSmartPointer& operator=(CbSmartPointer&& other) noexcept
     {
         if (this != &other) {
@@ -67,6 +73,8 @@ public:
         return *this;
     }
 
+    /// Holds `object` with a reference of its own, and lets go of the previous
+    /// one.
     CbSmartPointer& operator=(T* object) { return *this = CbSmartPointer(object); }
 
     /// Lets go of the object (destroying it if this was the last owner).
@@ -99,14 +107,23 @@ public:
         return object;
     }
 
+    /// The object, or null.
+    /// @{
     T* Get() const { return m_object ? static_cast<T*>(m_object) : nullptr; }
     T* operator->() const { return Get(); }
     T& operator*() const { return *Get(); }
+    /// @}
+    /// Whether the pointer holds no object, or holds one.
+    /// @{
     bool IsNull() const { return m_object == nullptr; }
     explicit operator bool() const { return m_object != nullptr; }
+    /// @}
 
+    /// The same object, or none.
+    /// @{
     friend bool operator==(const CbSmartPointer& a, const CbSmartPointer& b) { return a.m_object == b.m_object; }
     friend bool operator==(const CbSmartPointer& a, std::nullptr_t) { return a.m_object == nullptr; }
+    /// @}
 
 private:
     void addReference()

@@ -7,6 +7,7 @@
 class CbFormatA : public CbFormatT<char>
 {
 public:
+    /// Formats `format` with `arguments`, as CbFormatT does.
     using CbFormatT::CbFormatT;
 };
 
@@ -14,6 +15,7 @@ public:
 class CbFormatW : public CbFormatT<wchar_t>
 {
 public:
+    /// Formats `format` with `arguments`, as CbFormatT does.
     using CbFormatT::CbFormatT;
 };
 
@@ -21,5 +23,6 @@ public:
 class CbFormat : public CbFormatW
 {
 public:
+    /// Formats `format` with `arguments`, as CbFormatT does.
     using CbFormatW::CbFormatW;
 };

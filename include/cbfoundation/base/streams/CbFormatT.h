@@ -17,6 +17,7 @@ template <class CharT>
 class CbFormatT
 {
 public:
+    /// Formats `format` with `arguments` now.
     template <class... Arguments>
     explicit CbFormatT(const CharT* format, const Arguments&... arguments)
     {
@@ -27,7 +28,9 @@ public:
 
     /// The formatted text, valid while this object lives.
     const CharT* GetText() const noexcept { return m_text.GetString(); }
+    /// The formatted text as a string object.
     const CStringT<CharT>& GetString() const noexcept { return m_text; }
+    /// The formatted text, as GetText.
     operator const CharT*() const noexcept { return m_text.GetString(); }
 
 private:

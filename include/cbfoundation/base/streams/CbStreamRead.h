@@ -18,8 +18,11 @@ class CB_API CbStreamRead : public IStreamRead
 {
 public:
     CbStreamRead() = default;
+    /// Copies; this base holds no state of its own.
+    /// @{
     CbStreamRead(const CbStreamRead&) = default;
     CbStreamRead& operator=(const CbStreamRead&) = default;
+    /// @}
 
     /// Reads the stamp and returns it when it is not above `expectedVersion`.
     /// A newer stamp throws CbExceptionWrongFileVersion (source "CbStreamRead",

@@ -50,9 +50,13 @@ class CB_API CbStreamReadBinary : public CbStreamRead
 {
 public:
     CbStreamReadBinary() = default;
+    /// Copies; this base holds no state of its own.
+    /// @{
     CbStreamReadBinary(const CbStreamReadBinary&) = default;
     CbStreamReadBinary& operator=(const CbStreamReadBinary&) = default;
+    /// @}
 
+    /// The base's operators that the binary encoding does not override.
     using CbStreamRead::operator>>;
 
     CbStreamRead& operator>>(CStringW& value) override;

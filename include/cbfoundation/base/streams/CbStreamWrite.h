@@ -21,8 +21,11 @@ class CB_API CbStreamWrite : public IStreamWrite
 {
 public:
     CbStreamWrite() = default;
+    /// Copies; this base holds no state of its own.
+    /// @{
     CbStreamWrite(const CbStreamWrite&) = default;
     CbStreamWrite& operator=(const CbStreamWrite&) = default;
+    /// @}
 
     using IStreamWrite::operator<<;
 
@@ -37,14 +40,18 @@ public:
 
     /// Formatted text: the wide text of a CbFormat or CbFormatW, the narrow
     /// text of a CbFormatA.
+    /// @{
     CbStreamWrite& operator<<(const CbFormat& text);
     CbStreamWrite& operator<<(const CbFormatW& text);
     CbStreamWrite& operator<<(const CbFormatA& text);
+    /// @}
 
     /// The text accumulated by a string writer, through the character-pointer
     /// operator of its width.
+    /// @{
     CbStreamWrite& operator<<(const CbStreamWriteASCIIStringT<CStringA>& text);
     CbStreamWrite& operator<<(const CbStreamWriteASCIIStringT<CStringW>& text);
+    /// @}
 
     CB_DECLARE_RTTI_ROOT(CbStreamWrite)
 };

@@ -32,16 +32,25 @@
 class CB_API CbStreamWriteASCII : public CbStreamWrite
 {
 public:
+    /// A writer that localizes numbers when `localize` is true (see the class).
     explicit CbStreamWriteASCII(bool localize = false);
+    /// Copies the two flags.
+    /// @{
     CbStreamWriteASCII(const CbStreamWriteASCII& other);
     CbStreamWriteASCII& operator=(const CbStreamWriteASCII& other);
+    /// @}
     ~CbStreamWriteASCII() override;
 
+    /// Turn localizing or truncating on or off, or tell whether it is on (see
+    /// the class).
+    /// @{
     void SetLocalize(bool localize) { m_localize = localize; }
     bool IsLocalize() const { return m_localize; }
     void SetTruncateFloats(bool truncate) { m_truncate = truncate; }
     bool IsTruncateFloats() const { return m_truncate; }
+    /// @}
 
+    /// The string-object and formatted-text operators of the base.
     using CbStreamWrite::operator<<;
 
     CbStreamWrite& operator<<(const wchar_t* value) override;
@@ -79,8 +88,10 @@ public:
 
 protected:
     /// The medium: takes a NUL-terminated text of the one or the other width.
+    /// @{
     virtual CbStreamWrite& write(const wchar_t* text) = 0;
     virtual CbStreamWrite& write(const char* text) = 0;
+    /// @}
 
 private:
     template <class Integer>

@@ -27,19 +27,25 @@ template <class StringType>
 class CbStreamWriteASCIIStringT : public CbStreamWriteASCII
 {
 public:
+    /// The character type of the accumulated text.
     using Character = typename StringType::XCHAR;
 
+    /// An empty text, localized when `localize` is true.
     explicit CbStreamWriteASCIIStringT(bool localize = false)
         : CbStreamWriteASCII(localize)
     {}
 
+    /// Starts from `text`, localized when `localize` is true.
     explicit CbStreamWriteASCIIStringT(const StringType& text, bool localize = false)
         : CbStreamWriteASCII(localize)
         , m_text(text)
     {}
 
+    /// Copies the text and the flags.
+    /// @{
     CbStreamWriteASCIIStringT(const CbStreamWriteASCIIStringT&) = default;
     CbStreamWriteASCIIStringT& operator=(const CbStreamWriteASCIIStringT&) = default;
+    /// @}
 
     /// Clears the accumulated text.
     void Empty() { m_text.Empty(); }
@@ -47,15 +53,22 @@ public:
     /// The length of the accumulated text in characters.
     unsigned int GetLength() const { return static_cast<unsigned int>(m_text.GetLength()); }
 
+    /// Whether no text has been written.
     bool IsEmpty() const { return m_text.IsEmpty(); }
 
+    /// The accumulated text.
+    /// @{
     operator const StringType&() const { return m_text; }
     operator const Character*() const { return m_text.GetString(); }
+    /// @}
 
+    /// The descriptor shared by both widths.
     const CbRTTI& GetRTTI() const override { return CbStreamWriteASCIIStringT<void>::RTTI; }
     CB_DECLARE_RTTI_QUERIES()
 
 protected:
+    /// Appends `text`, converted to the string's width.
+    /// @{
     CbStreamWrite& write(const wchar_t* text) override
     {
         m_text += text;
@@ -66,6 +79,7 @@ protected:
     {
         m_text += text;
         return *this;
+        /// @}
     }
 
 private:

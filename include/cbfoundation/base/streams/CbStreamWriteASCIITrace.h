@@ -19,16 +19,25 @@ public:
     static constexpr std::size_t kMessageLength = 1023;
 
     CbStreamWriteASCIITrace() = default;
+    /// Copies; a trace writer holds no text between messages.
+    /// @{
     CbStreamWriteASCIITrace(const CbStreamWriteASCIITrace&) = default;
     CbStreamWriteASCIITrace& operator=(const CbStreamWriteASCIITrace&) = default;
+    /// @}
 
     CB_DECLARE_RTTI(CbStreamWriteASCIITrace)
 
 protected:
+    /// Cuts the text into messages of at most kMessageLength characters and
+    /// passes each to `message`.
+    /// @{
     CbStreamWrite& write(const wchar_t* text) override;
     CbStreamWrite& write(const char* text) override;
+    /// @}
 
     /// One message of `length` characters (not NUL-terminated); discarded.
+    /// @{
     virtual void message(const wchar_t* text, std::size_t length);
     virtual void message(const char* text, std::size_t length);
+    /// @}
 };

@@ -41,9 +41,13 @@ class CB_API CbStreamWriteBinary : public CbStreamWrite
 {
 public:
     CbStreamWriteBinary() = default;
+    /// Copies; this base holds no state of its own.
+    /// @{
     CbStreamWriteBinary(const CbStreamWriteBinary&) = default;
     CbStreamWriteBinary& operator=(const CbStreamWriteBinary&) = default;
+    /// @}
 
+    /// The string-object and formatted-text operators of the base.
     using CbStreamWrite::operator<<;
 
     CbStreamWrite& operator<<(const wchar_t* value) override;

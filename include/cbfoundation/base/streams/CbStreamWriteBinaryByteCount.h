@@ -10,8 +10,11 @@ class CB_API CbStreamWriteBinaryByteCount : public CbStreamWriteBinary
 {
 public:
     CbStreamWriteBinaryByteCount() = default;
+    /// Copies the count.
+    /// @{
     CbStreamWriteBinaryByteCount(const CbStreamWriteBinaryByteCount&) = default;
     CbStreamWriteBinaryByteCount& operator=(const CbStreamWriteBinaryByteCount&) = default;
+    /// @}
 
     /// The bytes counted since construction.
     unsigned __int64 GetByteCount() const { return m_byteCount; }

@@ -22,8 +22,11 @@ class CB_API CbStreamWriteBinaryMemory : public CbStreamWriteBinary
 {
 public:
     CbStreamWriteBinaryMemory() = default;
+    /// Takes the other's buffer; the other is left empty.
+    /// @{
     CbStreamWriteBinaryMemory(CbStreamWriteBinaryMemory&& other) noexcept;
     CbStreamWriteBinaryMemory& operator=(CbStreamWriteBinaryMemory&& other) noexcept;
+    /// @}
 
     /// The bytes written so far; valid until the next insertion, Reserve or
     /// Clear. Null while nothing has ever been written or reserved.

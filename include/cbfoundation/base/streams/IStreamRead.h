@@ -23,6 +23,8 @@ class CB_API IStreamRead
 public:
     virtual ~IStreamRead() = default;
 
+    /// Reads one value into `value` and returns the stream.
+    /// @{
     virtual CbStreamRead& operator>>(CStringW& value) = 0;
     virtual CbStreamRead& operator>>(CStringA& value) = 0;
     virtual CbStreamRead& operator>>(long& value) = 0;
@@ -39,6 +41,7 @@ public:
     virtual CbStreamRead& operator>>(signed char& value) = 0;
     virtual CbStreamRead& operator>>(unsigned char& value) = 0;
     virtual CbStreamRead& operator>>(bool& value) = 0;
+    /// @}
 
     /// Reads a version stamp and returns it when the caller understands it,
     /// that is when it is not above `expectedVersion`.

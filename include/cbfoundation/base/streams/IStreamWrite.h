@@ -27,6 +27,9 @@ class CB_API IStreamWrite
 public:
     virtual ~IStreamWrite() noexcept(false) = default;
 
+    /// Writes one value, or a string up to its first NUL character, and
+    /// returns the stream.
+    /// @{
     virtual CbStreamWrite& operator<<(const CStringW& value) = 0;
     virtual CbStreamWrite& operator<<(const CStringA& value) = 0;
     virtual CbStreamWrite& operator<<(const wchar_t* value) = 0;
@@ -45,6 +48,7 @@ public:
     virtual CbStreamWrite& operator<<(signed char value) = 0;
     virtual CbStreamWrite& operator<<(unsigned char value) = 0;
     virtual CbStreamWrite& operator<<(bool value) = 0;
+    /// @}
 
     /// Writes a version stamp, the number a reader checks with
     /// IStreamRead::ReadAndCompareVersion before it reads what follows.

@@ -34,18 +34,26 @@ template <class ArrayT>
 class CbArraySerializer
 {
 public:
+    /// The array's element type.
     using Element = typename ArrayT::Element;
 
+    /// The first field of a marked record.
     static constexpr unsigned int kMarker = 0xFFFFFFFFu;
+    /// The format version the writer stamps and the reader accepts at most.
     static constexpr unsigned int kFormatVersion = 1;
+    /// Lines of the exceptions the reader throws (see the class).
+    /// @{
     static constexpr unsigned kNestedMarkerLine = 391;
     static constexpr unsigned kElementSizeLine = 400;
     static constexpr unsigned kTruncatedLine = 405;
+    /// @}
 
+    /// Reads into or writes from `array`, which must outlive the serializer.
     explicit CbArraySerializer(ArrayT& array)
         : m_array(array)
     {}
 
+    /// Writes the array as a marked record of format version 1.
     void Serialize(CbStreamWriteBinary& stream) const
     {
         const unsigned int count = m_array.GetCount();

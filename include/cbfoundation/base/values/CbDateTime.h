@@ -60,6 +60,7 @@ public:
     /// The fields as they are.
     CbDateTime(const SYSTEMTIME& fields);
 
+    /// The fields of `other`.
     CbDateTime(const CbDateTime& other);
 
     /// Seconds since 1970-01-01 00:00:00 UTC in the proleptic Gregorian
@@ -92,8 +93,8 @@ public:
 
     ~CbDateTime() override;
 
-    // Assignment behaves as the matching constructor.
-
+    /// Assignment behaves as the matching constructor.
+    /// @{
     CbDateTime& operator=(const FILETIME& fileTime);
     CbDateTime& operator=(unsigned __int64 ticks);
     CbDateTime& operator=(const SYSTEMTIME& fields);
@@ -101,6 +102,7 @@ public:
     CbDateTime& operator=(const __int64& secondsSince1970);
     CbDateTime& operator=(const CTime& time);
     CbDateTime& operator=(const IDateTime& other);
+    /// @}
 
     /// Parses the text. For text in another shape it throws CbException
     /// (line 427, function "CbDateTime::operator =") after having set the day
@@ -131,6 +133,8 @@ public:
 
     // Fields
 
+    /// The stored fields as they are.
+    /// @{
     unsigned int GetYear() const override;
     unsigned int GetMonth() const override;
     unsigned int GetDay() const override;
@@ -138,8 +142,10 @@ public:
     unsigned int GetMinute() const override;
     unsigned int GetSecond() const override;
     unsigned int GetMillisecond() const override;
+    /// @}
 
     /// Each setter stores the low 16 bits of its argument, unchecked.
+    /// @{
     void SetYear(unsigned int year) override;
     void SetMonth(unsigned int month) override;
     void SetDay(unsigned int day) override;
@@ -147,19 +153,23 @@ public:
     void SetMinute(unsigned int minute) override;
     void SetSecond(unsigned int second) override;
     void SetMillisecond(unsigned int millisecond) override;
+    /// @}
 
-    // Chronological comparison of the tick counts; the day of week plays no part.
-
+    /// Chronological comparison of the tick counts; the day of week plays no part.
+    /// @{
     bool operator==(const CbDateTime& other) const;
     bool operator!=(const CbDateTime& other) const;
     bool operator<(const CbDateTime& other) const;
     bool operator<=(const CbDateTime& other) const;
     bool operator>(const CbDateTime& other) const;
     bool operator>=(const CbDateTime& other) const;
+    /// @}
 
     /// True when the text has the shape the text constructors accept.
+    /// @{
     static bool HasValidFormat(const char* text);
     static bool HasValidFormat(const wchar_t* text);
+    /// @}
 
     /// Whether the year of the value, or with `local` of the value in local
     /// time (the stored year when there is none), is a leap year.

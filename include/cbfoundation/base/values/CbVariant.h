@@ -99,17 +99,26 @@ public:
         CB_DECLARE_CLONE(CbExceptionConversion)
 
     public:
+        /// Made with the line of the failed conversion, and with the exception
+        /// that caused it.
+        /// @{
         explicit CbExceptionConversion(unsigned line);
         CbExceptionConversion(unsigned line, const CbException& cause);
+        /// @}
+        /// Copies the line, the thread and the history.
+        /// @{
         CbExceptionConversion(const CbExceptionConversion& other);
         CbExceptionConversion& operator=(const CbExceptionConversion& other);
+        /// @}
         ~CbExceptionConversion() override;
     };
 
     /// Lines of the CbExceptionConversion thrown where `long` is 64 bits wide
     /// and an assigned `long` or `unsigned long` does not fit in 32 bits.
+    /// @{
     static constexpr unsigned kLongOutOfRangeLine = 424;
     static constexpr unsigned kUnsignedLongOutOfRangeLine = 425;
+    /// @}
 
     // Construction
 
@@ -138,7 +147,9 @@ public:
 
     // State
 
+    /// The type of the held value.
     EVariantType GetType() const { return m_type; }
+    /// Whether the variant holds nothing (eVariantTypeNull).
     bool IsNull() const { return m_type == eVariantTypeNull; }
 
     /// Destroys the held object, if any, and makes the variant null.
@@ -148,6 +159,7 @@ public:
         m_type = eVariantTypeNull;
     }
 
+    /// Makes the variant null, as SetNull.
     CbVariant& operator=(std::nullptr_t)
     {
         SetNull();
@@ -251,6 +263,8 @@ public:
         return *this;
     }
 
+    /// Takes the other's value (the held object itself); the other becomes
+    /// null.
     CbVariant& operator=(CbVariant&& other) noexcept
     {
         if (this != &other) {
@@ -262,6 +276,8 @@ public:
 
     // Assignment of values
 
+    /// Holds `value` with the tag of its type.
+    /// @{
     CbVariant& operator=(bool value) { return storeScalar(eVariantTypeBool, &Payload::asBool, value); }
     CbVariant& operator=(char value) { return storeScalar(eVariantTypeChar, &Payload::asChar, value); }
     CbVariant& operator=(signed char value) { return storeScalar(eVariantTypeSChar, &Payload::asSChar, value); }
@@ -274,6 +290,7 @@ public:
     CbVariant& operator=(unsigned __int64 value) { return storeScalar(eVariantTypeUInt64, &Payload::asUInt64, value); }
     CbVariant& operator=(float value) { return storeScalar(eVariantTypeFloat, &Payload::asFloat, value); }
     CbVariant& operator=(double value) { return storeScalar(eVariantTypeDouble, &Payload::asDouble, value); }
+    /// @}
 
     /// Holds an int; see the class comment for values outside 32 bits.
     CbVariant& operator=(long value);
@@ -282,15 +299,23 @@ public:
     CbVariant& operator=(unsigned long value);
 
     /// Holds a wide string (a null pointer gives the empty string).
+    /// @{
     CbVariant& operator=(const wchar_t* value);
     CbVariant& operator=(const CStringW& value);
+    /// @}
 
     /// Holds a narrow string (a null pointer gives the empty string).
+    /// @{
     CbVariant& operator=(const char* value);
     CbVariant& operator=(const CStringA& value);
+    /// @}
 
+    /// Holds a copy of `value` (an eVariantTypeByteArray or
+    /// eVariantTypeDateTime value).
+    /// @{
     CbVariant& operator=(const ByteArray& value);
     CbVariant& operator=(const CbDateTime& value);
+    /// @}
 
     /// Holds a copy of `object`, made by the clone function registered under
     /// the name of its class (the object may be the one this variant holds).
@@ -301,6 +326,10 @@ public:
 
     // Typed access: each demands exactly its type (see the class comment)
 
+    /// The held value of exactly this type, or a reference to it that the
+    /// variant keeps owning. Any other type throws CbExceptionConversion with
+    /// the line and the function-name text of the accessor.
+    /// @{
     operator bool() const { return read(eVariantTypeBool, &Payload::asBool, kLineBool, "CbVariant::operator bool"); }
     operator bool&() { return refer(eVariantTypeBool, &Payload::asBool, kLineBoolRef, "CbVariant::operator bool &"); }
     operator char() const { return read(eVariantTypeChar, &Payload::asChar, kLineChar, "CbVariant::operator char"); }
@@ -363,6 +392,7 @@ public:
     {
         return refer(eVariantTypeUInt64, &Payload::asUInt64, kLineUInt64Ref, "CbVariant::operator unsigned __int64 &");
     }
+    /// @}
 
     /// The held int (tag eVariantTypeInt), widened where `long` is 64 bits.
     operator long() const { return read(eVariantTypeInt, &Payload::asInt, kLineLong, "CbVariant::operator long"); }
@@ -375,6 +405,7 @@ public:
 
     /// `long&` and `unsigned long&` to the held 32-bit value; offered only
     /// where `long` is 32 bits wide.
+    /// @{
     template <class Long>
     requires cbf::platform::kLongIs32Bit && std::same_as<Long, long>
     operator Long&() { return refer(eVariantTypeInt, &Payload::asLong, kLineLongRef, "CbVariant::operator long &"); }
@@ -384,6 +415,7 @@ public:
     {
         return refer(eVariantTypeUInt, &Payload::asULong, kLineULongRef, "CbVariant::operator unsigned long &");
     }
+    /// @}
 
     /// Where `long` is 64 bits wide, `long n = variant;` on a non-const
     /// variant would otherwise have no best conversion (every reference
@@ -395,6 +427,9 @@ public:
         return std::as_const(*this).operator Long();
     }
 
+    /// The held float or double, or a reference to it; another type throws
+    /// CbExceptionConversion.
+    /// @{
     operator float() const
     {
         return read(eVariantTypeFloat, &Payload::asFloat, kLineFloat, "CbVariant::operator float");
@@ -411,25 +446,45 @@ public:
     {
         return refer(eVariantTypeDouble, &Payload::asDouble, kLineDoubleRef, "CbVariant::operator double &");
     }
+    /// @}
 
+    /// The held narrow string, or a reference to it; another type throws
+    /// CbExceptionConversion.
+    /// @{
     operator const CStringA&() const;
     operator CStringA&();
+    /// @}
     /// The narrow string's characters, valid until the variant changes.
     operator const char*() const;
 
+    /// The held wide string, or a reference to it; another type throws
+    /// CbExceptionConversion.
+    /// @{
     operator const CStringW&() const;
     operator CStringW&();
+    /// @}
     /// The wide string's characters, valid until the variant changes.
     operator const wchar_t*() const;
 
+    /// The held byte array, or a reference to it; another type throws
+    /// CbExceptionConversion.
+    /// @{
     operator const ByteArray&() const;
     operator ByteArray&();
+    /// @}
 
+    /// The held date, or a reference to it; another type throws
+    /// CbExceptionConversion.
+    /// @{
     operator const CbDateTime&() const;
     operator CbDateTime&();
+    /// @}
 
+    /// The held object; another type throws CbExceptionConversion.
+    /// @{
     operator const IObject&() const;
     operator IObject&();
+    /// @}
 
     // Comparison
 
@@ -438,6 +493,7 @@ public:
     /// code unit, byte arrays by content. Two objects (or an unknown type)
     /// throw CbException ("CbVariant.cpp", 500, "CbVariant::operator ==").
     bool operator==(const CbVariant& other) const;
+    /// The opposite of operator==.
     bool operator!=(const CbVariant& other) const { return !(*this == other); }
 
     /// Ordering of two variants of one type: numbers by value (IEEE for

@@ -11,7 +11,7 @@ class CB_API IDateTime
 public:
     virtual ~IDateTime() = default;
 
-    virtual unsigned int GetYear() const = 0;
+    virtual unsigned int GetYear() const = 0;        ///< the full year (2024, not 24)
     virtual unsigned int GetMonth() const = 0;       ///< 1 to 12
     virtual unsigned int GetDay() const = 0;         ///< 1 to 31
     virtual unsigned int GetHour() const = 0;        ///< 0 to 23
@@ -19,6 +19,8 @@ public:
     virtual unsigned int GetSecond() const = 0;      ///< 0 to 59
     virtual unsigned int GetMillisecond() const = 0; ///< 0 to 999
 
+    /// Set one field, which the implementation may check or not.
+    /// @{
     virtual void SetYear(unsigned int year) = 0;
     virtual void SetMonth(unsigned int month) = 0;
     virtual void SetDay(unsigned int day) = 0;
@@ -26,4 +28,5 @@ public:
     virtual void SetMinute(unsigned int minute) = 0;
     virtual void SetSecond(unsigned int second) = 0;
     virtual void SetMillisecond(unsigned int millisecond) = 0;
+    /// @}
 };

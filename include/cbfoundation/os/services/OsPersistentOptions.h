@@ -97,6 +97,9 @@ public:
     static int ReadOption(const CStringW& keyPath, const CStringW& name, CbVariant& value, CbVariant::EVariantType type,
                           EPersistentOptionsCategory category);
 
+    /// Stores `value` under `name` in the key `keyPath` of the root `category`,
+    /// making the key when it is missing: 1 on success, 0 on failure (see the
+    /// class).
     static int WriteOption(const CStringW& keyPath, const CStringW& name, const CStringW& value,
                            EPersistentOptionsCategory category);
 
@@ -105,6 +108,8 @@ public:
     static int WriteOption(const CStringW& keyPath, const CStringW& name, const wchar_t* value,
                            EPersistentOptionsCategory category);
 
+    /// Stores a variant, a number or a bool, as the class describes.
+    /// @{
     static int WriteOption(const CStringW& keyPath, const CStringW& name, const CbVariant& value,
                            EPersistentOptionsCategory category);
     static int WriteOption(const CStringW& keyPath, const CStringW& name, int value,
@@ -113,6 +118,7 @@ public:
                            EPersistentOptionsCategory category);
     static int WriteOption(const CStringW& keyPath, const CStringW& name, bool value,
                            EPersistentOptionsCategory category);
+    /// @}
 
     /// Deletes the named value; the key stays. False when there was none.
     static bool DeleteOption(const CStringW& keyPath, const CStringW& name, EPersistentOptionsCategory category);

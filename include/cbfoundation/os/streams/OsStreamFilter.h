@@ -46,6 +46,7 @@ public:
     }
 
 protected:
+    /// The wrapped stream, for the derived filter's reads or writes.
     Wrapped& getStream() const { return *m_stream; }
 
 private:

@@ -48,6 +48,7 @@ public:
 
     ~OsStreamReadBinaryFile() override;
 
+    /// The path of the file being read.
     const wchar_t* GetFilename() const { return m_filename.GetString(); }
 
     CB_DECLARE_RTTI(OsStreamReadBinaryFile)

@@ -45,12 +45,16 @@ class CArchive;
 class CB_API OsStreamWriteBinaryFile : public CbStreamWriteBinary
 {
 public:
+    /// How an existing file is opened, as in OsStreamWriteBinaryFileRaw.
     enum EAccessMode : int
     {
+        /// Truncate an existing file.
         eAccessModeOverwrite = 0,
+        /// Write at the end of an existing file.
         eAccessModeAppend = 1
     };
 
+    /// The form of the file.
     enum ECompressionMode : int
     {
         /// A plain file without header.
@@ -59,11 +63,14 @@ public:
         eCompressionModeZIP = 1
     };
 
+    /// The zlib level of a compressed file, as in OsStreamWriteCompressedZIP.
     enum ECompressionLevel : int
     {
         /// zlib's default level.
         eCompressionLevelDefault = 0,
+        /// zlib level 1.
         eCompressionLevelFastest = 1,
+        /// zlib level 9.
         eCompressionLevelBest = 2
     };
 
@@ -86,6 +93,7 @@ public:
     /// Completes a compressed file and closes the file.
     ~OsStreamWriteBinaryFile() override;
 
+    /// The path of the file being written.
     const wchar_t* GetFilename() const { return m_filename.GetString(); }
 
     CB_DECLARE_RTTI(OsStreamWriteBinaryFile)

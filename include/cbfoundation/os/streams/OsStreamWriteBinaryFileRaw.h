@@ -34,6 +34,7 @@ class OsStreamWriteBinaryFile;
 class CB_API OsStreamWriteBinaryFileRaw : public CbStreamWriteBinary
 {
 public:
+    /// How an existing file is opened.
     enum EAccessMode : int
     {
         /// Create the file, or truncate an existing one to length 0.
@@ -42,6 +43,7 @@ public:
         eAccessModeAppend = 1
     };
 
+    /// Opens `path` for writing; a failure throws CbExceptionStream.
     OsStreamWriteBinaryFileRaw(const wchar_t* path, EAccessMode accessMode);
 
     OsStreamWriteBinaryFileRaw(const OsStreamWriteBinaryFileRaw&) = delete;

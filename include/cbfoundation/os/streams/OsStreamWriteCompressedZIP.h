@@ -33,6 +33,7 @@ struct z_stream_s;
 class CB_API OsStreamWriteCompressedZIP : public OsStreamFilter<CbStreamWriteBinary, CbStreamWriteBinary>
 {
 public:
+    /// The compression level, mapped to zlib's.
     enum ECompressionLevel : int
     {
         /// zlib's default level (-1).
