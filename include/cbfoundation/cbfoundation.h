@@ -5,6 +5,7 @@
 #include <cbfoundation/platform/CArchive.h>
 #include <cbfoundation/platform/CStringT.h>
 #include <cbfoundation/platform/CTime.h>
+#include <cbfoundation/platform/OleString.h>
 #include <cbfoundation/platform/Registry.h>
 #include <cbfoundation/platform/SystemTime.h>
 #include <cbfoundation/platform/Types.h>
