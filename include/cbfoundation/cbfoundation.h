@@ -69,4 +69,5 @@
 #include <cbfoundation/os/streams/OsStreamWriteCompressedZIP.h>
 
 #include <cbfoundation/entry/CbParameterFile.h>
+#include <cbfoundation/entry/GetExternalDataPath.h>
 #include <cbfoundation/entry/PmCParameter.h>
