@@ -3,6 +3,8 @@
 
 #include "entry/ExternalDataPathSearch.h"
 
+#include <cstdint>
+
 CB_EXTERN_C CB_API const uint32_t OK = cbf::entry::kStatusOk;
 CB_EXTERN_C CB_API const uint32_t ERROR_UNKNOWN = cbf::entry::kStatusUnknown;
 CB_EXTERN_C CB_API const uint32_t ERROR_FILENOTFOUND = cbf::entry::kStatusFileNotFound;

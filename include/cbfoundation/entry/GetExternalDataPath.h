@@ -37,9 +37,10 @@ CB_EXTERN_C CB_API const uint32_t ERROR_FILENOTFOUND;
 /// frees with SysFreeString (or CbSysFreeString where the caller's runtime
 /// frees OLE strings differently), and sets `*status`.
 ///
-/// `path` is NUL-terminated narrow text in the process code page; environment
-/// references in it are expanded as OsFileSystem does. The file may be plain
-/// or in the compressed-archive container. `status` must be valid: it is set
+/// `path` is NUL-terminated narrow text in the process code page. Its
+/// existence is tested with OsFileSystem::Exists (which expands environment
+/// references), then the file is opened by the path as given, plain or in the
+/// compressed-archive container. `status` must be valid: it is set
 /// to ERROR_UNKNOWN before anything else, to ERROR_FILENOTFOUND when the path
 /// does not exist, and to OK once a record of that exact name (case
 /// included) is found in the parameter list; records of the group sections

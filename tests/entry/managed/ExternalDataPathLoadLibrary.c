@@ -36,6 +36,7 @@ int main(int argc, char** argv)
     HMODULE library;
     GetExternalDataPathFunction call;
     const uint32_t* ok;
+    const uint32_t* unknown;
     const uint32_t* notFound;
 
     if (argc != 2) {
@@ -49,8 +50,9 @@ int main(int argc, char** argv)
     }
     call = (GetExternalDataPathFunction)(void*)GetProcAddress(library, "GetExternalDataPath");
     ok = (const uint32_t*)(void*)GetProcAddress(library, "OK");
+    unknown = (const uint32_t*)(void*)GetProcAddress(library, "ERROR_UNKNOWN");
     notFound = (const uint32_t*)(void*)GetProcAddress(library, "ERROR_FILENOTFOUND");
-    if (call == NULL || ok == NULL || notFound == NULL || GetProcAddress(library, "ERROR_UNKNOWN") == NULL) {
+    if (call == NULL || ok == NULL || unknown == NULL || notFound == NULL) {
         printf("an export is missing\n");
         return 1;
     }
@@ -59,7 +61,7 @@ int main(int argc, char** argv)
     snprintf(path, sizeof path, "%s\\compressed.par", argv[1]);
     expect(call, path, *ok, L"D:\\Donn\u00e9es\\\u65e5\u672c\\\U0001F600.dat");
     snprintf(path, sizeof path, "%s\\integer.par", argv[1]);
-    expect(call, path, 1, L"");
+    expect(call, path, *unknown, L"");
     snprintf(path, sizeof path, "%s\\missing.par", argv[1]);
     expect(call, path, *notFound, L"");
     FreeLibrary(library);
