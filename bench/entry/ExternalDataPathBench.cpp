@@ -1,8 +1,10 @@
 // GetExternalDataPath on a parameter file of 100,000 records whose match is
-// the last one, plain and compressed, against the physical limit of the call:
+// the last one, plain (argument 0) and compressed (1), against the physical
+// limit of the call:
 // reading the same file's bytes with fread_unlocked in 64 KiB pieces (and
 // inflating them with zlib for the compressed file) without parsing anything.
 // Compare the medians of repeated runs (--benchmark_repetitions=5).
+// Argument 2 is a plain file whose values are all byte arrays.
 
 #include <cbfoundation/entry/CbParameterFile.h>
 #include <cbfoundation/entry/GetExternalDataPath.h>
@@ -39,25 +41,30 @@ CStringW wideOf(const std::string& narrow)
 
 // Records of the kinds a program keeps (texts, integers, numbers), each named
 // like the one looked for, which comes last.
-void writeFile(std::int64_t compressed)
+void writeFile(std::int64_t kind)
 {
-    static bool written[2] = {false, false};
-    if (written[compressed])
+    static bool written[3] = {false, false, false};
+    if (written[kind])
         return;
+    CbVariant::ByteArray bytes;
+    bytes.SetSize(12);
     CbParameterFile file;
     file.firstGroups.push_back({L"Defaults", {}});
     file.parameters.reserve(kRecords);
     for (int i = 0; i < kRecords; ++i) {
         CbVariant value;
-        switch (i % 3) {
+        switch (kind == 2 ? 3 : i % 3) {
         case 0:
             value = (L"C:\\Measurements\\Run " + std::to_wstring(i)).c_str();
             break;
         case 1:
             value = i;
             break;
-        default:
+        case 2:
             value = i * 0.5;
+            break;
+        default:
+            value = bytes;
         }
         const bool last = i == kRecords - 1;
         const std::wstring name = last ? L"ExternalDataPath" : L"ExternalValue" + std::to_wstring(i);
@@ -65,10 +72,9 @@ void writeFile(std::int64_t compressed)
         if (last)
             file.parameters.back().value = L"D:\\Data\\External";
     }
-    file.Save(wideOf(path(compressed)),
-              {compressed != 0 ? CbParameterFile::eContainerCompressed : CbParameterFile::eContainerPlain,
-               CbParameterFile::eCompressionLevelDefault});
-    written[compressed] = true;
+    file.Save(wideOf(path(kind)), {kind == 1 ? CbParameterFile::eContainerCompressed : CbParameterFile::eContainerPlain,
+                                   CbParameterFile::eCompressionLevelDefault});
+    written[kind] = true;
 }
 
 void BM_ExternalDataPath_Ours(benchmark::State& state)
@@ -83,7 +89,7 @@ void BM_ExternalDataPath_Ours(benchmark::State& state)
         SysFreeString(result);
     }
 }
-BENCHMARK(BM_ExternalDataPath_Ours)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ExternalDataPath_Ours)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 
 // Reads the whole file; for the compressed one, inflates the payload after
 // the container header into a piece buffer that is overwritten each time.
@@ -96,7 +102,7 @@ void BM_ExternalDataPath_ReadBytes(benchmark::State& state)
     for (auto _ : state) {
         std::FILE* stream = std::fopen(file.c_str(), "rb");
         z_stream zlib{};
-        const bool inflating = state.range(0) != 0;
+        const bool inflating = state.range(0) == 1;
         if (inflating) {
             inflateInit(&zlib);
             fread_unlocked(in.data(), 1, kHeaderSize, stream);
@@ -121,6 +127,6 @@ void BM_ExternalDataPath_ReadBytes(benchmark::State& state)
         benchmark::DoNotOptimize(total);
     }
 }
-BENCHMARK(BM_ExternalDataPath_ReadBytes)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ExternalDataPath_ReadBytes)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 
 } // namespace

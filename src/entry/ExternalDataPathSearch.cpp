@@ -25,9 +25,11 @@ enum class Scan
 {
     // A record that is not the one looked for, passed over whole.
     passedOver,
-    // A record that needs decoding: it is the one looked for, it does not
-    // lie whole in the window, or it holds what only the decoder handles
-    // (another stamp, a date, a byte array, a malformed value).
+    // A record that does not lie whole in the window.
+    incomplete,
+    // A record that needs decoding: it is the one looked for, or it holds
+    // what only the decoder handles (a value of another stamp or an unknown
+    // type, malformed data).
     decode
 };
 
@@ -42,8 +44,10 @@ public:
 
     bool Take(std::size_t count, const unsigned char*& bytes)
     {
-        if (count > m_left)
+        if (count > m_left) {
+            m_exhausted = true;
             return false;
+        }
         bytes = m_next;
         m_next += count;
         m_left -= count;
@@ -86,14 +90,23 @@ public:
 
     bool SkipUnits(std::uint64_t count, std::size_t unitSize, const unsigned char*& bytes)
     {
-        return count <= m_left / unitSize && Take(static_cast<std::size_t>(count) * unitSize, bytes);
+        if (count > m_left / unitSize) {
+            m_exhausted = true;
+            return false;
+        }
+        return Take(static_cast<std::size_t>(count) * unitSize, bytes);
     }
 
     std::size_t Consumed(const unsigned char* start) const { return static_cast<std::size_t>(m_next - start); }
 
+    // How a scan that stopped early ends: for lack of bytes, or for what
+    // the bytes hold.
+    Scan Stopped() const { return m_exhausted ? Scan::incomplete : Scan::decode; }
+
 private:
     const unsigned char* m_next;
     std::size_t m_left;
+    bool m_exhausted = false;
 };
 
 // True when the name's UTF-16 units, up to the first NUL as the decoder cuts
@@ -102,6 +115,23 @@ bool isSearchedName(const unsigned char* units, std::uint64_t count)
 {
     return count >= kSearchedLength && std::memcmp(units, kSearchedUnits, 2 * kSearchedLength) == 0 &&
            (count == kSearchedLength || (units[2 * kSearchedLength] == 0 && units[2 * kSearchedLength + 1] == 0));
+}
+
+// Passes over a byte-array record: with or without the marker and format
+// version, a count, the element size 1 and the bytes. False for what the
+// decoder refuses.
+bool skipByteArray(Cursor& cursor)
+{
+    constexpr std::uint32_t kMarker = 0xFFFFFFFF;
+    std::uint32_t count = 0;
+    if (!cursor.Read(count))
+        return false;
+    std::uint32_t version = 0;
+    if (count == kMarker && (!cursor.Read(version) || version > 1 || !cursor.Read(count) || count == kMarker))
+        return false;
+    std::uint32_t elementSize = 0;
+    const unsigned char* bytes = nullptr;
+    return cursor.Read(elementSize) && elementSize == 1 && cursor.SkipUnits(count, 1, bytes);
 }
 
 // Passes over a variant's payload of `tag`; false for what needs the decoder.
@@ -114,12 +144,20 @@ bool skipPayload(Cursor& cursor, std::uint32_t tag)
     if (tag < 19 && kFixedSize[tag] != 0xFF)
         return cursor.Take(kFixedSize[tag], bytes);
     std::uint64_t length = 0;
-    if (tag == CbVariant::eVariantTypeStringW)
-        return cursor.ReadWideLength(length) && cursor.SkipUnits(length, 2, bytes);
     std::uint32_t narrowLength = 0;
-    if (tag == CbVariant::eVariantTypeStringA)
+    switch (tag) {
+    case CbVariant::eVariantTypeStringW:
+    // A date is its text; one that does not parse reads as null, the
+    // stream after the text either way.
+    case CbVariant::eVariantTypeDateTime:
+        return cursor.ReadWideLength(length) && cursor.SkipUnits(length, 2, bytes);
+    case CbVariant::eVariantTypeStringA:
         return cursor.Read(narrowLength) && cursor.SkipUnits(narrowLength, 1, bytes);
-    return false;
+    case CbVariant::eVariantTypeByteArray:
+        return skipByteArray(cursor);
+    default:
+        return false;
+    }
 }
 
 // Scans the record at the start of the window. Only records whose every byte
@@ -130,7 +168,7 @@ Scan scanRecord(const unsigned char* data, std::size_t size, std::size_t& record
     Cursor cursor(data, size);
     std::uint32_t stamp = 0;
     if (!cursor.Read(stamp))
-        return Scan::decode;
+        return cursor.Stopped();
     if (stamp != PmCParameter::kRecordStamp) {
         // Only the stamp: the record keeps the fields of the one before,
         // which was not the one looked for either.
@@ -139,15 +177,16 @@ Scan scanRecord(const unsigned char* data, std::size_t size, std::size_t& record
     }
     std::uint64_t nameLength = 0;
     const unsigned char* name = nullptr;
-    if (!cursor.ReadWideLength(nameLength) || !cursor.SkipUnits(nameLength, 2, name) ||
-        isSearchedName(name, nameLength))
+    if (!cursor.ReadWideLength(nameLength) || !cursor.SkipUnits(nameLength, 2, name))
+        return cursor.Stopped();
+    if (isSearchedName(name, nameLength))
         return Scan::decode;
     std::uint32_t variantStamp = 0;
     std::uint32_t tag = 0;
     std::int32_t number = 0;
     if (!cursor.Read(variantStamp) || variantStamp != 0 || !cursor.Read(tag) || !skipPayload(cursor, tag) ||
         !cursor.Read(number))
-        return Scan::decode;
+        return cursor.Stopped();
     recordSize = cursor.Consumed(data);
     return Scan::passedOver;
 }
@@ -177,8 +216,12 @@ private:
     {
         auto& window = static_cast<WindowReader&>(stream);
         std::size_t recordSize = 0;
-        if (scanRecord(window.Next(), window.Available(), recordSize) == Scan::passedOver ||
-            (window.Refill() && scanRecord(window.Next(), window.Available(), recordSize) == Scan::passedOver)) {
+        Scan scan = scanRecord(window.Next(), window.Available(), recordSize);
+        // Only a record cut by the window's end moves the window on: the
+        // bytes kept are then few, and the others need no refill.
+        if (scan == Scan::incomplete && window.Refill())
+            scan = scanRecord(window.Next(), window.Available(), recordSize);
+        if (scan == Scan::passedOver) {
             window.Skip(recordSize);
             return false;
         }

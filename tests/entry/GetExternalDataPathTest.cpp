@@ -1,6 +1,7 @@
 // Tests of GetExternalDataPath: the layout's edge cases, in every container, and the status words.
 #include <cbfoundation/entry/GetExternalDataPath.h>
 #include <cbfoundation/os/streams/OsStreamWriteBinaryFile.h>
+#include <cbfoundation/platform/CodePage.h>
 
 #include "entry/ParameterFileTestSupport.h"
 #include "os/streams/FileStreamTestSupport.h"
@@ -27,10 +28,14 @@ void PrintTo(const Answer& answer, std::ostream* out)
     *out << "status " << answer.status << ", " << answer.text.size() << " code units";
 }
 
+// The path as the function takes it: narrow text in the process code page.
 Answer Call(const std::filesystem::path& path)
 {
+    const CStringW wide = WideOf(path);
+    const std::string narrow =
+        cbf::platform::WideToNarrow(wide.GetString(), static_cast<std::size_t>(wide.GetLength()));
     std::uint32_t status = 99;
-    const BSTR result = GetExternalDataPath(path.string().c_str(), &status);
+    const BSTR result = GetExternalDataPath(narrow.c_str(), &status);
     EXPECT_NE(result, nullptr);
     Answer answer{status, std::u16string(reinterpret_cast<const char16_t*>(result), SysStringLen(result))};
     SysFreeString(result);
@@ -86,6 +91,33 @@ std::vector<Case> Cases()
          Concat({Le32(4), GroupSectionBytes(u"g", u"ExternalDataPath"), noGroups, Le32(1), Le32(2)}), kUnknown},
         {"a record of stamp 2 is 4 bytes",
          Concat({Le32(3), noGroups, Le32(2), Le32(2), RecordBytes(u"ExternalDataPath", 0)}), kFound},
+        {"values of every kind before the match",
+         Concat({Le32(3), noGroups, Le32(9), VariantRecordBytes(u"null", Le32(0)),
+                 VariantRecordBytes(u"short", Concat({Le32(14), {1, 2}})),
+                 VariantRecordBytes(u"narrow", Concat({Le32(18), Le32(3), {'a', 'b', 'c'}})),
+                 VariantRecordBytes(u"bytes", Concat({Le32(9), Le32(0xFFFFFFFF), Le32(1), Le32(2), Le32(1), {7, 8}})),
+                 VariantRecordBytes(u"old bytes", Concat({Le32(9), Le32(2), Le32(1), {7, 8}})),
+                 VariantRecordBytes(u"date", Concat({Le32(10), WideBytes(u"2024-01-31 23:59:07")})),
+                 VariantRecordBytes(u"bad date", Concat({Le32(10), WideBytes(u"yesterday")})),
+                 VariantRecordBytes(u"uint64", Concat({Le32(16), Le32(1), Le32(2)})),
+                 RecordBytes(u"ExternalDataPath", 0)}),
+         kFound},
+        {"bytes of element size 2",
+         Concat({Le32(3), noGroups, Le32(2), VariantRecordBytes(u"b", Concat({Le32(9), Le32(1), Le32(2), {7, 8}})),
+                 RecordBytes(u"ExternalDataPath", 0)}),
+         kUnknown},
+        {"bytes of format version 2",
+         Concat({Le32(3), noGroups, Le32(2),
+                 VariantRecordBytes(u"b", Concat({Le32(9), Le32(0xFFFFFFFF), Le32(2), Le32(1), Le32(1), {7}})),
+                 RecordBytes(u"ExternalDataPath", 0)}),
+         kUnknown},
+        {"a value of version 1",
+         Concat({Le32(3), noGroups, Le32(2), Concat({Le32(1), WideBytes(u"v"), Le32(1), Le32(2), Le32(5), Le32(0)}),
+                 RecordBytes(u"ExternalDataPath", 0)}),
+         kUnknown},
+        {"a value of type 11",
+         Concat({Le32(3), noGroups, Le32(2), VariantRecordBytes(u"v", Le32(11)), RecordBytes(u"ExternalDataPath", 0)}),
+         kUnknown},
         {"non-BMP text",
          Concat({Le32(3), noGroups, Le32(1), RecordBytes(u"ExternalDataPath", u"\u00e9\U0001F600", 0)}),
          {0, u"\u00e9\U0001F600"}},

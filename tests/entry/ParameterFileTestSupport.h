@@ -51,6 +51,12 @@ inline Bytes RecordBytes(const std::u16string& name, std::int32_t number)
     return RecordBytes(name, name + u" value", number);
 }
 
+/// A record whose variant form after stamp 0 is `tagAndPayload`.
+inline Bytes VariantRecordBytes(const std::u16string& name, const Bytes& tagAndPayload)
+{
+    return Concat({Le32(1), WideBytes(name), Le32(0), tagAndPayload, Le32(0)});
+}
+
 /// A record whose value is the int `value`.
 inline Bytes IntRecordBytes(const std::u16string& name, std::int32_t value)
 {
