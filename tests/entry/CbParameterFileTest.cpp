@@ -119,7 +119,7 @@ TEST(CbParameterFileTest, ContainersSaveAndLoadAlike)
     const Bytes plain = Encode([&](CbStreamWrite& s) { original.Write(static_cast<CbStreamWriteBinary&>(s)); });
     for (const F::Format& format : formats) {
         SCOPED_TRACE(format.container * 10 + format.level);
-        const CStringW path = sandbox(L"sub/dir/file.par");
+        const CStringW path = sandbox(std::filesystem::path(L"sub") / L"dir" / L"file.par");
         original.Save(path, format);
         F::Format found;
         const CbParameterFile loaded = F::Load(path, &found);
