@@ -24,11 +24,10 @@ constexpr int kRecords = 100000;
 constexpr std::size_t kPiece = 64 * 1024;
 constexpr std::size_t kHeaderSize = 28;
 
-std::string path(std::int64_t compressed)
+// One file per kind of file measured.
+std::string path(std::int64_t kind)
 {
-    return (std::filesystem::temp_directory_path() /
-            (compressed != 0 ? "cbf-bench-params-zip.par" : "cbf-bench-params.par"))
-        .string();
+    return (std::filesystem::temp_directory_path() / ("cbf-bench-params-" + std::to_string(kind) + ".par")).string();
 }
 
 CStringW wideOf(const std::string& narrow)
