@@ -1,10 +1,13 @@
 // Feeds arbitrary bytes as a parameter file to GetExternalDataPath: the first
 // byte chooses how the rest is stored (plain, in the zlib container or in the
-// stored container), the rest is the file's layout. The call must return a
-// string with status OK or ERROR_UNKNOWN, and an empty one unless OK; a
-// crash, a hang, a leak or a sanitizer report is a finding.
+// stored container), the rest is the file's layout. The answer must be the
+// one of a plain walk that decodes every record with PmCParameter, which the
+// search's passing over records in place must never change; a crash, a hang,
+// a leak or a sanitizer report is a finding as well.
 
 #include <cbfoundation/entry/GetExternalDataPath.h>
+#include <cbfoundation/entry/PmCParameter.h>
+#include <cbfoundation/os/streams/OsStreamReadBinaryFile.h>
 #include <cbfoundation/os/streams/OsStreamWriteBinaryFile.h>
 #include <cbfoundation/platform/Utf16.h>
 
@@ -16,6 +19,7 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <utility>
 
 namespace {
 
