@@ -19,7 +19,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/lib.sh"
 
 cbf_ensure_packages "${CBF_BUILD_PACKAGES[@]}" clang clang-format libclang-rt-dev libcereal-dev \
-  abigail-tools doxygen dpkg-dev pkgconf
+  abigail-tools doxygen dpkg-dev pkgconf mono-mcs mono-runtime python3
 jobs=$(cbf_jobs)
 build_root="$root/build"
 passed=0
