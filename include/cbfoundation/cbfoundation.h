@@ -66,3 +66,6 @@
 #include <cbfoundation/os/streams/OsStreamWriteBinaryFile.h>
 #include <cbfoundation/os/streams/OsStreamWriteBinaryFileRaw.h>
 #include <cbfoundation/os/streams/OsStreamWriteCompressedZIP.h>
+
+#include <cbfoundation/entry/CbParameterFile.h>
+#include <cbfoundation/entry/PmCParameter.h>
