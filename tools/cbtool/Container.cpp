@@ -7,6 +7,7 @@
 #include "os/streams/ContainerHeader.h"
 
 #include <cbfoundation/os/streams/OsStreamReadBinaryFile.h>
+#include <cbfoundation/os/streams/OsStreamReadBinaryFileRaw.h>
 #include <cbfoundation/os/streams/OsStreamWriteBinaryFile.h>
 
 #include <cstring>
@@ -33,6 +34,14 @@ ContainerInfo ContainerInfo::Inspect(const std::vector<unsigned char>& bytes)
 bool ContainerInfo::IsReadable() const
 {
     return !IsArchive() || method == cbf::streams::kMethodStored || method == cbf::streams::kMethodZlib;
+}
+
+ContainerInfo ContainerInfo::OfFile(const CStringW& path)
+{
+    OsStreamReadBinaryFileRaw file(path.GetString());
+    std::vector<unsigned char> header(cbf::streams::kHeaderSize);
+    header.resize(static_cast<std::size_t>(file.ReadBuffer(header.data(), header.size())));
+    return Inspect(header);
 }
 
 std::string ContainerInfo::KindName() const

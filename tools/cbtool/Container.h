@@ -29,6 +29,9 @@ struct ContainerInfo
     /// Read from the start of a file; a file shorter than the header is plain.
     static ContainerInfo Inspect(const std::vector<unsigned char>& bytes);
 
+    /// Read from the header of the file at `path`.
+    static ContainerInfo OfFile(const CStringW& path);
+
     bool IsArchive() const { return kind != kPlain; }
 
     /// Whether the library reads this archive's method (stored or zlib).

@@ -169,6 +169,14 @@ CStringW FromUtf8(std::string_view text)
     return FromUtf16(units);
 }
 
+std::size_t CodePointCount(std::string_view utf8)
+{
+    std::size_t count = 0;
+    for (const char byte : utf8)
+        count += (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
+    return count;
+}
+
 std::string ToHex(const void* bytes, std::size_t count)
 {
     static constexpr char kDigits[] = "0123456789abcdef";

@@ -76,6 +76,9 @@ std::u16string ToUtf16(const CStringW& text);
 /// Wide text from UTF-16 code units; lone surrogates are kept.
 CStringW FromUtf16(std::u16string_view units);
 
+/// The number of characters (code points) of UTF-8 text, for aligning columns.
+std::size_t CodePointCount(std::string_view utf8);
+
 /// Bytes as lower-case hexadecimal digits, two per byte.
 std::string ToHex(const void* bytes, std::size_t count);
 
@@ -97,5 +100,6 @@ void ReplaceFile(const CStringW& path, const std::function<void(const CStringW& 
 // The commands, each adding itself to the application.
 void AddContainerCommands(CLI::App& app);
 void AddOptionsCommand(CLI::App& app);
+void AddParameterCommands(CLI::App& app);
 
 } // namespace cbtool
