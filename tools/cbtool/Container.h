@@ -34,6 +34,10 @@ struct ContainerInfo
 
     bool IsArchive() const { return kind != kPlain; }
 
+    /// Whether the length field agrees with a payload of `size` bytes (it
+    /// holds 0xFFFFFFFF for 4 GiB and more).
+    bool Matches(std::uint64_t size) const { return lengthField == (size < 0xFFFFFFFFu ? size : 0xFFFFFFFFu); }
+
     /// Whether the library reads this archive's method (stored or zlib).
     bool IsReadable() const;
 

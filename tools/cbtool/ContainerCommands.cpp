@@ -3,6 +3,8 @@
 #include "Container.h"
 #include "Tool.h"
 
+#include "os/streams/ContainerHeader.h"
+
 #include <iostream>
 #include <map>
 #include <memory>
@@ -36,9 +38,15 @@ void Unpack(const Paths& paths)
     std::vector<unsigned char> payload;
     About(paths.in, [&] {
         const CStringW in = FromArgument(paths.in);
-        if (!ContainerInfo::Inspect(ReadWholeFile(in)).IsArchive())
+        const ContainerInfo info = ContainerInfo::OfFile(in);
+        if (!info.IsArchive())
             throw Failure(paths.in + " is no compressed archive");
         payload = ReadPayload(in);
+        // The library's reader ends a corrupt zlib stream as if it were
+        // complete; the length field tells.
+        if (info.method == cbf::streams::kMethodZlib && !info.Matches(payload.size()))
+            throw Failure(paths.in + ": the archive is damaged or incomplete: " + std::to_string(payload.size()) +
+                          " bytes inflate, its length field says " + std::to_string(info.lengthField));
     });
     About(paths.out, [&] { WritePayload(FromArgument(paths.out), payload, false, 0); });
 }
@@ -58,7 +66,13 @@ void Info(const std::string& file)
     std::cout << std::flush;
     if (info.IsArchive() && !info.IsReadable())
         throw Failure(file + ": method " + std::to_string(info.method) + " cannot be read");
-    About(file, [&] { std::cout << "payload size: " << ReadPayload(path).size() << std::endl; });
+    About(file, [&] {
+        const std::size_t size = ReadPayload(path).size();
+        std::cout << "payload size: " << size;
+        if (info.IsArchive() && !info.Matches(size))
+            std::cout << " (not what the length field says: damaged or incomplete)";
+        std::cout << std::endl;
+    });
 }
 
 } // namespace
