@@ -13,7 +13,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/lib.sh"
 
-cbf_ensure_packages "${CBF_BUILD_PACKAGES[@]}" clang clang-format libclang-rt-dev libcereal-dev
+cbf_ensure_packages "${CBF_BUILD_PACKAGES[@]}" clang clang-format libclang-rt-dev libcereal-dev \
+  mono-mcs mono-runtime python3
 jobs=$(cbf_jobs)
 build_root="$root/build"
 passed=0

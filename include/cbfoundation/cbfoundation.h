@@ -5,6 +5,7 @@
 #include <cbfoundation/platform/CArchive.h>
 #include <cbfoundation/platform/CStringT.h>
 #include <cbfoundation/platform/CTime.h>
+#include <cbfoundation/platform/OleString.h>
 #include <cbfoundation/platform/Registry.h>
 #include <cbfoundation/platform/SystemTime.h>
 #include <cbfoundation/platform/Types.h>
@@ -68,4 +69,5 @@
 #include <cbfoundation/os/streams/OsStreamWriteCompressedZIP.h>
 
 #include <cbfoundation/entry/CbParameterFile.h>
+#include <cbfoundation/entry/GetExternalDataPath.h>
 #include <cbfoundation/entry/PmCParameter.h>

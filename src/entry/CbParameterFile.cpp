@@ -41,9 +41,15 @@ public:
     {
         groups(section).emplace_back().name = name;
     }
-    PmCParameter& GroupRecord(GroupSection section) { return groups(section).back().records.emplace_back(); }
-    PmCParameter& ParameterRecord() { return m_file.parameters.emplace_back(); }
-    bool ParameterRead(const PmCParameter&) { return false; }
+    void ReadGroupRecord(GroupSection section, CbStreamReadBinary& stream)
+    {
+        groups(section).back().records.emplace_back().Serialize(stream);
+    }
+    bool ReadParameter(CbStreamReadBinary& stream)
+    {
+        m_file.parameters.emplace_back().Serialize(stream);
+        return false;
+    }
 
 private:
     std::vector<CbParameterGroup>& groups(GroupSection section)

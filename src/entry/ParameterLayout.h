@@ -3,7 +3,6 @@
 
 #include <cbfoundation/base/streams/CbStreamReadBinary.h>
 #include <cbfoundation/entry/CbParameterFile.h>
-#include <cbfoundation/entry/PmCParameter.h>
 #include <cbfoundation/platform/CStringT.h>
 
 #include <cstdint>
@@ -22,10 +21,12 @@ enum class GroupSection
 /// - `void Version(unsigned int)`;
 /// - `void Group(GroupSection, CStringW& name, std::uint32_t recordCount)`
 ///   before the group's records;
-/// - `PmCParameter& GroupRecord(GroupSection)` and
-///   `PmCParameter& ParameterRecord()`: where the next record is read to;
-/// - `bool ParameterRead(PmCParameter&)` after each record of the parameter
-///   list; true ends the walk there.
+/// - `void ReadGroupRecord(GroupSection, CbStreamReadBinary&)` to read the
+///   next record of a group;
+/// - `bool ReadParameter(CbStreamReadBinary&)` to read the next record of the
+///   parameter list; true ends the walk there.
+/// The visitor reads each record from the stream (PmCParameter::Serialize,
+/// or anything that consumes the same bytes and fails where it fails).
 /// Returns false when the version holds no parameter list or the walk read
 /// the whole list, true when the visitor ended it.
 template <class Visitor>
@@ -42,7 +43,7 @@ bool WalkParameterLayout(CbStreamReadBinary& stream, Visitor& visitor)
             stream >> name >> recordCount;
             visitor.Group(section, name, recordCount);
             for (std::uint32_t record = 0; record < recordCount; ++record)
-                visitor.GroupRecord(section).Serialize(stream);
+                visitor.ReadGroupRecord(section, stream);
         }
     };
     if (version > 1)
@@ -54,9 +55,7 @@ bool WalkParameterLayout(CbStreamReadBinary& stream, Visitor& visitor)
     std::uint32_t count = 0;
     stream >> count;
     for (std::uint32_t index = 0; index < count; ++index) {
-        PmCParameter& record = visitor.ParameterRecord();
-        record.Serialize(stream);
-        if (visitor.ParameterRead(record))
+        if (visitor.ReadParameter(stream))
             return true;
     }
     return false;

@@ -39,6 +39,7 @@ public:
     PmCParameter(const CStringW& name, const CbVariant& value, bool flag, int number, const CbVariant& firstExtra,
                  const CbVariant& secondExtra, const CbVariant& thirdExtra);
 
+    /// Destroys the record and its values.
     virtual ~PmCParameter();
 
     /// Copies every field; assigning a record to itself changes nothing.
