@@ -126,6 +126,23 @@ class CbtoolTest(unittest.TestCase):
         table = self.run_tool("dump", ARGS.examples / "parameters.cbp")
         self.assertIn('ExternalDataPath  StringW  1       "/srv/messdaten/Brücke Süd/2024"', table)
 
+    def test_external_data_path_prints_the_text_and_exits_with_the_status_word(self):
+        text = "D:\\Daten\\Grüße \U0001F600"
+        found = [record("externaldatapath", "StringW", "other case"), record("ExternalDataPath", "StringW", text)]
+        payload = self.build(document(4, found), "found").read_bytes()
+        cases = [
+            ("plain", payload, 0, text + "\n"),
+            ("zlib", container(payload), 0, text + "\n"),
+            ("stored", container(payload, 0, ALTERNATIVE_MAGIC), 0, text + "\n"),
+            ("integer", self.build(document(4, [record("ExternalDataPath", "Int", 1)]), "integer").read_bytes(), 1, ""),
+            ("onlyInGroups", self.build(document(2, found), "groups").read_bytes(), 1, ""),
+            ("truncated", payload[:-3], 1, ""),
+        ]
+        for name, content, status, output in cases:
+            with self.subTest(name):
+                self.assertEqual(self.run_tool("external-data-path", self.write(name, content), status=status), output)
+        self.run_tool("external-data-path", self.folder / "missing", status=2)
+
     def test_set_changes_or_appends_a_record_and_keeps_the_container(self):
         payload = self.build(document(4, EVERY_TYPE[:2]), "plain").read_bytes()
         cases = [
@@ -179,7 +196,7 @@ class CbtoolTest(unittest.TestCase):
 
     def test_help_and_version(self):
         self.assertEqual(self.run_tool("--version"), f"cbtool {ARGS.version}\n")
-        for command in ("", "dump", "build", "set", "pack", "unpack", "info", "options", "options get",
+        for command in ("", "external-data-path", "dump", "build", "set", "pack", "unpack", "info", "options", "options get",
                         "options set", "options delete", "options list"):
             with self.subTest(command):
                 self.assertIn("Usage:", self.run_tool(*command.split(), "--help"))
@@ -241,7 +258,7 @@ class CbtoolTest(unittest.TestCase):
             if index % 2:
                 content = container(content, generator.choice((0, 2, 2, 7)))
             path = self.write("random", content)
-            for args in (("dump", path), ("dump", "--json", path), ("info", path)):
+            for args in (("dump", path), ("dump", "--json", path), ("info", path), ("external-data-path", path)):
                 result = subprocess.run([ARGS.cbtool, *map(str, args)], capture_output=True, env=self.env, timeout=60)
                 self.assertIn(result.returncode, (0, 1), f"{args} on {content.hex()}")
                 if result.returncode:

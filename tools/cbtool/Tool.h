@@ -101,5 +101,6 @@ void ReplaceFile(const CStringW& path, const std::function<void(const CStringW& 
 void AddContainerCommands(CLI::App& app);
 void AddOptionsCommand(CLI::App& app);
 void AddParameterCommands(CLI::App& app);
+void AddExternalDataPathCommand(CLI::App& app);
 
 } // namespace cbtool

@@ -11,6 +11,7 @@ int main(int argc, char** argv)
                  "cbtool");
     app.set_version_flag("--version", "cbtool " CBTOOL_VERSION);
     app.require_subcommand(1);
+    cbtool::AddExternalDataPathCommand(app);
     cbtool::AddParameterCommands(app);
     cbtool::AddContainerCommands(app);
     cbtool::AddOptionsCommand(app);
