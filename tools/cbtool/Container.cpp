@@ -93,7 +93,7 @@ int CompressionLevel(const std::string& name)
 
 void WritePayload(const CStringW& path, const std::vector<unsigned char>& payload, bool compress, int level)
 {
-    ReplaceFile(path, [&](const CStringW& temporary) {
+    ReplaceAtomically(path, [&](const CStringW& temporary) {
         OsStreamWriteBinaryFile file(temporary, OsStreamWriteBinaryFile::eAccessModeOverwrite,
                                      compress ? OsStreamWriteBinaryFile::eCompressionModeZIP
                                               : OsStreamWriteBinaryFile::eCompressionModeNone,

@@ -5,6 +5,7 @@
 #include <cbfoundation/os/services/OsPersistentOptions.h>
 #include <cbfoundation/platform/Registry.h>
 
+#include <cctype>
 #include <cstring>
 #include <iostream>
 #include <map>

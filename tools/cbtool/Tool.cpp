@@ -229,7 +229,7 @@ std::vector<unsigned char> ReadWholeFile(const CStringW& path)
     return ReadAll(file);
 }
 
-void ReplaceFile(const CStringW& path, const std::function<void(const CStringW& temporary)>& write)
+void ReplaceAtomically(const CStringW& path, const std::function<void(const CStringW& temporary)>& write)
 {
     const CStringW temporary = path + L".cbtool-new";
     try {

@@ -5,8 +5,6 @@
 
 #include <CLI/CLI.hpp>
 
-class CbStreamReadBinary;
-
 #include <cstddef>
 #include <functional>
 #include <optional>
@@ -14,6 +12,8 @@ class CbStreamReadBinary;
 #include <string>
 #include <string_view>
 #include <vector>
+
+class CbStreamReadBinary;
 
 namespace cbtool {
 
@@ -95,7 +95,7 @@ std::vector<unsigned char> ReadWholeFile(const CStringW& path);
 
 /// Has `write` write a new file beside `path` and then moves it over `path`,
 /// so that a failure leaves `path` as it was and no half-written file.
-void ReplaceFile(const CStringW& path, const std::function<void(const CStringW& temporary)>& write);
+void ReplaceAtomically(const CStringW& path, const std::function<void(const CStringW& temporary)>& write);
 
 // The commands, each adding itself to the application.
 void AddContainerCommands(CLI::App& app);

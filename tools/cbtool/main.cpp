@@ -11,6 +11,8 @@ int main(int argc, char** argv)
                  "cbtool");
     app.set_version_flag("--version", "cbtool " CBTOOL_VERSION);
     app.require_subcommand(1);
+    // On Windows CLI11 would take "/x" for an option; paths begin so elsewhere.
+    app.allow_windows_style_options(false);
     cbtool::AddExternalDataPathCommand(app);
     cbtool::AddParameterCommands(app);
     cbtool::AddContainerCommands(app);
