@@ -17,7 +17,8 @@ cbf_ensure_packages() {
 }
 
 # The packages every native build needs.
-CBF_BUILD_PACKAGES=(cmake ninja-build g++ zlib1g-dev libsqlite3-dev libgtest-dev libbenchmark-dev)
+CBF_BUILD_PACKAGES=(cmake ninja-build g++ zlib1g-dev libsqlite3-dev libgtest-dev libbenchmark-dev
+  libcli11-dev nlohmann-json3-dev python3)
 
 cbf_jobs() {
   nproc 2>/dev/null || echo 2

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The main job: installs what is missing, builds the library, its tests,
-# examples and benchmarks, and runs the example program.
+# examples, benchmarks and cbtool, runs the example program, and shows the
+# sample parameter file through cbtool.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/lib.sh"
@@ -13,3 +14,9 @@ cmake --build "$build" -j "$(cbf_jobs)"
 
 echo "== examples/registry_tour"
 "$build/examples/registry_tour"
+
+sample="$root/examples/parameters.cbp"
+echo "== cbtool dump examples/parameters.cbp"
+"$build/tools/cbtool/cbtool" dump "$sample"
+echo "== cbtool external-data-path examples/parameters.cbp"
+"$build/tools/cbtool/cbtool" external-data-path "$sample"

@@ -20,7 +20,9 @@ packages=$build/packages
 archive_root=$build/archive
 client_build=$build/install-client
 # GoogleTest for Windows is built from the sources of the googletest package.
-tools=(cmake ninja-build googletest g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 wine unzip)
+# cbtool's header-only CLI11 and nlohmann-json come from the host's packages.
+tools=(cmake ninja-build googletest g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 wine unzip
+    libcli11-dev nlohmann-json3-dev)
 
 step_started=$SECONDS
 step() {
@@ -141,6 +143,32 @@ run_example() {
     CBF_WINE_TIMEOUT=120 "$repo/cmake/wine-run.sh" "$build/bin/registry_tour.exe"
 }
 
+# Runs cbtool.exe under Wine; its console output ends lines with CR LF.
+wine_cbtool() {
+    CBF_WINE_TIMEOUT=120 "$repo/cmake/wine-run.sh" "$build/bin/cbtool.exe" "$@" | tr -d '\r'
+}
+
+# cbtool.exe on the shipped sample: the same bytes from the same JSON, the
+# same answers, and an option through the registry. Paths are given as a
+# Windows user gives them, with backslashes.
+run_cbtool() {
+    step "running cbtool.exe under Wine"
+    local scratch json sample built
+    scratch=$(mktemp -d "${TMPDIR:-/tmp}/cbf-cbtool.XXXXXX")
+    json=$(winepath -w "$repo/examples/parameters.json")
+    sample=$(winepath -w "$repo/examples/parameters.cbp")
+    built=$(winepath -w "$scratch")\\parameters.cbp
+    wine_cbtool build "$json" "$built"
+    cmp "$repo/examples/parameters.cbp" "$scratch/parameters.cbp"
+    wine_cbtool dump "$sample"
+    local text
+    text=$(wine_cbtool external-data-path "$sample")
+    [[ $text == "/srv/messdaten/Brücke Süd/2024" ]] || { echo "external-data-path gave: $text" >&2; return 1; }
+    wine_cbtool options set HKCU 'Software\CbFoundationTests\cbtool' Runs 3 --type int
+    [[ $(wine_cbtool options get HKCU 'Software\CbFoundationTests\cbtool' Runs --type int) == 3 ]]
+    rm -rf "$scratch"
+}
+
 trap stop_wine EXIT
 trap 'exit 130' INT TERM
 cbf_ensure_packages "${tools[@]}"
@@ -152,4 +180,5 @@ start_wine
 run_suite
 run_from_archive
 run_example
+run_cbtool
 step "done in $((SECONDS - step_started))s"

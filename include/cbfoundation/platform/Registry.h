@@ -41,4 +41,15 @@ CB_API bool RegistrySetValue(HKEY root, const wchar_t* keyPath, const wchar_t* n
 /// there was no such value.
 CB_API bool RegistryDeleteValue(HKEY root, const wchar_t* keyPath, const wchar_t* name);
 
+/// Receives one value of RegistryListValues: its name as stored, its type and
+/// its bytes, valid during the call.
+using RegistryValueVisitor = void (*)(void* context, const wchar_t* name, std::uint32_t type, const void* data,
+                                      std::uint32_t size);
+
+/// Calls `visit` with `context` for every value of the key `keyPath` below
+/// `root` (not those of the keys below it). False, with no call, when the key
+/// does not exist or cannot be read. The order is the store's: the system's
+/// on Windows, the names' case-folded order elsewhere.
+CB_API bool RegistryListValues(HKEY root, const wchar_t* keyPath, RegistryValueVisitor visit, void* context);
+
 } // namespace cbf::platform

@@ -133,4 +133,10 @@ bool RegistryDeleteValue(HKEY root, const wchar_t* keyPath, const wchar_t* name)
     return location != nullptr && registry::RegistryDatabase::Delete(*location);
 }
 
+bool RegistryListValues(HKEY root, const wchar_t* keyPath, RegistryValueVisitor visit, void* context)
+{
+    const registry::Location* const location = Names::Prepare(root, keyPath, L"");
+    return location != nullptr && registry::RegistryDatabase::List(*location, visit, context);
+}
+
 } // namespace cbf::platform

@@ -2,6 +2,8 @@
 
 #include "RegistryDatabase.h"
 
+#include <cbfoundation/platform/Utf16.h>
+
 #include <sqlite3.h>
 
 #include <cerrno>
@@ -49,6 +51,7 @@ enum Statement : unsigned
     kAddKey,
     kSetValue,
     kDelete,
+    kList,
     kBegin,
     kCommit,
     kRollback,
@@ -63,6 +66,8 @@ constexpr const char* kStatementTexts[kStatementCount] = {
     "INSERT OR REPLACE INTO registry_values(key, folded, name, type, data) VALUES (?1, ?2, ?3, ?4, ?5)",
     "DELETE FROM registry_values WHERE folded = ?3"
     " AND key = (SELECT id FROM registry_keys WHERE root = ?1 AND folded = ?2)",
+    "SELECT v.name, v.type, v.data FROM registry_keys k LEFT JOIN registry_values v ON v.key = k.id"
+    " WHERE k.root = ?1 AND k.folded = ?2 ORDER BY v.folded",
     "BEGIN IMMEDIATE",
     "COMMIT",
     "ROLLBACK",
@@ -539,6 +544,35 @@ bool RegistryDatabase::Delete(const Location& location)
         return deleted;
     connection->run(kRollback);
     return false;
+}
+
+bool RegistryDatabase::List(const Location& location, RegistryValueVisitor visit, void* context)
+{
+    const Session session(false);
+    Connection* const connection = session.connection();
+    if (connection == nullptr)
+        return false;
+    sqlite3_stmt* const list = connection->statement(kList);
+    BindKey(list, location);
+    // The key's row comes even when it has no values, with NULL for them.
+    bool found = false;
+    int result = SQLITE_ROW;
+    std::u16string units;
+    std::wstring name;
+    while ((result = sqlite3_step(list)) == SQLITE_ROW) {
+        found = true;
+        if (sqlite3_column_type(list, 0) != SQLITE_BLOB)
+            continue;
+        const auto* const nameBytes = static_cast<const char16_t*>(sqlite3_column_blob(list, 0));
+        units.assign(nameBytes, static_cast<std::size_t>(sqlite3_column_bytes(list, 0)) / sizeof(char16_t));
+        name.resize(units.size());
+        name.resize(FromUtf16(units.data(), units.size(), name.data()));
+        const void* const data = sqlite3_column_blob(list, 2);
+        const auto size = static_cast<std::uint32_t>(sqlite3_column_bytes(list, 2));
+        visit(context, name.c_str(), static_cast<std::uint32_t>(sqlite3_column_int64(list, 1)), data, size);
+    }
+    connection->finish(list, result);
+    return found && result == SQLITE_DONE;
 }
 
 } // namespace cbf::platform::registry

@@ -1,11 +1,15 @@
 // RegistryDatabase: the SQLite file that holds the registry where Windows has none.
 #pragma once
 
+#include <cbfoundation/platform/Registry.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
 namespace cbf::platform::registry {
+
+using cbf::platform::RegistryValueVisitor;
 
 /// Where one operation points: a root, a key path and a value name, each
 /// name as UTF-16 code units both as given and case-folded. The key path's
@@ -40,6 +44,10 @@ public:
 
     /// Deletes the value; false when there was none.
     static bool Delete(const Location& location);
+
+    /// Calls `visit` with each value of the location's key (its name is not
+    /// used), in the order of the folded names; false when there is no key.
+    static bool List(const Location& location, RegistryValueVisitor visit, void* context);
 
     /// The schema version this library reads and writes (PRAGMA user_version).
     /// A file of a higher version is only read, never changed.

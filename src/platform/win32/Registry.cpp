@@ -68,4 +68,27 @@ bool RegistryDeleteValue(HKEY root, const wchar_t* keyPath, const wchar_t* name)
     return root != nullptr && ::RegDeleteKeyValueW(root, keyPath, name) == ERROR_SUCCESS;
 }
 
+bool RegistryListValues(HKEY root, const wchar_t* keyPath, RegistryValueVisitor visit, void* context)
+{
+    HKEY key = nullptr;
+    if (root == nullptr || ::RegOpenKeyExW(root, keyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    DWORD longestName = 0;
+    DWORD largestData = 0;
+    LONG status = ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longestName,
+                                     &largestData, nullptr, nullptr);
+    std::vector<wchar_t> name(longestName + 1);
+    std::vector<BYTE> data(largestData + 1);
+    for (DWORD index = 0; status == ERROR_SUCCESS; ++index) {
+        DWORD nameLength = static_cast<DWORD>(name.size());
+        DWORD type = 0;
+        DWORD size = static_cast<DWORD>(data.size());
+        status = ::RegEnumValueW(key, index, name.data(), &nameLength, nullptr, &type, data.data(), &size);
+        if (status == ERROR_SUCCESS)
+            visit(context, name.data(), type, data.data(), size);
+    }
+    ::RegCloseKey(key);
+    return status == ERROR_NO_MORE_ITEMS;
+}
+
 } // namespace cbf::platform

@@ -6,6 +6,7 @@
 #include "os/services/RegistrySandbox.h"
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <tuple>
 
@@ -267,6 +268,29 @@ TEST_F(OsPersistentOptionsTest, NamesCompareWithoutCaseAndDeletesRemoveTheValueO
     EXPECT_FALSE(Options::DeleteOption(Key() + L"\\ärger\\σοφία\\дом\\x", L"größe", kUser));
     EXPECT_EQ(Options::ReadOption(Key() + L"\\ÄRGER", L"KEPT", value, kUser), 1);
     EXPECT_EQ(value, 2);
+}
+
+// Listing gives the values of one key only, each with its name as written,
+// its type and its bytes; a key that does not exist (or no root) fails.
+TEST_F(OsPersistentOptionsTest, ListingGivesTheValuesOfOneKey)
+{
+    ASSERT_EQ(Options::WriteOption(Key(), L"Zahl", 7, kUser), 1);
+    ASSERT_EQ(Options::WriteOption(Key(), L"Text\u00e9", L"a\U0001F600", kUser), 1);
+    ASSERT_EQ(Options::WriteOption(Key() + L"\\below", L"hidden", 1, kUser), 1);
+    std::map<std::wstring, std::pair<std::uint32_t, std::string>> values;
+    const auto collect = [](void* context, const wchar_t* name, std::uint32_t type, const void* data,
+                            std::uint32_t size) {
+        (*static_cast<decltype(values)*>(context))[name] = {type, std::string(static_cast<const char*>(data), size)};
+    };
+    const HKEY root = cbf::platform::RegistryRootKey(kUser);
+    ASSERT_TRUE(cbf::platform::RegistryListValues(root, Key().GetString(), collect, &values));
+    const decltype(values) expected = {{L"Zahl", {kRegistryTypeNumber, std::string("\x07\0\0\0", 4)}},
+                                       {L"Text\u00e9", {kRegistryTypeText, Utf16(u"a\U0001F600")}}};
+    EXPECT_EQ(values, expected);
+    values.clear();
+    EXPECT_FALSE(cbf::platform::RegistryListValues(root, (Key() + L"\\none").GetString(), collect, &values));
+    EXPECT_FALSE(cbf::platform::RegistryListValues(nullptr, Key().GetString(), collect, &values));
+    EXPECT_TRUE(values.empty());
 }
 
 TEST_F(OsPersistentOptionsTest, UnsignedLongsBeyondThirtyTwoBitsAreRefused)

@@ -1,0 +1,280 @@
+#!/usr/bin/env python3
+"""Runs the built cbtool on fixtures: exit statuses, outputs, byte-exact JSON round trips, containers, options, bad input."""
+
+import argparse
+import json
+import os
+import random
+import struct
+import subprocess
+import sys
+import tempfile
+import unittest
+import zlib
+from pathlib import Path
+
+ARGS = None
+MAGIC = b"C2288012-30BB4396B65"
+ALTERNATIVE_MAGIC = b"Varok AG, 2005, comp"
+
+
+def container(payload, method=2, magic=MAGIC):
+    body = zlib.compress(payload) if method == 2 else payload
+    return magic + struct.pack("<II", method, len(payload)) + body
+
+
+def record(name, type_, value, number=-1):
+    return {"name": name, "type": type_, "value": value, "number": number}
+
+
+# One record of every type, with the values at the edges of each form.
+EVERY_TYPE = [
+    record("null", "Null", None),
+    record("bool", "Bool", False, 0),
+    record("int", "Int", -2147483648, 2147483647),
+    record("int64", "Int64", -9223372036854775808),
+    record("int64max", "Int64", 9223372036854775807),
+    record("uint", "UInt", 4294967295),
+    record("float", "Float", 0.1),
+    record("floatNegativeZero", "Float", -0.0),
+    record("floatNaNBits", "Float", "NaN:7fc00001"),
+    record("double", "Double", 2.2250738585072014e-308),
+    record("doubleInfinity", "Double", "-Infinity"),
+    record("doubleNaN", "Double", "NaN"),
+    record("char", "Char", -128),
+    record("text", "StringW", "Grüße \U0001F600 \u2013 end"),
+    record("loneSurrogate", "StringW", {"hex": "41003ed84200"}),
+    record("emptyText", "StringW", ""),
+    record("bytes", "ByteArray", "00ff7f80"),
+    record("noBytes", "ByteArray", ""),
+    record("date", "DateTime", "2024-03-14T09:26:53"),
+    record("schar", "SChar", 127),
+    record("uchar", "UChar", 255),
+    record("short", "Short", -32768),
+    record("ushort", "UShort", 65535),
+    record("uint64", "UInt64", 18446744073709551615),
+    record("narrow", "StringA", "plain ASCII"),
+    record("narrowBytes", "StringA", {"hex": "e9ff00"[:4]}),
+    record({"hex": "00d8"}, "Int", 1),
+]
+
+
+def document(version=4, parameters=EVERY_TYPE):
+    groups = [{"name": "Gruppe Ä", "records": parameters[:3]}, {"name": "empty", "records": []}]
+    doc = {"version": version}
+    if version >= 2:
+        doc["firstGroups"] = groups
+    if version >= 4:
+        doc["secondGroups"] = groups[::-1]
+    if version >= 3:
+        doc["parameters"] = parameters
+    return doc
+
+
+class CbtoolTest(unittest.TestCase):
+    def setUp(self):
+        self.folder = Path(tempfile.mkdtemp(prefix="cbtool-test-"))
+        self.env = dict(os.environ, CBFOUNDATION_REGISTRY=str(self.folder / "registry.sqlite3"))
+
+    def tearDown(self):
+        for path in sorted(self.folder.rglob("*"), reverse=True):
+            path.rmdir() if path.is_dir() else path.unlink()
+        self.folder.rmdir()
+
+    def run_tool(self, *args, status=0):
+        result = subprocess.run([ARGS.cbtool, *map(str, args)], capture_output=True, env=self.env, timeout=60)
+        self.assertEqual(result.returncode, status, f"{args}: {result.stderr!r}")
+        if status != 0:
+            self.assert_one_line(result.stderr, args)
+        else:
+            self.assertEqual(result.stderr, b"", args)
+        return result.stdout.decode("utf-8")
+
+    def assert_one_line(self, stderr, args):
+        lines = stderr.decode("utf-8", "replace").splitlines()
+        self.assertEqual(len(lines), 1, f"{args}: {stderr!r}")
+        self.assertTrue(lines[0].startswith("cbtool: "), f"{args}: {stderr!r}")
+
+    def write(self, name, content):
+        path = self.folder / name
+        path.write_bytes(content if isinstance(content, bytes) else json.dumps(content).encode("utf-8"))
+        return path
+
+    def build(self, doc, name, *options):
+        out = self.folder / name
+        self.run_tool("build", self.write(name + ".json", doc), out, *options)
+        return out
+
+    def dump(self, path):
+        return json.loads(self.run_tool("dump", "--json", path))
+
+    def test_every_type_and_version_round_trips_byte_for_byte(self):
+        for version in range(5):
+            for options, kind in (((), "plain"), (("--compress=fastest",), "archive"), (("--compress",), "archive")):
+                with self.subTest(version=version, options=options):
+                    first = self.build(document(version), "first", *options)
+                    dumped = self.dump(first)
+                    self.assertEqual(dumped.pop("container")["kind"], kind)
+                    self.assertEqual(dumped, document(version))
+                    second = self.build(dumped, "second", *options)
+                    self.assertEqual(first.read_bytes(), second.read_bytes())
+
+    def test_the_shipped_sample_is_what_its_json_builds(self):
+        built = self.run_tool("build", ARGS.examples / "parameters.json", self.folder / "sample.cbp")
+        self.assertEqual(built, "")
+        self.assertEqual((self.folder / "sample.cbp").read_bytes(), (ARGS.examples / "parameters.cbp").read_bytes())
+        table = self.run_tool("dump", ARGS.examples / "parameters.cbp")
+        self.assertIn('ExternalDataPath  StringW  1       "/srv/messdaten/Brücke Süd/2024"', table)
+
+    def test_external_data_path_prints_the_text_and_exits_with_the_status_word(self):
+        text = "D:\\Daten\\Grüße \U0001F600"
+        found = [record("externaldatapath", "StringW", "other case"), record("ExternalDataPath", "StringW", text)]
+        payload = self.build(document(4, found), "found").read_bytes()
+        cases = [
+            ("plain", payload, 0, text + "\n"),
+            ("zlib", container(payload), 0, text + "\n"),
+            ("stored", container(payload, 0, ALTERNATIVE_MAGIC), 0, text + "\n"),
+            ("integer", self.build(document(4, [record("ExternalDataPath", "Int", 1)]), "integer").read_bytes(), 1, ""),
+            ("onlyInGroups", self.build(document(2, found), "groups").read_bytes(), 1, ""),
+            ("truncated", payload[:-3], 1, ""),
+        ]
+        for name, content, status, output in cases:
+            with self.subTest(name):
+                self.assertEqual(self.run_tool("external-data-path", self.write(name, content), status=status), output)
+        self.run_tool("external-data-path", self.folder / "missing", status=2)
+
+    def test_set_changes_or_appends_a_record_and_keeps_the_container(self):
+        payload = self.build(document(4, EVERY_TYPE[:2]), "plain").read_bytes()
+        cases = [
+            ("plain", payload, "plain (no container header)"),
+            ("zlib", container(payload), "compressed archive, method 2 (zlib)"),
+            ("stored", container(payload, 0), "compressed archive, method 0 (stored)"),
+        ]
+        for name, content, kind in cases:
+            with self.subTest(name):
+                path = self.write(name + ".cbp", content)
+                self.run_tool("set", path, "bool", "--text", "x\u00e9", "--number", "7")
+                self.run_tool("set", path, "added", "--uint64", "18446744073709551615")
+                self.run_tool("set", path, "date", "--date", "2001-02-03T04:05:06")
+                parameters = self.dump(path)["parameters"]
+                self.assertEqual(parameters[1], record("bool", "StringW", "x\u00e9", 7))
+                self.assertEqual(parameters[2:], [record("added", "UInt64", 18446744073709551615),
+                                                  record("date", "DateTime", "2001-02-03T04:05:06")])
+                self.assertIn("kind:         " + kind, self.run_tool("info", path))
+
+    def test_pack_unpack_and_info_on_the_container(self):
+        original = self.write("original", bytes(range(256)) * 40)
+        for level in ("fastest", "default", "best"):
+            with self.subTest(level):
+                self.run_tool("pack", original, self.folder / "packed", "--level", level)
+                packed = (self.folder / "packed").read_bytes()
+                self.assertEqual(packed[:24], MAGIC + b"\x02\0\0\0")
+                self.assertEqual(zlib.decompress(packed[28:]), original.read_bytes())
+                self.run_tool("unpack", self.folder / "packed", self.folder / "unpacked")
+                self.assertEqual((self.folder / "unpacked").read_bytes(), original.read_bytes())
+        stored = self.write("stored", container(b"abc", 0, ALTERNATIVE_MAGIC)[:24] + b"\x03\0\0\0abc")
+        self.assertEqual(self.run_tool("info", stored).splitlines()[1:], [
+            "file size:    31", "kind:         compressed archive with the alternative magic, method 0 (stored)",
+            "method:       0", "length field: 3", "payload size: 3"])
+        self.assertEqual(self.run_tool("info", original).splitlines()[1:], [
+            "file size:    10240", "kind:         plain (no container header)", "payload size: 10240"])
+
+    def test_options_are_set_read_listed_and_deleted(self):
+        key = "Software\\cbtool Test\\Ünter"
+        self.run_tool("options", "set", "HKCU", key, "Text", "Wert \U0001F600")
+        self.run_tool("options", "set", "hkey_current_user", key, "Count", "-3", "--type", "int")
+        self.run_tool("options", "set", "HKCU", key, "Flag", "true", "--type", "bool")
+        self.run_tool("options", "set", "HKLM", key, "Elsewhere", "4294967295", "--type", "uint")
+        self.assertEqual(self.run_tool("options", "get", "HKCU", key, "text"), "Wert \U0001F600\n")
+        self.assertEqual(self.run_tool("options", "get", "HKCU", key, "Count", "--type", "int"), "-3\n")
+        self.assertEqual(self.run_tool("options", "get", "HKLM", key, "Elsewhere", "--type", "uint"), "4294967295\n")
+        self.assertEqual(self.run_tool("options", "list", "HKCU", key), "Count\tREG_DWORD\t4294967293\n"
+                         "Flag\tREG_DWORD\t1\nText\tREG_SZ\tWert \U0001F600\n")
+        self.run_tool("options", "delete", "HKCU", key, "COUNT")
+        self.run_tool("options", "get", "HKCU", key, "Count", "--type", "int", status=1)
+        self.run_tool("options", "delete", "HKCU", key, "Count", status=1)
+
+    def test_help_and_version(self):
+        self.assertEqual(self.run_tool("--version"), f"cbtool {ARGS.version}\n")
+        for command in ("", "external-data-path", "dump", "build", "set", "pack", "unpack", "info", "options", "options get",
+                        "options set", "options delete", "options list"):
+            with self.subTest(command):
+                self.assertIn("Usage:", self.run_tool(*command.split(), "--help"))
+
+    def test_bad_input_gets_one_line_and_a_failure_status(self):
+        missing = self.folder / "missing"
+        text = self.write("text", b"not a parameter file")
+        method1 = self.write("method1", MAGIC + b"\x01\0\0\0\0\0\0\0data")
+        bad_zlib = self.write("badzlib", MAGIC + b"\x02\0\0\0\x10\0\0\0not zlib at all")
+        version5 = self.write("version5", b"\x05\0\0\0")
+        built = self.build(document(4, EVERY_TYPE[:1]), "good")
+        version2 = self.build(document(2), "version2")
+
+        def doc(**changes):
+            return self.write("doc.json", {**document(4, EVERY_TYPE[:1]), **changes})
+
+        usage, failure = 64, 1
+        cases = [
+            ((), usage), (("frobnicate",), usage), (("dump",), usage), (("dump", built, "--yaml"), usage),
+            (("build", built), usage), (("build", "x", "y", "--compress=most"), usage), (("pack", "a"), usage),
+            (("pack", text, "o", "--level", "9"), usage), (("set", built, "x"), usage),
+            (("set", built, "x", "--int", "1", "--text", "a"), usage), (("options", "get"), usage),
+            (("options", "get", "HKXX", "k", "n"), usage), (("options", "set", "HKCU", "k", "n", "x", "--type", "int"), usage),
+            (("options", "list", "HKCU", "no\\such\\key"), failure),
+            (("dump", missing), failure), (("dump", text), failure), (("dump", method1), failure),
+            (("dump", bad_zlib), failure), (("dump", version5), failure), (("info", missing), failure),
+            (("info", method1), failure), (("unpack", text, self.folder / "o"), failure),
+            (("unpack", bad_zlib, self.folder / "o"), failure), (("pack", missing, self.folder / "o"), failure),
+            (("build", missing, self.folder / "o"), failure), (("build", text, self.folder / "o"), failure),
+            (("build", doc(version=5), self.folder / "o"), failure),
+            (("build", doc(extra=1), self.folder / "o"), failure),
+            (("build", self.write("v2.json", {"version": 2, "parameters": []}), self.folder / "o"), failure),
+            (("build", doc(parameters=[record("a", "Object", None)]), self.folder / "o"), failure),
+            (("build", doc(parameters=[record("a", "UChar", 256)]), self.folder / "o"), failure),
+            (("build", doc(parameters=[record("a", "Float", 1e39)]), self.folder / "o"), failure),
+            (("build", doc(parameters=[record("a", "ByteArray", "abc")]), self.folder / "o"), failure),
+            (("build", doc(parameters=[record("a", "StringW", "a\u0000b")]), self.folder / "o"), failure),
+            (("build", doc(parameters=[record("a", "DateTime", "2024-01-01")]), self.folder / "o"), failure),
+            (("build", doc(parameters=[{"name": "a", "type": "Int", "value": 1, "numbr": 1}]), self.folder / "o"), failure),
+            (("set", version2, "x", "--int", "1"), failure), (("set", missing, "x", "--int", "1"), failure),
+            (("set", built, "x", "--short", "40000"), failure), (("set", built, "x", "--double", "many"), failure),
+        ]
+        for args, status in cases:
+            with self.subTest(args=args):
+                self.run_tool(*args, status=status)
+        self.assertFalse((self.folder / "o").exists())
+
+    def test_arbitrary_bytes_never_crash_the_readers(self):
+        generator = random.Random(15)
+        seeds = [self.build(document(version), f"seed{version}").read_bytes() for version in range(5)]
+        for index in range(ARGS.random_files):
+            if index % 3 == 0:
+                content = bytes(generator.getrandbits(8) for _ in range(generator.randrange(64)))
+            else:
+                content = bytearray(generator.choice(seeds))
+                for _ in range(generator.randrange(1, 8)):
+                    content[generator.randrange(len(content))] = generator.getrandbits(8)
+                content = bytes(content[:generator.randrange(len(content) + 1)])
+            if index % 2:
+                content = container(content, generator.choice((0, 2, 2, 7)))
+            path = self.write("random", content)
+            for args in (("dump", path), ("dump", "--json", path), ("info", path), ("external-data-path", path)):
+                result = subprocess.run([ARGS.cbtool, *map(str, args)], capture_output=True, env=self.env, timeout=60)
+                self.assertIn(result.returncode, (0, 1), f"{args} on {content.hex()}")
+                if result.returncode:
+                    self.assert_one_line(result.stderr, args)
+
+
+def main():
+    global ARGS
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--cbtool", required=True)
+    parser.add_argument("--version", required=True)
+    parser.add_argument("--examples", required=True, type=Path)
+    parser.add_argument("--random-files", type=int, default=300)
+    ARGS, rest = parser.parse_known_args()
+    unittest.main(argv=[sys.argv[0], *rest], verbosity=1)
+
+
+if __name__ == "__main__":
+    main()
