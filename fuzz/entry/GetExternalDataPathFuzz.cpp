@@ -5,11 +5,11 @@
 // search's passing over records in place must never change; a crash, a hang,
 // a leak or a sanitizer report is a finding as well.
 
+#include "FuzzInputFile.h"
 #include <cbfoundation/entry/GetExternalDataPath.h>
 #include <cbfoundation/entry/PmCParameter.h>
 #include <cbfoundation/os/streams/OsStreamReadBinaryFile.h>
 #include <cbfoundation/os/streams/OsStreamWriteBinaryFile.h>
-#include <cbfoundation/platform/Utf16.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -17,41 +17,10 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 #include <utility>
 
 namespace {
-
-// One file per fuzzing process, rewritten for every input and removed when
-// the process ends.
-struct InputFile
-{
-    InputFile()
-        : path(std::filesystem::temp_directory_path() /
-               ("cbf-fuzz-parameters-" + std::to_string(std::random_device{}()) + ".par"))
-    {}
-    ~InputFile()
-    {
-        std::error_code ignored;
-        std::filesystem::remove(path, ignored);
-    }
-    std::filesystem::path path;
-};
-
-const std::filesystem::path& inputPath()
-{
-    static const InputFile file;
-    return file.path;
-}
-
-CStringW wideOf(const std::filesystem::path& path)
-{
-    const std::u16string units = path.u16string();
-    std::wstring text(units.size(), L'\0');
-    text.resize(cbf::platform::FromUtf16(units.data(), units.size(), text.data()));
-    return CStringW(text.data(), static_cast<int>(text.size()));
-}
 
 void writeInput(const std::uint8_t* data, std::size_t size)
 {
@@ -59,13 +28,13 @@ void writeInput(const std::uint8_t* data, std::size_t size)
     const std::uint8_t* layout = size == 0 ? data : data + 1;
     const std::size_t layoutSize = size == 0 ? 0 : size - 1;
     if (kind == 1) {
-        OsStreamWriteBinaryFile out(wideOf(inputPath()), OsStreamWriteBinaryFile::eAccessModeOverwrite,
+        OsStreamWriteBinaryFile out(cbf::fuzz::WideInputPath(), OsStreamWriteBinaryFile::eAccessModeOverwrite,
                                     OsStreamWriteBinaryFile::eCompressionModeZIP,
                                     OsStreamWriteBinaryFile::eCompressionLevelFastest);
         out.WriteBuffer(layout, layoutSize);
         return;
     }
-    std::ofstream out(inputPath(), std::ios::binary | std::ios::trunc);
+    std::ofstream out(cbf::fuzz::InputPath(), std::ios::binary | std::ios::trunc);
     if (kind == 2) {
         // The stored container: magic, method 0, the payload length.
         const std::uint32_t header[2] = {0, static_cast<std::uint32_t>(layoutSize)};
@@ -81,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     writeInput(data, size);
     std::uint32_t status = 99;
-    const BSTR result = GetExternalDataPath(inputPath().string().c_str(), &status);
+    const BSTR result = GetExternalDataPath(cbf::fuzz::InputPath().string().c_str(), &status);
     if (result == nullptr || (status != OK && status != ERROR_UNKNOWN) || (status != OK && SysStringLen(result) != 0))
         std::abort();
     SysFreeString(result);
