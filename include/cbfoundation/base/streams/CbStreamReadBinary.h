@@ -3,6 +3,8 @@
 
 #include <cbfoundation/base/streams/CbStreamRead.h>
 
+#include <cstddef>
+
 class ISerializable;
 
 /// Decodes the binary form that CbStreamWriteBinary writes, from whatever
@@ -46,12 +48,46 @@ class ISerializable;
 /// so a wrong tag has consumed up to 4 bytes. A string whose read fails leaves
 /// its destination as it was; a failing primitive may have overwritten part
 /// of its destination with the bytes that did arrive.
+///
+/// The get area. A concrete reader may offer the decoders a window on bytes
+/// it has already fetched, so that values are copied straight out of it
+/// instead of passing through `read` one by one. The area is two pointers,
+/// set with setGetArea: [getNext, getEnd) are the next bytes of the stream,
+/// not yet consumed. The stream's position is getNext.
+/// - A decoder whose bytes are all in the area (all of a value, a length
+///   field, the 4 bytes of a wide string's tag and first length byte, a
+///   string's text, a ReadBuffer, a block of a skipped chunk) copies them out
+///   and moves getNext on; `read` is not called.
+/// - Otherwise the decoder calls `read` as a stream without an area sees it
+///   (the whole value or field in one call), so with an area `read` is only
+///   ever asked for more bytes than the area holds. It must deliver the bytes
+///   left in the area first and consume them (takeFromGetArea does both),
+///   then continue from its source (a large rest can go straight from the
+///   source into the caller's buffer), and may then set a new area over a
+///   refilled buffer. Fewer bytes than asked mean the source has ended, and
+///   the decoders throw exactly as described above. The decoders read the
+///   pointers again after every call of `read`.
+/// - A reader that never sets an area (the default: both null) sees every
+///   value and field through `read`, one call each, including ReadBuffer of
+///   0 bytes, which a reader with an area does not get.
+/// - A reader that can look ahead without consuming (a Peek) must look at
+///   [getNext, getEnd) first. Bytes in the area belong to the stream, not
+///   to the decoders: a concrete reader may drop or replace the area at any
+///   time between two calls of its operators.
+/// - Copies and assignments of this base do not carry the area: a copy
+///   starts without one, an assigned-to reader keeps its own.
 class CB_API CbStreamReadBinary : public CbStreamRead
 {
 public:
     CbStreamReadBinary() = default;
-    CbStreamReadBinary(const CbStreamReadBinary&) = default;
-    CbStreamReadBinary& operator=(const CbStreamReadBinary&) = default;
+    CbStreamReadBinary(const CbStreamReadBinary& other) noexcept
+        : CbStreamRead(other)
+    {}
+    CbStreamReadBinary& operator=(const CbStreamReadBinary& other) noexcept
+    {
+        CbStreamRead::operator=(other);
+        return *this;
+    }
 
     using CbStreamRead::operator>>;
 
@@ -96,11 +132,38 @@ public:
 protected:
     /// The source: places up to `count` bytes in `buffer` and returns how
     /// many it placed, fewer than `count` only when the source ends.
+    /// With a get area, the bytes left in it come first (see the class
+    /// comment).
     virtual unsigned __int64 read(void* buffer, unsigned __int64 count) = 0;
 
+    /// Offers [next, end) as the next bytes of the stream. Both null
+    /// withdraws the area.
+    void setGetArea(const unsigned char* next, const unsigned char* end) noexcept
+    {
+        m_getNext = next;
+        m_getEnd = end;
+    }
+
+    /// The next byte of the stream, when the area is not empty.
+    const unsigned char* getNext() const noexcept { return m_getNext; }
+
+    /// The end of the area.
+    const unsigned char* getEnd() const noexcept { return m_getEnd; }
+
+    /// Copies up to `count` bytes from the area to `buffer`, consumes them
+    /// and returns how many it copied (all of the area, at most `count`):
+    /// the first step of a `read` over an area.
+    unsigned __int64 takeFromGetArea(void* buffer, unsigned __int64 count) noexcept;
+
 private:
+    template <class Value>
+    void readExactly(Value& value, unsigned line);
     void readExactly(void* buffer, unsigned __int64 count, unsigned line);
     void skip(unsigned __int64 count);
     unsigned __int64 readStringLengthA();
     unsigned __int64 readStringLengthW();
+    std::size_t available() const noexcept { return static_cast<std::size_t>(m_getEnd - m_getNext); }
+
+    const unsigned char* m_getNext = nullptr;
+    const unsigned char* m_getEnd = nullptr;
 };
