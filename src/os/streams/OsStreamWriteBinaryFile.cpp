@@ -73,6 +73,7 @@ OsStreamWriteBinaryFile::OsStreamWriteBinaryFile(CArchive& archive)
 
 OsStreamWriteBinaryFile::~OsStreamWriteBinaryFile()
 {
+    returnArea();
     std::exception_ptr failure;
     try {
         completeContainer();
@@ -90,8 +91,58 @@ OsStreamWriteBinaryFile::~OsStreamWriteBinaryFile()
     cbf::streams::DestructorFailure::Report(failure, m_uncaughtExceptions);
 }
 
+// The put area is the buffer of the raw or zlib writer underneath: the
+// encoders store values straight into it. Bytes that do not fit go to that
+// writer after it has been told how far the area was filled, and the area it
+// leaves is shared next. The bytes stored in the area are counted whenever
+// it goes back.
+template <class Inner>
+void OsStreamWriteBinaryFile::takeArea(Inner& inner)
+{
+    setPutArea(inner.putBase(), inner.putNext(), inner.putEnd());
+    m_countedUpTo = putNext();
+}
+
+template <class Inner>
+void OsStreamWriteBinaryFile::handBackArea(Inner& inner)
+{
+    m_byteCount += static_cast<unsigned __int64>(putNext() - m_countedUpTo);
+    m_countedUpTo = putNext();
+    inner.setPutArea(putBase(), putNext(), putEnd());
+}
+
+template <class Inner>
+CbStreamWrite& OsStreamWriteBinaryFile::writeSharingArea(Inner& inner, const void* buffer, unsigned __int64 count)
+{
+    handBackArea(inner);
+    try {
+        inner.WriteBuffer(buffer, count);
+    } catch (...) {
+        takeArea(inner);
+        throw;
+    }
+    m_byteCount += count;
+    takeArea(inner);
+    return *this;
+}
+
+// Before the inner writers finish, they get back the bytes stored in the
+// area; this stream keeps none.
+void OsStreamWriteBinaryFile::returnArea() noexcept
+{
+    if (m_zip != nullptr)
+        handBackArea(*m_zip);
+    else if (m_raw != nullptr)
+        handBackArea(*m_raw);
+    setPutArea(nullptr, nullptr, nullptr);
+}
+
 CbStreamWrite& OsStreamWriteBinaryFile::write(const void* buffer, unsigned __int64 count)
 {
+    if (m_zip != nullptr)
+        return writeSharingArea(*m_zip, buffer, count);
+    if (m_raw != nullptr)
+        return writeSharingArea(*m_raw, buffer, count);
     m_target->WriteBuffer(buffer, count);
     m_byteCount += count;
     return *this;
@@ -102,8 +153,11 @@ void OsStreamWriteBinaryFile::init(std::unique_ptr<CbStreamWriteBinary> stream, 
 {
     m_stream = std::move(stream);
     m_target = m_stream.get();
-    if (compressionMode == eCompressionModeNone)
+    m_raw = dynamic_cast<OsStreamWriteBinaryFileRaw*>(m_stream.get());
+    if (compressionMode == eCompressionModeNone) {
+        takeArea(*m_raw);
         return;
+    }
     unsigned char header[cbf::streams::kHeaderSize] = {};
     std::memcpy(header, cbf::streams::kContainerMagic, cbf::streams::kMagicSize);
     cbf::streams::WriteLittleEndian32(static_cast<std::uint32_t>(translateCompressionMode(compressionMode)),
@@ -111,18 +165,22 @@ void OsStreamWriteBinaryFile::init(std::unique_ptr<CbStreamWriteBinary> stream, 
     m_stream->WriteBuffer(header, sizeof(header));
     const auto level =
         static_cast<OsStreamWriteCompressedZIP::ECompressionLevel>(translateCompressionLevel(compressionLevel));
-    m_compressed = std::make_unique<OsStreamWriteCompressedZIP>(*m_stream, level);
-    m_target = m_compressed.get();
+    auto compressed = std::make_unique<OsStreamWriteCompressedZIP>(*m_stream, level);
+    m_zip = compressed.get();
+    m_compressed = std::move(compressed);
+    m_target = m_zip;
+    takeArea(*m_zip);
 }
 
-// Ends the zlib stream and writes the payload length into the header. Only
-// compressed files get here, and those always sit on a raw file writer.
+// Ends the zlib stream and writes the payload length into the header.
+// Compressed files always sit on a raw file writer.
 void OsStreamWriteBinaryFile::completeContainer()
 {
     if (!m_compressed)
         return;
-    auto* raw = dynamic_cast<OsStreamWriteBinaryFileRaw*>(m_stream.get());
+    OsStreamWriteBinaryFileRaw* raw = m_raw;
     m_target = nullptr;
+    m_zip = nullptr;
     delete m_compressed.release();
     raw->flushBuffer();
     if (!cbf::platform::SeekFileFromStart(raw->m_file, cbf::streams::kLengthOffset))

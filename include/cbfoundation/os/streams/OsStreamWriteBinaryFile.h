@@ -8,6 +8,8 @@
 #include <memory>
 
 class CArchive;
+class OsStreamWriteBinaryFileRaw;
+class OsStreamWriteCompressedZIP;
 
 /// Writes the binary form of what it is given to a file, either plain (byte
 /// for byte) or as a compressed archive that OsStreamReadBinaryFile reads:
@@ -39,6 +41,11 @@ class CArchive;
 /// unwinding through it, it throws nothing (the process would end): the file
 /// may then lack its end, and the exception in flight is the one the caller
 /// sees.
+///
+/// Values written to a file are stored straight into the buffer of the raw
+/// or zlib writer underneath (its put area, see CbStreamWriteBinary). An
+/// archive gets every value through CArchive::Write as it comes, so that
+/// what the caller writes to the archive itself keeps its place.
 ///
 /// Registered as "OsStreamWriteBinaryFile" (base CbStreamWriteBinary). Not
 /// copyable.
@@ -97,6 +104,13 @@ private:
     void init(std::unique_ptr<CbStreamWriteBinary> stream, ECompressionMode compressionMode,
               ECompressionLevel compressionLevel);
     void completeContainer();
+    template <class Inner>
+    void takeArea(Inner& inner);
+    template <class Inner>
+    void handBackArea(Inner& inner);
+    template <class Inner>
+    CbStreamWrite& writeSharingArea(Inner& inner, const void* buffer, unsigned __int64 count);
+    void returnArea() noexcept;
 
     static int translateAccessMode(EAccessMode accessMode);
     static int translateCompressionMode(ECompressionMode compressionMode);
@@ -108,4 +122,10 @@ private:
     unsigned __int64 m_byteCount = 0;
     CStringW m_filename;
     int m_uncaughtExceptions;
+    // The stream or the compressed stream when it is the raw or the zlib
+    // writer, whose put area this writer shares; m_byteCount lacks the
+    // bytes stored in the area from m_countedUpTo on.
+    OsStreamWriteBinaryFileRaw* m_raw = nullptr;
+    OsStreamWriteCompressedZIP* m_zip = nullptr;
+    unsigned char* m_countedUpTo = nullptr;
 };
