@@ -42,8 +42,9 @@ class OsStreamWriteCompressedZIP;
 /// may then lack its end, and the exception in flight is the one the caller
 /// sees.
 ///
-/// Values written to a file are stored straight into the buffer of the raw
-/// or zlib writer underneath (its put area, see CbStreamWriteBinary). An
+/// Values written to a plain file are stored straight into the buffer of the
+/// raw writer underneath (its put area, see CbStreamWriteBinary); those of a
+/// compressed file into a 32 KiB window that goes to zlib whenever it is full. An
 /// archive gets every value through CArchive::Write as it comes, so that
 /// what the caller writes to the archive itself keeps its place.
 ///
@@ -104,13 +105,11 @@ private:
     void init(std::unique_ptr<CbStreamWriteBinary> stream, ECompressionMode compressionMode,
               ECompressionLevel compressionLevel);
     void completeContainer();
-    template <class Inner>
-    void takeArea(Inner& inner);
-    template <class Inner>
-    void handBackArea(Inner& inner);
-    template <class Inner>
-    CbStreamWrite& writeSharingArea(Inner& inner, const void* buffer, unsigned __int64 count);
-    void returnArea() noexcept;
+    void takeArea();
+    void handBackArea() noexcept;
+    CbStreamWrite& writeSharingArea(const void* buffer, unsigned __int64 count);
+    CbStreamWrite& writeThroughWindow(const void* buffer, unsigned __int64 count);
+    void flushWindow();
 
     static int translateAccessMode(EAccessMode accessMode);
     static int translateCompressionMode(ECompressionMode compressionMode);
@@ -122,10 +121,12 @@ private:
     unsigned __int64 m_byteCount = 0;
     CStringW m_filename;
     int m_uncaughtExceptions;
-    // The stream or the compressed stream when it is the raw or the zlib
-    // writer, whose put area this writer shares; m_byteCount lacks the
-    // bytes stored in the area from m_countedUpTo on.
+    // The stream when it is the raw writer, whose put area a plain file
+    // shares; m_byteCount lacks the bytes stored in it from m_countedUpTo on.
     OsStreamWriteBinaryFileRaw* m_raw = nullptr;
-    OsStreamWriteCompressedZIP* m_zip = nullptr;
     unsigned char* m_countedUpTo = nullptr;
+    // The compressed stream, and the window that is the put area over it;
+    // m_byteCount lacks the bytes in the window.
+    OsStreamWriteCompressedZIP* m_zip = nullptr;
+    std::unique_ptr<unsigned char[]> m_window;
 };
