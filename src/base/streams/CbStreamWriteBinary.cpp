@@ -74,10 +74,34 @@ bool CbStreamWriteBinary::putWide(const wchar_t* text, std::size_t length)
     return true;
 }
 
+// Stores a wide string of fewer than 255 characters, none of them NUL or
+// above U+FFFF, whole in the area if it fits, converting it as it goes: one
+// pass over the text for nearly every string.
+bool CbStreamWriteBinary::putSimpleWide(const wchar_t* text, std::size_t length)
+{
+    if (length >= 0xFF || static_cast<std::size_t>(m_putEnd - m_putNext) < 4 + 2 * length || m_putNext == nullptr)
+        return false;
+    if (!cbf::platform::ToUtf16LeSimple(text, length, m_putNext + 4))
+        return false;
+    const unsigned char header[4] = {0xFF, 0xFE, 0xFF, static_cast<unsigned char>(length)};
+    std::memcpy(m_putNext, header, sizeof header);
+    m_putNext += sizeof header + 2 * length;
+    return true;
+}
+
+CbStreamWrite& CbStreamWriteBinary::operator<<(const CStringW& value)
+{
+    // The string knows its length; a NUL inside it fails the simple case and
+    // the text goes the long way, which cuts it there.
+    if (putSimpleWide(value.GetString(), static_cast<std::size_t>(value.GetLength())))
+        return *this;
+    return CbStreamWrite::operator<<(value);
+}
+
 CbStreamWrite& CbStreamWriteBinary::operator<<(const wchar_t* value)
 {
     const std::size_t length = std::wcslen(value);
-    if (putWide(value, length))
+    if (putSimpleWide(value, length) || putWide(value, length))
         return *this;
     const std::uint64_t count = cbf::platform::Utf16Length(value, length);
     writeStringLengthW(count);

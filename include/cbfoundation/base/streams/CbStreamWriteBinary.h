@@ -63,7 +63,9 @@ class ISerializable;
 ///   every value and field through `write`, one call each, as described
 ///   above, including the calls with a count of 0 (an empty string's text,
 ///   WriteBuffer of 0 bytes), which a stream with an area does not get.
-/// - The encoders never take bytes out of the area. Flushing is the concrete
+/// - The encoders may write into the room beyond putNext without moving it
+///   (a conversion that turns out not to fit the fast case); such bytes are
+///   not stored. They never take bytes out of the area. Flushing is the concrete
 ///   stream's business: its flush, finish or destructor must take
 ///   [putBase, putNext) itself before releasing the buffer; this base class's
 ///   destructor does nothing with the area.
@@ -83,6 +85,10 @@ public:
     }
 
     using CbStreamWrite::operator<<;
+
+    /// As CbStreamWrite's: the text up to its first NUL. A stream without a
+    /// put area receives it through the `const wchar_t*` operator.
+    CbStreamWrite& operator<<(const CStringW& value) override;
 
     CbStreamWrite& operator<<(const wchar_t* value) override;
     CbStreamWrite& operator<<(const char* value) override;
@@ -144,6 +150,7 @@ private:
     CbStreamWrite& put(const Value& value);
     bool putText(const void* text, std::size_t bytes);
     bool putWide(const wchar_t* text, std::size_t length);
+    bool putSimpleWide(const wchar_t* text, std::size_t length);
 
     unsigned char* m_putBase = nullptr;
     unsigned char* m_putNext = nullptr;
