@@ -242,80 +242,68 @@ CbStreamRead& CbStreamReadBinary::operator>>(unsigned long& value)
     return *this;
 }
 
-CbStreamRead& CbStreamReadBinary::operator>>(char& value)
+void CbStreamReadBinary::readFromSource(char& value)
 {
     readExactly(value, kLineChar);
-    return *this;
 }
 
-CbStreamRead& CbStreamReadBinary::operator>>(double& value)
+void CbStreamReadBinary::readFromSource(double& value)
 {
     readExactly(value, kLineDouble);
-    return *this;
 }
 
-CbStreamRead& CbStreamReadBinary::operator>>(float& value)
+void CbStreamReadBinary::readFromSource(float& value)
 {
     readExactly(value, kLineFloat);
-    return *this;
 }
 
-CbStreamRead& CbStreamReadBinary::operator>>(__int64& value)
+void CbStreamReadBinary::readFromSource(__int64& value)
 {
     readExactly(value, kLineInt64);
-    return *this;
 }
 
-CbStreamRead& CbStreamReadBinary::operator>>(unsigned __int64& value)
+void CbStreamReadBinary::readFromSource(unsigned __int64& value)
 {
     readExactly(value, kLineUnsignedInt64);
-    return *this;
 }
 
-CbStreamRead& CbStreamReadBinary::operator>>(int& value)
+void CbStreamReadBinary::readFromSource(int& value)
 {
     readExactly(value, kLineInt);
-    return *this;
 }
 
-CbStreamRead& CbStreamReadBinary::operator>>(unsigned int& value)
+void CbStreamReadBinary::readFromSource(unsigned int& value)
 {
     readExactly(value, kLineUnsignedInt);
-    return *this;
 }
 
-CbStreamRead& CbStreamReadBinary::operator>>(short& value)
+void CbStreamReadBinary::readFromSource(short& value)
 {
     readExactly(value, kLineShort);
-    return *this;
 }
 
-CbStreamRead& CbStreamReadBinary::operator>>(unsigned short& value)
+void CbStreamReadBinary::readFromSource(unsigned short& value)
 {
     readExactly(value, kLineUnsignedShort);
-    return *this;
 }
 
-CbStreamRead& CbStreamReadBinary::operator>>(signed char& value)
+void CbStreamReadBinary::readFromSource(signed char& value)
 {
     readExactly(value, kLineSignedChar);
-    return *this;
 }
 
-CbStreamRead& CbStreamReadBinary::operator>>(unsigned char& value)
+void CbStreamReadBinary::readFromSource(unsigned char& value)
 {
     readExactly(value, kLineUnsignedChar);
-    return *this;
 }
 
-CbStreamRead& CbStreamReadBinary::operator>>(bool& value)
+void CbStreamReadBinary::readFromSource(bool& value)
 {
     // Read as a byte: any non-zero byte is true, and a bool must never hold
     // another bit pattern than 0 or 1.
     unsigned char byte = 0;
     readExactly(byte, kLineBool);
     value = byte != 0;
-    return *this;
 }
 
 ISerializable* CbStreamReadBinary::ReadChunk()

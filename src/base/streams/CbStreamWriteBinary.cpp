@@ -31,20 +31,6 @@ Wire toWire(Value value, unsigned line)
 
 } // namespace
 
-// Every encoder stores its bytes in the put area when they fit and hands
-// them to `write` otherwise, so a stream without an area sees exactly one
-// call per value or field.
-template <class Value>
-CbStreamWrite& CbStreamWriteBinary::put(const Value& value)
-{
-    if (static_cast<std::size_t>(m_putEnd - m_putNext) >= sizeof value) [[likely]] {
-        std::memcpy(m_putNext, &value, sizeof value);
-        m_putNext += sizeof value;
-        return *this;
-    }
-    return write(&value, sizeof value);
-}
-
 // Stores `bytes` bytes of text in the area if they fit. An area that is not
 // there takes nothing, not even no bytes: such a stream is owed its call.
 bool CbStreamWriteBinary::putText(const void* text, std::size_t bytes)
@@ -136,73 +122,12 @@ CbStreamWrite& CbStreamWriteBinary::operator<<(const char* value)
 
 CbStreamWrite& CbStreamWriteBinary::operator<<(long value)
 {
-    return put(toWire<std::int32_t>(value, kLineLong));
+    return insert(toWire<std::int32_t>(value, kLineLong));
 }
 
 CbStreamWrite& CbStreamWriteBinary::operator<<(unsigned long value)
 {
-    return put(toWire<std::uint32_t>(value, kLineUnsignedLong));
-}
-
-CbStreamWrite& CbStreamWriteBinary::operator<<(char value)
-{
-    return put(value);
-}
-
-CbStreamWrite& CbStreamWriteBinary::operator<<(double value)
-{
-    return put(value);
-}
-
-CbStreamWrite& CbStreamWriteBinary::operator<<(float value)
-{
-    return put(value);
-}
-
-CbStreamWrite& CbStreamWriteBinary::operator<<(__int64 value)
-{
-    return put(value);
-}
-
-CbStreamWrite& CbStreamWriteBinary::operator<<(unsigned __int64 value)
-{
-    return put(value);
-}
-
-CbStreamWrite& CbStreamWriteBinary::operator<<(int value)
-{
-    return put(value);
-}
-
-CbStreamWrite& CbStreamWriteBinary::operator<<(unsigned int value)
-{
-    return put(value);
-}
-
-CbStreamWrite& CbStreamWriteBinary::operator<<(short value)
-{
-    return put(value);
-}
-
-CbStreamWrite& CbStreamWriteBinary::operator<<(unsigned short value)
-{
-    return put(value);
-}
-
-CbStreamWrite& CbStreamWriteBinary::operator<<(signed char value)
-{
-    return put(value);
-}
-
-CbStreamWrite& CbStreamWriteBinary::operator<<(unsigned char value)
-{
-    return put(value);
-}
-
-CbStreamWrite& CbStreamWriteBinary::operator<<(bool value)
-{
-    const unsigned char byte = value ? 1 : 0;
-    return put(byte);
+    return insert(toWire<std::uint32_t>(value, kLineUnsignedLong));
 }
 
 CbStreamWrite& CbStreamWriteBinary::WriteBuffer(const void* buffer, unsigned __int64 count)
