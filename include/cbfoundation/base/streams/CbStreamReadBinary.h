@@ -92,13 +92,13 @@ public:
 
     using CbStreamRead::operator>>;
 
-    // The primitives are decoded inline from the get area, so that a caller
-    // that knows its reader's class copies each value without a call.
-
     CbStreamRead& operator>>(CStringW& value) override;
     CbStreamRead& operator>>(CStringA& value) override;
     CbStreamRead& operator>>(long& value) override;
     CbStreamRead& operator>>(unsigned long& value) override;
+
+    // The other primitives are decoded inline from the get area, so that a
+    // caller that knows its reader's class copies each value without a call.
     CbStreamRead& operator>>(char& value) override { return extract(value); }
     CbStreamRead& operator>>(double& value) override { return extract(value); }
     CbStreamRead& operator>>(float& value) override { return extract(value); }

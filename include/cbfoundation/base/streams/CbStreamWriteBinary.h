@@ -66,10 +66,10 @@ class ISerializable;
 ///   WriteBuffer of 0 bytes), which a stream with an area does not get.
 /// - The encoders may write into the room beyond putNext without moving it
 ///   (a conversion that turns out not to fit the fast case); such bytes are
-///   not stored. They never take bytes out of the area. Flushing is the concrete
-///   stream's business: its flush, finish or destructor must take
-///   [putBase, putNext) itself before releasing the buffer; this base class's
-///   destructor does nothing with the area.
+///   not stored. They never take bytes out of the area.
+/// - Flushing is the concrete stream's business: its flush, finish or
+///   destructor must take [putBase, putNext) itself before releasing the
+///   buffer; this base class's destructor does nothing with the area.
 /// - Copies and assignments of this base do not carry the area: a copy
 ///   starts without one, an assigned-to stream keeps its own.
 class CB_API CbStreamWriteBinary : public CbStreamWrite
@@ -87,9 +87,6 @@ public:
 
     using CbStreamWrite::operator<<;
 
-    // The primitives are stored inline into the put area, so that a caller
-    // that knows its writer's class copies each value without a call.
-
     /// As CbStreamWrite's: the text up to its first NUL. A stream without a
     /// put area receives it through the `const wchar_t*` operator.
     CbStreamWrite& operator<<(const CStringW& value) override;
@@ -98,6 +95,9 @@ public:
     CbStreamWrite& operator<<(const char* value) override;
     CbStreamWrite& operator<<(long value) override;
     CbStreamWrite& operator<<(unsigned long value) override;
+
+    // The other primitives are stored inline into the put area, so that a
+    // caller that knows its writer's class copies each value without a call.
     CbStreamWrite& operator<<(char value) override { return insert(value); }
     CbStreamWrite& operator<<(double value) override { return insert(value); }
     CbStreamWrite& operator<<(float value) override { return insert(value); }
