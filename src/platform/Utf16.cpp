@@ -6,6 +6,36 @@
 
 namespace cbf::platform {
 
+bool ToUtf16LeSimple(const wchar_t* text, std::size_t length, unsigned char* out)
+{
+    // Below U+10000 exactly when the bitwise or of all values is; a NUL
+    // sets the top bit of its value minus 1, which nothing below U+10000
+    // else does.
+    constexpr std::size_t block = 16;
+    std::uint32_t any = 0;
+    std::uint32_t nul = 0;
+    std::size_t i = 0;
+    for (; i + block <= length; i += block) {
+        char16_t units[block];
+#pragma GCC unroll 1
+        for (std::size_t j = 0; j < block; ++j) {
+            const auto value = static_cast<std::uint32_t>(text[i + j]);
+            any |= value;
+            nul |= value - 1;
+            units[j] = static_cast<char16_t>(value);
+        }
+        std::memcpy(out + 2 * i, units, sizeof units);
+    }
+    for (; i < length; ++i) {
+        const auto value = static_cast<std::uint32_t>(text[i]);
+        any |= value;
+        nul |= value - 1;
+        const auto unit = static_cast<char16_t>(value);
+        std::memcpy(out + 2 * i, &unit, sizeof unit);
+    }
+    return any < 0x10000 && nul >> 31 == 0;
+}
+
 #if WCHAR_MAX > 0xFFFF
 
 namespace {
@@ -15,7 +45,8 @@ constexpr std::uint32_t firstSupplementary = 0x10000;
 constexpr std::uint32_t supplementaryCount = 0x100000;
 
 // Characters converted at once: fixed-size loops over a block are what the
-// compiler vectorises (four vectors of wchar_t on x86-64).
+// compiler vectorises (four vectors of wchar_t on x86-64). The loops over a
+// block are kept rolled: fully unrolled, their reductions stay scalar.
 constexpr std::size_t kBlock = 16;
 
 // Negative wchar_t values wrap to numbers far above U+10FFFF, which is what
@@ -28,11 +59,6 @@ std::uint32_t codeValue(wchar_t character)
 bool isSupplementary(std::uint32_t value)
 {
     return value - firstSupplementary < supplementaryCount;
-}
-
-bool isSurrogate(char16_t unit)
-{
-    return (unit & 0xF800) == 0xD800;
 }
 
 bool isHighSurrogate(char16_t unit)
@@ -98,6 +124,7 @@ std::uint64_t Utf16Length(const wchar_t* text, std::size_t length)
     std::size_t i = 0;
     for (; i + kBlock <= length; i += kBlock) {
         std::uint32_t pairs = 0;
+#pragma GCC unroll 1
         for (std::size_t j = 0; j < kBlock; ++j)
             pairs += isSupplementary(codeValue(text[i + j])) ? 1 : 0;
         units += pairs;
@@ -113,6 +140,7 @@ void ToUtf16Le(const wchar_t* text, std::size_t length, unsigned char* out)
     for (; i + kBlock <= length; i += kBlock) {
         // All values below U+10000 exactly when their bitwise or is.
         std::uint32_t any = 0;
+#pragma GCC unroll 1
         for (std::size_t j = 0; j < kBlock; ++j)
             any |= codeValue(text[i + j]);
         if (any >= firstSupplementary) {
@@ -120,6 +148,7 @@ void ToUtf16Le(const wchar_t* text, std::size_t length, unsigned char* out)
             continue;
         }
         char16_t units[kBlock];
+#pragma GCC unroll 1
         for (std::size_t j = 0; j < kBlock; ++j)
             units[j] = static_cast<char16_t>(text[i + j]);
         std::memcpy(out, units, sizeof units);
@@ -140,10 +169,14 @@ std::size_t FromUtf16Le(const unsigned char* bytes, std::size_t count, wchar_t* 
     while (i + kBlock <= count) {
         char16_t units[kBlock];
         std::memcpy(units, bytes + i * sizeof(char16_t), sizeof units);
-        bool surrogates = false;
+        // The top bit ends up set only by a surrogate, whose bits 11 to 15
+        // cancel against 0xD800 and leave less than 0x800 to subtract from.
+        std::uint32_t surrogates = 0;
+#pragma GCC unroll 1
         for (std::size_t j = 0; j < kBlock; ++j)
-            surrogates |= isSurrogate(units[j]);
-        if (!surrogates) {
+            surrogates |= (units[j] ^ 0xD800u) - 0x800u;
+        if (surrogates >> 31 == 0) {
+#pragma GCC unroll 1
             for (std::size_t j = 0; j < kBlock; ++j)
                 out[j] = static_cast<wchar_t>(units[j]);
             out += kBlock;

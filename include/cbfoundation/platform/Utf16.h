@@ -49,6 +49,11 @@ CB_API std::size_t FromUtf16(const char16_t* units, std::size_t count, wchar_t* 
 /// length) bytes of the little-endian code units to `out`.
 CB_API void ToUtf16Le(const wchar_t* text, std::size_t length, unsigned char* out);
 
+/// The common case of ToUtf16Le in one pass: when none of the `length`
+/// characters is NUL or above U+FFFF, writes their 2 * length bytes to `out`
+/// and returns true. Otherwise returns false, having written part of them.
+CB_API bool ToUtf16LeSimple(const wchar_t* text, std::size_t length, unsigned char* out);
+
 /// FromUtf16 from bytes at any alignment: decodes the `count` little-endian
 /// code units at `bytes` (2 * count bytes).
 CB_API std::size_t FromUtf16Le(const unsigned char* bytes, std::size_t count, wchar_t* out);

@@ -49,29 +49,41 @@ std::size_t unitsUpToNul(const unsigned char* bytes, std::size_t count)
     return count;
 }
 
+// The top bit is set for a NUL and for a surrogate: a unit below 0x10000
+// ends up below 0 only where it subtracts to a borrow. Arithmetic without
+// branches, so that a block of units is a few vector instructions.
+inline std::uint32_t specialFlag(std::uint32_t unit)
+{
+    return ((unit ^ 0xD800u) - 0x800u) | (unit - 1u);
+}
+
 // Widens the little-endian UTF-16 code units at `bytes` (any alignment) to
 // wide characters, up to the first NUL, and returns how many it wrote. Text
 // without NULs and surrogates, nearly all text, is widened block by block in
 // one pass; the rest goes through the full decoder.
 std::size_t decodeUtf16(const unsigned char* bytes, std::size_t count, wchar_t* out)
 {
-    bool special = false;
+    std::uint32_t special = 0;
     std::size_t i = 0;
-    for (; i + kBlock <= count && !special; i += kBlock) {
+    for (; i + kBlock <= count && special == 0; i += kBlock) {
         char16_t units[kBlock];
         std::memcpy(units, bytes + 2 * i, sizeof units);
+        std::uint32_t flags = 0;
+#pragma GCC unroll 1
         for (std::size_t j = 0; j < kBlock; ++j) {
-            out[i + j] = static_cast<wchar_t>(units[j]);
-            special |= units[j] == 0 || (units[j] & 0xF800) == 0xD800;
+            const std::uint32_t unit = units[j];
+            out[i + j] = static_cast<wchar_t>(unit);
+            flags |= specialFlag(unit);
         }
+        special = flags >> 31;
     }
-    for (; i < count && !special; ++i) {
+    for (; i < count && special == 0; ++i) {
         char16_t unit;
         std::memcpy(&unit, bytes + 2 * i, sizeof unit);
         out[i] = static_cast<wchar_t>(unit);
-        special = unit == 0 || (unit & 0xF800) == 0xD800;
+        special = specialFlag(unit) >> 31;
     }
-    if (!special)
+    if (special == 0)
         return count;
     return cbf::platform::FromUtf16Le(bytes, unitsUpToNul(bytes, count), out);
 }
@@ -172,6 +184,18 @@ void CbStreamReadBinary::readExactly(void* buffer, unsigned __int64 count, unsig
 
 CbStreamRead& CbStreamReadBinary::operator>>(CStringW& value)
 {
+    // Nearly every string is shorter than 255 units and, with an area, lies
+    // in it whole: tag, length byte and text in one look.
+    if (available() >= 4) {
+        const unsigned char* head = m_getNext;
+        const std::size_t units = head[3];
+        if (head[0] == 0xFF && head[1] == 0xFE && head[2] == 0xFF && units < 0xFF &&
+            available() - 4 >= units * sizeof(char16_t)) {
+            m_getNext += 4 + units * sizeof(char16_t);
+            assignUtf16(value, head + 4, units);
+            return *this;
+        }
+    }
     const unsigned __int64 length = readStringLengthW();
     if (length <= available() / sizeof(char16_t)) {
         const unsigned char* text = m_getNext;
@@ -218,80 +242,68 @@ CbStreamRead& CbStreamReadBinary::operator>>(unsigned long& value)
     return *this;
 }
 
-CbStreamRead& CbStreamReadBinary::operator>>(char& value)
+void CbStreamReadBinary::readFromSource(char& value)
 {
     readExactly(value, kLineChar);
-    return *this;
 }
 
-CbStreamRead& CbStreamReadBinary::operator>>(double& value)
+void CbStreamReadBinary::readFromSource(double& value)
 {
     readExactly(value, kLineDouble);
-    return *this;
 }
 
-CbStreamRead& CbStreamReadBinary::operator>>(float& value)
+void CbStreamReadBinary::readFromSource(float& value)
 {
     readExactly(value, kLineFloat);
-    return *this;
 }
 
-CbStreamRead& CbStreamReadBinary::operator>>(__int64& value)
+void CbStreamReadBinary::readFromSource(__int64& value)
 {
     readExactly(value, kLineInt64);
-    return *this;
 }
 
-CbStreamRead& CbStreamReadBinary::operator>>(unsigned __int64& value)
+void CbStreamReadBinary::readFromSource(unsigned __int64& value)
 {
     readExactly(value, kLineUnsignedInt64);
-    return *this;
 }
 
-CbStreamRead& CbStreamReadBinary::operator>>(int& value)
+void CbStreamReadBinary::readFromSource(int& value)
 {
     readExactly(value, kLineInt);
-    return *this;
 }
 
-CbStreamRead& CbStreamReadBinary::operator>>(unsigned int& value)
+void CbStreamReadBinary::readFromSource(unsigned int& value)
 {
     readExactly(value, kLineUnsignedInt);
-    return *this;
 }
 
-CbStreamRead& CbStreamReadBinary::operator>>(short& value)
+void CbStreamReadBinary::readFromSource(short& value)
 {
     readExactly(value, kLineShort);
-    return *this;
 }
 
-CbStreamRead& CbStreamReadBinary::operator>>(unsigned short& value)
+void CbStreamReadBinary::readFromSource(unsigned short& value)
 {
     readExactly(value, kLineUnsignedShort);
-    return *this;
 }
 
-CbStreamRead& CbStreamReadBinary::operator>>(signed char& value)
+void CbStreamReadBinary::readFromSource(signed char& value)
 {
     readExactly(value, kLineSignedChar);
-    return *this;
 }
 
-CbStreamRead& CbStreamReadBinary::operator>>(unsigned char& value)
+void CbStreamReadBinary::readFromSource(unsigned char& value)
 {
     readExactly(value, kLineUnsignedChar);
-    return *this;
 }
 
-CbStreamRead& CbStreamReadBinary::operator>>(bool& value)
+void CbStreamReadBinary::readFromSource(bool& value)
 {
     // Read as a byte: any non-zero byte is true, and a bool must never hold
     // another bit pattern than 0 or 1.
     unsigned char byte = 0;
     readExactly(byte, kLineBool);
     value = byte != 0;
-    return *this;
 }
 
 ISerializable* CbStreamReadBinary::ReadChunk()
@@ -357,8 +369,13 @@ unsigned __int64 CbStreamReadBinary::readStringLengthW()
     // them fails with the line of the field where it ended, as it would
     // field by field.
     unsigned char head[4] = {};
-    const unsigned __int64 delivered =
-        available() >= sizeof head ? takeFromGetArea(head, sizeof head) : read(head, sizeof head);
+    unsigned __int64 delivered = sizeof head;
+    if (available() >= sizeof head) {
+        std::memcpy(head, m_getNext, sizeof head);
+        m_getNext += sizeof head;
+    } else {
+        delivered = read(head, sizeof head);
+    }
     if (delivered < 3)
         throwStreamFailure(delivered == 0 ? kLineUnsignedChar : kLineUnsignedShort);
     if (head[0] != 0xFF || head[1] != 0xFE || head[2] != 0xFF)

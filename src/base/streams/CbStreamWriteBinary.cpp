@@ -31,20 +31,6 @@ Wire toWire(Value value, unsigned line)
 
 } // namespace
 
-// Every encoder stores its bytes in the put area when they fit and hands
-// them to `write` otherwise, so a stream without an area sees exactly one
-// call per value or field.
-template <class Value>
-CbStreamWrite& CbStreamWriteBinary::put(const Value& value)
-{
-    if (static_cast<std::size_t>(m_putEnd - m_putNext) >= sizeof value) [[likely]] {
-        std::memcpy(m_putNext, &value, sizeof value);
-        m_putNext += sizeof value;
-        return *this;
-    }
-    return write(&value, sizeof value);
-}
-
 // Stores `bytes` bytes of text in the area if they fit. An area that is not
 // there takes nothing, not even no bytes: such a stream is owed its call.
 bool CbStreamWriteBinary::putText(const void* text, std::size_t bytes)
@@ -74,10 +60,34 @@ bool CbStreamWriteBinary::putWide(const wchar_t* text, std::size_t length)
     return true;
 }
 
+// Stores a wide string of fewer than 255 characters, none of them NUL or
+// above U+FFFF, whole in the area if it fits, converting it as it goes: one
+// pass over the text for nearly every string.
+bool CbStreamWriteBinary::putSimpleWide(const wchar_t* text, std::size_t length)
+{
+    if (length >= 0xFF || static_cast<std::size_t>(m_putEnd - m_putNext) < 4 + 2 * length || m_putNext == nullptr)
+        return false;
+    if (!cbf::platform::ToUtf16LeSimple(text, length, m_putNext + 4))
+        return false;
+    const unsigned char header[4] = {0xFF, 0xFE, 0xFF, static_cast<unsigned char>(length)};
+    std::memcpy(m_putNext, header, sizeof header);
+    m_putNext += sizeof header + 2 * length;
+    return true;
+}
+
+CbStreamWrite& CbStreamWriteBinary::operator<<(const CStringW& value)
+{
+    // The string knows its length; a NUL inside it fails the simple case and
+    // the text goes the long way, which cuts it there.
+    if (putSimpleWide(value.GetString(), static_cast<std::size_t>(value.GetLength())))
+        return *this;
+    return CbStreamWrite::operator<<(value);
+}
+
 CbStreamWrite& CbStreamWriteBinary::operator<<(const wchar_t* value)
 {
     const std::size_t length = std::wcslen(value);
-    if (putWide(value, length))
+    if (putSimpleWide(value, length) || putWide(value, length))
         return *this;
     const std::uint64_t count = cbf::platform::Utf16Length(value, length);
     writeStringLengthW(count);
@@ -112,73 +122,12 @@ CbStreamWrite& CbStreamWriteBinary::operator<<(const char* value)
 
 CbStreamWrite& CbStreamWriteBinary::operator<<(long value)
 {
-    return put(toWire<std::int32_t>(value, kLineLong));
+    return insert(toWire<std::int32_t>(value, kLineLong));
 }
 
 CbStreamWrite& CbStreamWriteBinary::operator<<(unsigned long value)
 {
-    return put(toWire<std::uint32_t>(value, kLineUnsignedLong));
-}
-
-CbStreamWrite& CbStreamWriteBinary::operator<<(char value)
-{
-    return put(value);
-}
-
-CbStreamWrite& CbStreamWriteBinary::operator<<(double value)
-{
-    return put(value);
-}
-
-CbStreamWrite& CbStreamWriteBinary::operator<<(float value)
-{
-    return put(value);
-}
-
-CbStreamWrite& CbStreamWriteBinary::operator<<(__int64 value)
-{
-    return put(value);
-}
-
-CbStreamWrite& CbStreamWriteBinary::operator<<(unsigned __int64 value)
-{
-    return put(value);
-}
-
-CbStreamWrite& CbStreamWriteBinary::operator<<(int value)
-{
-    return put(value);
-}
-
-CbStreamWrite& CbStreamWriteBinary::operator<<(unsigned int value)
-{
-    return put(value);
-}
-
-CbStreamWrite& CbStreamWriteBinary::operator<<(short value)
-{
-    return put(value);
-}
-
-CbStreamWrite& CbStreamWriteBinary::operator<<(unsigned short value)
-{
-    return put(value);
-}
-
-CbStreamWrite& CbStreamWriteBinary::operator<<(signed char value)
-{
-    return put(value);
-}
-
-CbStreamWrite& CbStreamWriteBinary::operator<<(unsigned char value)
-{
-    return put(value);
-}
-
-CbStreamWrite& CbStreamWriteBinary::operator<<(bool value)
-{
-    const unsigned char byte = value ? 1 : 0;
-    return put(byte);
+    return insert(toWire<std::uint32_t>(value, kLineUnsignedLong));
 }
 
 CbStreamWrite& CbStreamWriteBinary::WriteBuffer(const void* buffer, unsigned __int64 count)

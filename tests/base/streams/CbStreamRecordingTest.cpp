@@ -85,7 +85,7 @@ const std::pair<WriteAction, const char*> kWriteCases[] = {
      "4 3 4 0 4 2"},
     {[](CbStreamWrite& s) { s << L"abc" << L"" << CStringW(L"\U0001F600x"); }, "1 2 1 6 1 2 1 0 1 2 1 6"},
     {[](CbStreamWrite& s) { s << kWide300 << kWide70000; }, "1 2 1 2 600 1 2 1 2 4 140000"},
-    {[](CbStreamWrite& s) { s << kWideMixed << 1; }, "1 2 1 78 4"},
+    {[](CbStreamWrite& s) { s << kWideMixed << 1 << CStringW(std::wstring(L"ab\0cd", 5)); }, "1 2 1 78 4 1 2 1 4"},
     {[](CbStreamWrite& s) {
          s.WriteVersion(4);
          static_cast<CbStreamWriteBinary&>(s).WriteBuffer("xyz", 3);

@@ -4,6 +4,7 @@
 #include <cbfoundation/base/streams/CbStreamRead.h>
 
 #include <cstddef>
+#include <cstring>
 
 class ISerializable;
 
@@ -95,18 +96,29 @@ public:
     CbStreamRead& operator>>(CStringA& value) override;
     CbStreamRead& operator>>(long& value) override;
     CbStreamRead& operator>>(unsigned long& value) override;
-    CbStreamRead& operator>>(char& value) override;
-    CbStreamRead& operator>>(double& value) override;
-    CbStreamRead& operator>>(float& value) override;
-    CbStreamRead& operator>>(__int64& value) override;
-    CbStreamRead& operator>>(unsigned __int64& value) override;
-    CbStreamRead& operator>>(int& value) override;
-    CbStreamRead& operator>>(unsigned int& value) override;
-    CbStreamRead& operator>>(short& value) override;
-    CbStreamRead& operator>>(unsigned short& value) override;
-    CbStreamRead& operator>>(signed char& value) override;
-    CbStreamRead& operator>>(unsigned char& value) override;
-    CbStreamRead& operator>>(bool& value) override;
+
+    // The other primitives are decoded inline from the get area, so that a
+    // caller that knows its reader's class copies each value without a call.
+    CbStreamRead& operator>>(char& value) override { return extract(value); }
+    CbStreamRead& operator>>(double& value) override { return extract(value); }
+    CbStreamRead& operator>>(float& value) override { return extract(value); }
+    CbStreamRead& operator>>(__int64& value) override { return extract(value); }
+    CbStreamRead& operator>>(unsigned __int64& value) override { return extract(value); }
+    CbStreamRead& operator>>(int& value) override { return extract(value); }
+    CbStreamRead& operator>>(unsigned int& value) override { return extract(value); }
+    CbStreamRead& operator>>(short& value) override { return extract(value); }
+    CbStreamRead& operator>>(unsigned short& value) override { return extract(value); }
+    CbStreamRead& operator>>(signed char& value) override { return extract(value); }
+    CbStreamRead& operator>>(unsigned char& value) override { return extract(value); }
+    CbStreamRead& operator>>(bool& value) override
+    {
+        // Any non-zero byte is true; a bool never holds another bit pattern.
+        if (m_getNext != m_getEnd) [[likely]]
+            value = *m_getNext++ != 0;
+        else
+            readFromSource(value);
+        return *this;
+    }
 
     CB_DECLARE_RTTI(CbStreamReadBinary)
 
@@ -156,6 +168,33 @@ protected:
     unsigned __int64 takeFromGetArea(void* buffer, unsigned __int64 count) noexcept;
 
 private:
+    template <class Value>
+    CbStreamRead& extract(Value& value)
+    {
+        if (static_cast<std::size_t>(m_getEnd - m_getNext) >= sizeof value) [[likely]] {
+            std::memcpy(&value, m_getNext, sizeof value);
+            m_getNext += sizeof value;
+        } else {
+            readFromSource(value);
+        }
+        return *this;
+    }
+
+    // A value that the get area does not hold whole, through `read`; each
+    // throws the line of its type when the source ends.
+    void readFromSource(bool& value);
+    void readFromSource(char& value);
+    void readFromSource(double& value);
+    void readFromSource(float& value);
+    void readFromSource(__int64& value);
+    void readFromSource(unsigned __int64& value);
+    void readFromSource(int& value);
+    void readFromSource(unsigned int& value);
+    void readFromSource(short& value);
+    void readFromSource(unsigned short& value);
+    void readFromSource(signed char& value);
+    void readFromSource(unsigned char& value);
+
     template <class Value>
     void readExactly(Value& value, unsigned line);
     void readExactly(void* buffer, unsigned __int64 count, unsigned line);

@@ -4,6 +4,7 @@
 #include <cbfoundation/base/streams/CbStreamWrite.h>
 
 #include <cstddef>
+#include <cstring>
 
 class ISerializable;
 
@@ -63,10 +64,12 @@ class ISerializable;
 ///   every value and field through `write`, one call each, as described
 ///   above, including the calls with a count of 0 (an empty string's text,
 ///   WriteBuffer of 0 bytes), which a stream with an area does not get.
-/// - The encoders never take bytes out of the area. Flushing is the concrete
-///   stream's business: its flush, finish or destructor must take
-///   [putBase, putNext) itself before releasing the buffer; this base class's
-///   destructor does nothing with the area.
+/// - The encoders may write into the room beyond putNext without moving it
+///   (a conversion that turns out not to fit the fast case); such bytes are
+///   not stored. They never take bytes out of the area.
+/// - Flushing is the concrete stream's business: its flush, finish or
+///   destructor must take [putBase, putNext) itself before releasing the
+///   buffer; this base class's destructor does nothing with the area.
 /// - Copies and assignments of this base do not carry the area: a copy
 ///   starts without one, an assigned-to stream keeps its own.
 class CB_API CbStreamWriteBinary : public CbStreamWrite
@@ -84,22 +87,29 @@ public:
 
     using CbStreamWrite::operator<<;
 
+    /// As CbStreamWrite's: the text up to its first NUL. A stream without a
+    /// put area receives it through the `const wchar_t*` operator.
+    CbStreamWrite& operator<<(const CStringW& value) override;
+
     CbStreamWrite& operator<<(const wchar_t* value) override;
     CbStreamWrite& operator<<(const char* value) override;
     CbStreamWrite& operator<<(long value) override;
     CbStreamWrite& operator<<(unsigned long value) override;
-    CbStreamWrite& operator<<(char value) override;
-    CbStreamWrite& operator<<(double value) override;
-    CbStreamWrite& operator<<(float value) override;
-    CbStreamWrite& operator<<(__int64 value) override;
-    CbStreamWrite& operator<<(unsigned __int64 value) override;
-    CbStreamWrite& operator<<(int value) override;
-    CbStreamWrite& operator<<(unsigned int value) override;
-    CbStreamWrite& operator<<(short value) override;
-    CbStreamWrite& operator<<(unsigned short value) override;
-    CbStreamWrite& operator<<(signed char value) override;
-    CbStreamWrite& operator<<(unsigned char value) override;
-    CbStreamWrite& operator<<(bool value) override;
+
+    // The other primitives are stored inline into the put area, so that a
+    // caller that knows its writer's class copies each value without a call.
+    CbStreamWrite& operator<<(char value) override { return insert(value); }
+    CbStreamWrite& operator<<(double value) override { return insert(value); }
+    CbStreamWrite& operator<<(float value) override { return insert(value); }
+    CbStreamWrite& operator<<(__int64 value) override { return insert(value); }
+    CbStreamWrite& operator<<(unsigned __int64 value) override { return insert(value); }
+    CbStreamWrite& operator<<(int value) override { return insert(value); }
+    CbStreamWrite& operator<<(unsigned int value) override { return insert(value); }
+    CbStreamWrite& operator<<(short value) override { return insert(value); }
+    CbStreamWrite& operator<<(unsigned short value) override { return insert(value); }
+    CbStreamWrite& operator<<(signed char value) override { return insert(value); }
+    CbStreamWrite& operator<<(unsigned char value) override { return insert(value); }
+    CbStreamWrite& operator<<(bool value) override { return insert(static_cast<unsigned char>(value ? 1 : 0)); }
 
     /// Writes `count` raw bytes, without a length prefix.
     CbStreamWrite& WriteBuffer(const void* buffer, unsigned __int64 count);
@@ -141,9 +151,18 @@ private:
     void writeStringLengthA(unsigned __int64 length);
     void writeStringLengthW(unsigned __int64 length);
     template <class Value>
-    CbStreamWrite& put(const Value& value);
+    CbStreamWrite& insert(const Value& value)
+    {
+        if (static_cast<std::size_t>(m_putEnd - m_putNext) >= sizeof value) [[likely]] {
+            std::memcpy(m_putNext, &value, sizeof value);
+            m_putNext += sizeof value;
+            return *this;
+        }
+        return write(&value, sizeof value);
+    }
     bool putText(const void* text, std::size_t bytes);
     bool putWide(const wchar_t* text, std::size_t length);
+    bool putSimpleWide(const wchar_t* text, std::size_t length);
 
     unsigned char* m_putBase = nullptr;
     unsigned char* m_putNext = nullptr;
