@@ -70,9 +70,9 @@ OsStreamReadBinaryFile::OsStreamReadBinaryFile(CArchive& archive)
 
 OsStreamReadBinaryFile::~OsStreamReadBinaryFile() = default;
 
-// The get area of a plain file is the raw reader's: the decoders take
-// values straight out of its buffer, and only when that runs short does the inner reader, told
-// first how far they got, read on and set the area that is shared next.
+// The get area of a plain file is the raw reader's: the decoders take values
+// straight out of its buffer, and only when that runs short does the raw
+// reader, told first how far they got, read on and set the area shared next.
 unsigned __int64 OsStreamReadBinaryFile::readSharingArea(void* buffer, unsigned __int64 count)
 {
     m_raw->setGetArea(getNext(), getEnd());

@@ -11,7 +11,8 @@
 /// library's buffered stream (4096 bytes, full buffering). Small reads are
 /// served from a 4096-byte buffer of the stream's own, the get area of the
 /// decoders (see CbStreamReadBinary), which spares the runtime library's call
-/// per value; Peek and the end of the file see the same bytes as without it. The encoding operators are those of
+/// per value; Peek and the end of the file see the same bytes as without it.
+/// The encoding operators are those of
 /// CbStreamReadBinary; GetRTTI reports it.
 ///
 /// Failures throw CbExceptionStream, source "OsStreamReadBinaryFileRaw":

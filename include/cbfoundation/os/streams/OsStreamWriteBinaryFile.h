@@ -44,9 +44,9 @@ class OsStreamWriteCompressedZIP;
 ///
 /// Values written to a plain file are stored straight into the buffer of the
 /// raw writer underneath (its put area, see CbStreamWriteBinary); those of a
-/// compressed file into a 32 KiB window that goes to zlib whenever it is full. An
-/// archive gets every value through CArchive::Write as it comes, so that
-/// what the caller writes to the archive itself keeps its place.
+/// compressed file into a 32 KiB window that goes to zlib whenever it is
+/// full. An archive gets every value through CArchive::Write as it comes, so
+/// that what the caller writes to the archive itself keeps its place.
 ///
 /// Registered as "OsStreamWriteBinaryFile" (base CbStreamWriteBinary). Not
 /// copyable.

@@ -56,7 +56,7 @@ protected:
     CbStreamWrite& write(const void* buffer, unsigned __int64 count) override;
 
 private:
-    // The binary file writer shares the put area.
+    // The binary file writer hands nothing more to a failed filter.
     friend class OsStreamWriteBinaryFile;
 
     void init(int level);
