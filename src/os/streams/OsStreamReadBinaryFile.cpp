@@ -13,7 +13,7 @@
 namespace {
 
 constexpr const wchar_t* kSource = L"OsStreamReadBinaryFile";
-constexpr std::size_t kWindowSize = 32 * 1024;
+constexpr std::size_t kWindowSize = 64 * 1024;
 
 bool hasMagic(const unsigned char* header)
 {

@@ -28,7 +28,7 @@ class OsStreamReadBinaryFileRaw;
 ///
 /// A plain file's values are decoded straight out of the buffer of the raw
 /// reader underneath (its get area, see CbStreamReadBinary); a compressed
-/// one's out of a 32 KiB window that the zlib reader inflates into. An
+/// one's out of a 64 KiB window that the zlib reader inflates into. An
 /// archive is read through CArchive::Read value by value, never ahead of the
 /// caller, so that the archive stands where the caller's last value ended.
 ///
