@@ -197,7 +197,7 @@ CbStreamRead& CbStreamReadBinary::operator>>(CStringW& value)
         }
     }
     const unsigned __int64 length = readStringLengthW();
-    if (length <= available() / sizeof(char16_t)) {
+    if (m_getNext != nullptr && length <= available() / sizeof(char16_t)) {
         const unsigned char* text = m_getNext;
         m_getNext += length * sizeof(char16_t);
         assignUtf16(value, text, static_cast<std::size_t>(length));
@@ -213,7 +213,8 @@ CbStreamRead& CbStreamReadBinary::operator>>(CStringW& value)
 CbStreamRead& CbStreamReadBinary::operator>>(CStringA& value)
 {
     const unsigned __int64 length = readStringLengthA();
-    if (length <= available()) {
+    // Without an area even an empty text has no address to be taken from.
+    if (m_getNext != nullptr && length <= available()) {
         const auto* text = reinterpret_cast<const char*>(m_getNext);
         m_getNext += length;
         assignText(value, text, lengthUpToNul(text, static_cast<std::size_t>(length)));

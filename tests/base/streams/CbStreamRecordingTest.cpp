@@ -146,6 +146,11 @@ void readWide(CbStreamRead& s, Destinations& to)
     s >> to.w;
 }
 
+void readTexts(CbStreamRead& s, Destinations& to)
+{
+    s >> to.a >> to.w;
+}
+
 void readTheRest(CbStreamRead& s, Destinations& to)
 {
     s >> to.w >> to.w2 >> to.u >> to.c >> to.l >> to.ul >> to.f;
@@ -177,6 +182,7 @@ const std::tuple<Bytes, ReadInto, const char*, unsigned> kReadCases[] = {
     {cut(34), readMixed, "1>1 2>2 4>4 8>8 4>4 2>2 4>4 4>4 4>4 2>1", 98},
     {cut(40), readMixed, "1>1 2>2 4>4 8>8 4>4 2>2 4>4 4>4 4>4 2>2 600>5", 307},
     {Bytes{0xFF, 0xFE, 0xFE, 0x01, 0x00}, readWide, "4>4", 397},
+    {Encode([](CbStreamWrite& s) { s << "" << L""; }), readTexts, "4>4 4>4", 0},
     {Encode([](CbStreamWrite& s) { s << kWide70000 << kWideMixed << 1ULL << 'x' << 1L << 2UL << 1.0f; }), readTheRest,
      "4>4 2>2 4>4 131072>131072 8928>8928 4>4 78>78 8>8 1>1 4>4 4>4 4>4 0>0 2>0 1>0", 79},
 };
