@@ -3,11 +3,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <random>
 #include <string>
+#include <vector>
 
 using cbf::platform::FromUtf16;
+using cbf::platform::FromUtf16Le;
 using cbf::platform::ToUtf16;
+using cbf::platform::ToUtf16Le;
+using cbf::platform::ToUtf16LeSimple;
 using cbf::platform::Utf16Length;
 
 namespace {
@@ -51,10 +58,12 @@ TEST(Utf16, EncodesPairsAndLoneSurrogatesAndReplacesValuesBeyondUnicode)
     }
 }
 
+// Also through the byte forms at an odd address, in texts long enough to
+// cross the blocks that are converted at once.
 TEST(Utf16, AnyUnitSequenceSurvivesDecodeAndEncode)
 {
     std::mt19937 random(20240611);
-    std::uniform_int_distribution<unsigned> length(0, 40);
+    std::uniform_int_distribution<unsigned> length(0, 80);
     // Any unit, high surrogates, low surrogates and plain text, mixed.
     const std::pair<unsigned, unsigned> kinds[] = {{0, 0xFFFF}, {0xD800, 0xDBFF}, {0xDC00, 0xDFFF}, {'a', 'a'}};
     std::uniform_int_distribution<std::size_t> kind(0, 3);
@@ -67,6 +76,23 @@ TEST(Utf16, AnyUnitSequenceSurvivesDecodeAndEncode)
         const std::wstring text = decode(units);
         ASSERT_LE(text.size(), units.size());
         ASSERT_EQ(encode(text), units);
+
+        const std::size_t bytes = 2 * units.size();
+        std::vector<unsigned char> odd(1 + bytes);
+        std::memcpy(odd.data() + 1, units.data(), bytes);
+        std::wstring fromBytes(units.size(), L'\0');
+        fromBytes.resize(FromUtf16Le(odd.data() + 1, units.size(), fromBytes.data()));
+        ASSERT_EQ(fromBytes, text);
+        std::vector<unsigned char> written(1 + bytes);
+        ToUtf16Le(text.data(), text.size(), written.data() + 1);
+        ASSERT_EQ(written, odd);
+        const bool simple = std::all_of(text.begin(), text.end(),
+                                        [](wchar_t c) { return c != 0 && static_cast<std::uint32_t>(c) <= 0xFFFF; });
+        std::fill(written.begin(), written.end(), 0);
+        ASSERT_EQ(ToUtf16LeSimple(text.data(), text.size(), written.data() + 1), simple);
+        if (simple) {
+            ASSERT_EQ(written, odd);
+        }
     }
 }
 

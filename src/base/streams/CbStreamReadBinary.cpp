@@ -3,6 +3,7 @@
 #include <cbfoundation/base/object/CbRTTI.h>
 #include <cbfoundation/base/streams/CbStreamReadBinary.h>
 #include <cbfoundation/base/streams/ISerializable.h>
+#include <cbfoundation/platform/CopyBytes.h>
 #include <cbfoundation/platform/Utf16.h>
 
 #include "CbStreamReadBinaryLines.h"
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -21,11 +23,10 @@ using namespace cbf::detail::readBinary;
 // The first piece of a string's text that is read at once, in code units.
 constexpr std::size_t kFirstPiece = 64 * 1024;
 
-template <class Unit>
-std::size_t lengthUpToNul(const Unit* text, std::size_t size)
+std::size_t lengthUpToNul(const char* text, std::size_t size)
 {
-    const Unit* nul = std::char_traits<Unit>::find(text, size, Unit());
-    return nul != nullptr ? static_cast<std::size_t>(nul - text) : size;
+    const void* nul = std::memchr(text, 0, size);
+    return nul != nullptr ? static_cast<std::size_t>(static_cast<const char*>(nul) - text) : size;
 }
 
 // Texts longer than CStringT's int lengths can express are moved in whole.
@@ -37,33 +38,67 @@ void assignText(CStringA& value, const char* text, std::size_t length)
         value = CStringA(std::string(text, length));
 }
 
-// Widens UTF-16 code units to wide characters, up to the first NUL, and
-// returns how many it wrote. Text without NULs and surrogates, nearly all
-// text, is widened in one pass that the compiler vectorises; the rest goes
-// through the full decoder.
-std::size_t decodeUtf16(const char16_t* units, std::size_t count, wchar_t* out)
+// Units widened at once: a fixed-size loop is what the compiler vectorises.
+constexpr std::size_t kBlock = 16;
+
+std::size_t unitsUpToNul(const unsigned char* bytes, std::size_t count)
 {
-    char16_t special = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        out[i] = static_cast<wchar_t>(units[i]);
-        special |= units[i] == 0 || (units[i] & 0xF800) == 0xD800 ? 1 : 0;
+    for (std::size_t i = 0; i < count; ++i)
+        if (bytes[2 * i] == 0 && bytes[2 * i + 1] == 0)
+            return i;
+    return count;
+}
+
+// The top bit is set for a NUL and for a surrogate: a unit below 0x10000
+// ends up below 0 only where it subtracts to a borrow. Arithmetic without
+// branches, so that a block of units is a few vector instructions.
+inline std::uint32_t specialFlag(std::uint32_t unit)
+{
+    return ((unit ^ 0xD800u) - 0x800u) | (unit - 1u);
+}
+
+// Widens the little-endian UTF-16 code units at `bytes` (any alignment) to
+// wide characters, up to the first NUL, and returns how many it wrote. Text
+// without NULs and surrogates, nearly all text, is widened block by block in
+// one pass; the rest goes through the full decoder.
+std::size_t decodeUtf16(const unsigned char* bytes, std::size_t count, wchar_t* out)
+{
+    std::uint32_t special = 0;
+    std::size_t i = 0;
+    for (; i + kBlock <= count && special == 0; i += kBlock) {
+        char16_t units[kBlock];
+        std::memcpy(units, bytes + 2 * i, sizeof units);
+        std::uint32_t flags = 0;
+#pragma GCC unroll 1
+        for (std::size_t j = 0; j < kBlock; ++j) {
+            const std::uint32_t unit = units[j];
+            out[i + j] = static_cast<wchar_t>(unit);
+            flags |= specialFlag(unit);
+        }
+        special = flags >> 31;
+    }
+    for (; i < count && special == 0; ++i) {
+        char16_t unit;
+        std::memcpy(&unit, bytes + 2 * i, sizeof unit);
+        out[i] = static_cast<wchar_t>(unit);
+        special = specialFlag(unit) >> 31;
     }
     if (special == 0)
         return count;
-    return cbf::platform::FromUtf16(units, lengthUpToNul(units, count), out);
+    return cbf::platform::FromUtf16Le(bytes, unitsUpToNul(bytes, count), out);
 }
 
 // Decodes the code units straight into the destination's own buffer.
-void assignUtf16(CStringW& value, const char16_t* units, std::size_t count)
+void assignUtf16(CStringW& value, const unsigned char* bytes, std::size_t count)
 {
     if (count > INT_MAX) {
         std::wstring text(count, L'\0');
-        text.resize(decodeUtf16(units, count, text.data()));
+        text.resize(decodeUtf16(bytes, count, text.data()));
         value = CStringW(std::move(text));
         return;
     }
     wchar_t* text = value.GetBufferSetLength(static_cast<int>(count));
-    value.ReleaseBufferSetLength(static_cast<int>(decodeUtf16(units, count, text)));
+    value.ReleaseBufferSetLength(static_cast<int>(decodeUtf16(bytes, count, text)));
 }
 
 // Reads `length` units of text into `text` through `readExactly`, in pieces
@@ -113,25 +148,78 @@ ISerializable* createSerializable(const wchar_t* name) noexcept
 
 } // namespace
 
+unsigned __int64 CbStreamReadBinary::takeFromGetArea(void* buffer, unsigned __int64 count) noexcept
+{
+    const std::size_t taken = std::min<unsigned __int64>(count, available());
+    cbf::platform::CopyBytes(buffer, m_getNext, taken);
+    m_getNext += taken;
+    return taken;
+}
+
+// Every decoder takes its bytes from the get area when they are all there
+// and asks `read` otherwise, so a reader without an area sees exactly one
+// call per value or field.
+template <class Value>
+void CbStreamReadBinary::readExactly(Value& value, unsigned line)
+{
+    if (available() >= sizeof value) [[likely]] {
+        std::memcpy(&value, m_getNext, sizeof value);
+        m_getNext += sizeof value;
+        return;
+    }
+    if (read(&value, sizeof value) != sizeof value)
+        throwStreamFailure(line);
+}
+
 void CbStreamReadBinary::readExactly(void* buffer, unsigned __int64 count, unsigned line)
 {
+    if (count != 0 && available() >= count) {
+        cbf::platform::CopyBytes(buffer, m_getNext, count);
+        m_getNext += count;
+        return;
+    }
     if (read(buffer, count) != count) [[unlikely]]
         throwStreamFailure(line);
 }
 
 CbStreamRead& CbStreamReadBinary::operator>>(CStringW& value)
 {
+    // Nearly every string is shorter than 255 units and, with an area, lies
+    // in it whole: tag, length byte and text in one look.
+    if (available() >= 4) {
+        const unsigned char* head = m_getNext;
+        const std::size_t units = head[3];
+        if (head[0] == 0xFF && head[1] == 0xFE && head[2] == 0xFF && units < 0xFF &&
+            available() - 4 >= units * sizeof(char16_t)) {
+            m_getNext += 4 + units * sizeof(char16_t);
+            assignUtf16(value, head + 4, units);
+            return *this;
+        }
+    }
     const unsigned __int64 length = readStringLengthW();
+    if (m_getNext != nullptr && length <= available() / sizeof(char16_t)) {
+        const unsigned char* text = m_getNext;
+        m_getNext += length * sizeof(char16_t);
+        assignUtf16(value, text, static_cast<std::size_t>(length));
+        return *this;
+    }
     cbf::detail::TextBuffer<char16_t> units;
     readText(units, length,
              [this](void* buffer, unsigned __int64 count) { readExactly(buffer, count, kLineWideText); });
-    assignUtf16(value, units.Data(), units.Size());
+    assignUtf16(value, reinterpret_cast<const unsigned char*>(units.Data()), units.Size());
     return *this;
 }
 
 CbStreamRead& CbStreamReadBinary::operator>>(CStringA& value)
 {
     const unsigned __int64 length = readStringLengthA();
+    // Without an area even an empty text has no address to be taken from.
+    if (m_getNext != nullptr && length <= available()) {
+        const auto* text = reinterpret_cast<const char*>(m_getNext);
+        m_getNext += length;
+        assignText(value, text, lengthUpToNul(text, static_cast<std::size_t>(length)));
+        return *this;
+    }
     cbf::detail::TextBuffer<char> bytes;
     readText(bytes, length,
              [this](void* buffer, unsigned __int64 count) { readExactly(buffer, count, kLineNarrowText); });
@@ -142,7 +230,7 @@ CbStreamRead& CbStreamReadBinary::operator>>(CStringA& value)
 CbStreamRead& CbStreamReadBinary::operator>>(long& value)
 {
     std::int32_t wire = 0;
-    readExactly(&wire, sizeof wire, kLineLong);
+    readExactly(wire, kLineLong);
     value = wire;
     return *this;
 }
@@ -150,85 +238,73 @@ CbStreamRead& CbStreamReadBinary::operator>>(long& value)
 CbStreamRead& CbStreamReadBinary::operator>>(unsigned long& value)
 {
     std::uint32_t wire = 0;
-    readExactly(&wire, sizeof wire, kLineUnsignedLong);
+    readExactly(wire, kLineUnsignedLong);
     value = wire;
     return *this;
 }
 
-CbStreamRead& CbStreamReadBinary::operator>>(char& value)
+void CbStreamReadBinary::readFromSource(char& value)
 {
-    readExactly(&value, sizeof value, kLineChar);
-    return *this;
+    readExactly(value, kLineChar);
 }
 
-CbStreamRead& CbStreamReadBinary::operator>>(double& value)
+void CbStreamReadBinary::readFromSource(double& value)
 {
-    readExactly(&value, sizeof value, kLineDouble);
-    return *this;
+    readExactly(value, kLineDouble);
 }
 
-CbStreamRead& CbStreamReadBinary::operator>>(float& value)
+void CbStreamReadBinary::readFromSource(float& value)
 {
-    readExactly(&value, sizeof value, kLineFloat);
-    return *this;
+    readExactly(value, kLineFloat);
 }
 
-CbStreamRead& CbStreamReadBinary::operator>>(__int64& value)
+void CbStreamReadBinary::readFromSource(__int64& value)
 {
-    readExactly(&value, sizeof value, kLineInt64);
-    return *this;
+    readExactly(value, kLineInt64);
 }
 
-CbStreamRead& CbStreamReadBinary::operator>>(unsigned __int64& value)
+void CbStreamReadBinary::readFromSource(unsigned __int64& value)
 {
-    readExactly(&value, sizeof value, kLineUnsignedInt64);
-    return *this;
+    readExactly(value, kLineUnsignedInt64);
 }
 
-CbStreamRead& CbStreamReadBinary::operator>>(int& value)
+void CbStreamReadBinary::readFromSource(int& value)
 {
-    readExactly(&value, sizeof value, kLineInt);
-    return *this;
+    readExactly(value, kLineInt);
 }
 
-CbStreamRead& CbStreamReadBinary::operator>>(unsigned int& value)
+void CbStreamReadBinary::readFromSource(unsigned int& value)
 {
-    readExactly(&value, sizeof value, kLineUnsignedInt);
-    return *this;
+    readExactly(value, kLineUnsignedInt);
 }
 
-CbStreamRead& CbStreamReadBinary::operator>>(short& value)
+void CbStreamReadBinary::readFromSource(short& value)
 {
-    readExactly(&value, sizeof value, kLineShort);
-    return *this;
+    readExactly(value, kLineShort);
 }
 
-CbStreamRead& CbStreamReadBinary::operator>>(unsigned short& value)
+void CbStreamReadBinary::readFromSource(unsigned short& value)
 {
-    readExactly(&value, sizeof value, kLineUnsignedShort);
-    return *this;
+    readExactly(value, kLineUnsignedShort);
 }
 
-CbStreamRead& CbStreamReadBinary::operator>>(signed char& value)
+void CbStreamReadBinary::readFromSource(signed char& value)
 {
-    readExactly(&value, sizeof value, kLineSignedChar);
-    return *this;
+    readExactly(value, kLineSignedChar);
 }
 
-CbStreamRead& CbStreamReadBinary::operator>>(unsigned char& value)
+void CbStreamReadBinary::readFromSource(unsigned char& value)
 {
-    readExactly(&value, sizeof value, kLineUnsignedChar);
-    return *this;
+    readExactly(value, kLineUnsignedChar);
 }
 
-CbStreamRead& CbStreamReadBinary::operator>>(bool& value)
+void CbStreamReadBinary::readFromSource(bool& value)
 {
     // Read as a byte: any non-zero byte is true, and a bool must never hold
     // another bit pattern than 0 or 1.
     unsigned char byte = 0;
-    readExactly(&byte, sizeof byte, kLineBool);
+    readExactly(byte, kLineBool);
     value = byte != 0;
-    return *this;
 }
 
 ISerializable* CbStreamReadBinary::ReadChunk()
@@ -260,7 +336,9 @@ void CbStreamReadBinary::skip(unsigned __int64 count)
     unsigned char scratch[kSkipBlockSize];
     for (unsigned block = kSkipBlockSize; block != 0 && count != 0; block /= 2) {
         while (count >= block) {
-            if (read(scratch, block) != block)
+            if (available() >= block)
+                m_getNext += block;
+            else if (read(scratch, block) != block)
                 return;
             count -= block;
         }
@@ -269,6 +347,8 @@ void CbStreamReadBinary::skip(unsigned __int64 count)
 
 unsigned __int64 CbStreamReadBinary::ReadBuffer(void* buffer, unsigned __int64 count)
 {
+    if (count != 0 && available() >= count)
+        return takeFromGetArea(buffer, count);
     return read(buffer, count);
 }
 
@@ -279,7 +359,7 @@ unsigned __int64 CbStreamReadBinary::ReadBuffer(void* buffer, unsigned __int64 c
 unsigned __int64 CbStreamReadBinary::readStringLengthA()
 {
     unsigned int length = 0;
-    readExactly(&length, sizeof length, kLineUnsignedInt);
+    readExactly(length, kLineUnsignedInt);
     return length;
 }
 
@@ -290,7 +370,13 @@ unsigned __int64 CbStreamReadBinary::readStringLengthW()
     // them fails with the line of the field where it ended, as it would
     // field by field.
     unsigned char head[4] = {};
-    const unsigned __int64 delivered = read(head, sizeof head);
+    unsigned __int64 delivered = sizeof head;
+    if (available() >= sizeof head) {
+        std::memcpy(head, m_getNext, sizeof head);
+        m_getNext += sizeof head;
+    } else {
+        delivered = read(head, sizeof head);
+    }
     if (delivered < 3)
         throwStreamFailure(delivered == 0 ? kLineUnsignedChar : kLineUnsignedShort);
     if (head[0] != 0xFF || head[1] != 0xFE || head[2] != 0xFF)
@@ -301,14 +387,14 @@ unsigned __int64 CbStreamReadBinary::readStringLengthW()
         return head[3];
 
     unsigned short length16 = 0;
-    readExactly(&length16, sizeof length16, kLineUnsignedShort);
+    readExactly(length16, kLineUnsignedShort);
     if (length16 < 0xFFFF)
         return length16;
     unsigned int length32 = 0;
-    readExactly(&length32, sizeof length32, kLineUnsignedInt);
+    readExactly(length32, kLineUnsignedInt);
     if (length32 < 0xFFFFFFFF)
         return length32;
     unsigned __int64 length64 = 0;
-    readExactly(&length64, sizeof length64, kLineUnsignedInt64);
+    readExactly(length64, kLineUnsignedInt64);
     return length64;
 }

@@ -2,10 +2,6 @@
 #include <cbfoundation/base/exceptions/CbExceptionPreconditionViolation.h>
 #include <cbfoundation/base/streams/CbStreamReadBinaryMemory.h>
 
-#include <cbfoundation/platform/CopyBytes.h>
-
-#include <algorithm>
-
 namespace {
 
 const unsigned char* checkedRange(const void* data, unsigned __int64 size)
@@ -19,15 +15,26 @@ const unsigned char* checkedRange(const void* data, unsigned __int64 size)
 
 CbStreamReadBinaryMemory::CbStreamReadBinaryMemory(const void* data, unsigned __int64 size)
     : m_begin(checkedRange(data, size))
-    , m_next(m_begin)
-    , m_end(m_begin + size)
-{}
+{
+    setGetArea(m_begin, m_begin + size);
+}
+
+CbStreamReadBinaryMemory::CbStreamReadBinaryMemory(const CbStreamReadBinaryMemory& other) noexcept
+    : CbStreamReadBinary(other)
+    , m_begin(other.m_begin)
+{
+    setGetArea(other.getNext(), other.getEnd());
+}
+
+CbStreamReadBinaryMemory& CbStreamReadBinaryMemory::operator=(const CbStreamReadBinaryMemory& other) noexcept
+{
+    CbStreamReadBinary::operator=(other);
+    m_begin = other.m_begin;
+    setGetArea(other.getNext(), other.getEnd());
+    return *this;
+}
 
 unsigned __int64 CbStreamReadBinaryMemory::read(void* buffer, unsigned __int64 count)
 {
-    const std::size_t delivered = std::min<unsigned __int64>(count, GetRemaining());
-    const unsigned char* source = m_next;
-    m_next += delivered;
-    cbf::platform::CopyBytes(buffer, source, delivered);
-    return delivered;
+    return takeFromGetArea(buffer, count);
 }

@@ -4,6 +4,7 @@
 #include <cbfoundation/base/streams/CbStreamWriteBinary.h>
 #include <cbfoundation/base/streams/CbStreamWriteBinaryByteCount.h>
 #include <cbfoundation/base/streams/ISerializable.h>
+#include <cbfoundation/platform/CopyBytes.h>
 #include <cbfoundation/platform/Utf16.h>
 
 #include "CbStreamWriteBinaryLines.h"
@@ -30,99 +31,109 @@ Wire toWire(Value value, unsigned line)
 
 } // namespace
 
+// Stores `bytes` bytes of text in the area if they fit. An area that is not
+// there takes nothing, not even no bytes: such a stream is owed its call.
+bool CbStreamWriteBinary::putText(const void* text, std::size_t bytes)
+{
+    if (m_putNext == nullptr || static_cast<std::size_t>(m_putEnd - m_putNext) < bytes)
+        return false;
+    cbf::platform::CopyBytes(m_putNext, text, bytes);
+    m_putNext += bytes;
+    return true;
+}
+
+// Stores a whole wide string, length and text, in the area if it fits,
+// converting the text straight into it.
+bool CbStreamWriteBinary::putWide(const wchar_t* text, std::size_t length)
+{
+    const auto room = static_cast<std::size_t>(m_putEnd - m_putNext);
+    // Each unit takes at least 2 bytes, and the short length form 4.
+    if (room < 4 + 2 * length)
+        return false;
+    const std::uint64_t count = cbf::platform::Utf16Length(text, length);
+    if (count >= 0xFF || room < 4 + 2 * count)
+        return false;
+    const unsigned char header[4] = {0xFF, 0xFE, 0xFF, static_cast<unsigned char>(count)};
+    std::memcpy(m_putNext, header, sizeof header);
+    cbf::platform::ToUtf16Le(text, length, m_putNext + sizeof header);
+    m_putNext += sizeof header + 2 * count;
+    return true;
+}
+
+// Stores a wide string of fewer than 255 characters, none of them NUL or
+// above U+FFFF, whole in the area if it fits, converting it as it goes: one
+// pass over the text for nearly every string.
+bool CbStreamWriteBinary::putSimpleWide(const wchar_t* text, std::size_t length)
+{
+    if (length >= 0xFF || static_cast<std::size_t>(m_putEnd - m_putNext) < 4 + 2 * length || m_putNext == nullptr)
+        return false;
+    if (!cbf::platform::ToUtf16LeSimple(text, length, m_putNext + 4))
+        return false;
+    const unsigned char header[4] = {0xFF, 0xFE, 0xFF, static_cast<unsigned char>(length)};
+    std::memcpy(m_putNext, header, sizeof header);
+    m_putNext += sizeof header + 2 * length;
+    return true;
+}
+
+CbStreamWrite& CbStreamWriteBinary::operator<<(const CStringW& value)
+{
+    // The string knows its length; a NUL inside it fails the simple case and
+    // the text goes the long way, which cuts it there.
+    if (putSimpleWide(value.GetString(), static_cast<std::size_t>(value.GetLength())))
+        return *this;
+    return CbStreamWrite::operator<<(value);
+}
+
 CbStreamWrite& CbStreamWriteBinary::operator<<(const wchar_t* value)
 {
     const std::size_t length = std::wcslen(value);
+    if (putSimpleWide(value, length) || putWide(value, length))
+        return *this;
     const std::uint64_t count = cbf::platform::Utf16Length(value, length);
+    writeStringLengthW(count);
+    const std::uint64_t bytes = count * sizeof(char16_t);
+    if (m_putNext != nullptr && static_cast<std::size_t>(m_putEnd - m_putNext) >= bytes) {
+        cbf::platform::ToUtf16Le(value, length, m_putNext);
+        m_putNext += bytes;
+        return *this;
+    }
     cbf::detail::TextBuffer<char16_t> units;
     units.Resize(count);
     cbf::platform::ToUtf16(value, length, units.Data());
-    writeStringLengthW(count);
-    return write(units.Data(), count * sizeof(char16_t));
+    return write(units.Data(), bytes);
 }
 
 CbStreamWrite& CbStreamWriteBinary::operator<<(const char* value)
 {
     const std::size_t length = std::strlen(value);
+    const auto room = static_cast<std::size_t>(m_putEnd - m_putNext);
+    if (room >= 4 && room - 4 >= length && length <= UINT32_MAX) {
+        const auto wire = static_cast<std::uint32_t>(length);
+        std::memcpy(m_putNext, &wire, sizeof wire);
+        cbf::platform::CopyBytes(m_putNext + sizeof wire, value, length);
+        m_putNext += sizeof wire + length;
+        return *this;
+    }
     writeStringLengthA(length);
+    if (putText(value, length))
+        return *this;
     return write(value, length);
 }
 
 CbStreamWrite& CbStreamWriteBinary::operator<<(long value)
 {
-    const auto wire = toWire<std::int32_t>(value, kLineLong);
-    return write(&wire, sizeof wire);
+    return insert(toWire<std::int32_t>(value, kLineLong));
 }
 
 CbStreamWrite& CbStreamWriteBinary::operator<<(unsigned long value)
 {
-    const auto wire = toWire<std::uint32_t>(value, kLineUnsignedLong);
-    return write(&wire, sizeof wire);
-}
-
-CbStreamWrite& CbStreamWriteBinary::operator<<(char value)
-{
-    return write(&value, sizeof value);
-}
-
-CbStreamWrite& CbStreamWriteBinary::operator<<(double value)
-{
-    return write(&value, sizeof value);
-}
-
-CbStreamWrite& CbStreamWriteBinary::operator<<(float value)
-{
-    return write(&value, sizeof value);
-}
-
-CbStreamWrite& CbStreamWriteBinary::operator<<(__int64 value)
-{
-    return write(&value, sizeof value);
-}
-
-CbStreamWrite& CbStreamWriteBinary::operator<<(unsigned __int64 value)
-{
-    return write(&value, sizeof value);
-}
-
-CbStreamWrite& CbStreamWriteBinary::operator<<(int value)
-{
-    return write(&value, sizeof value);
-}
-
-CbStreamWrite& CbStreamWriteBinary::operator<<(unsigned int value)
-{
-    return write(&value, sizeof value);
-}
-
-CbStreamWrite& CbStreamWriteBinary::operator<<(short value)
-{
-    return write(&value, sizeof value);
-}
-
-CbStreamWrite& CbStreamWriteBinary::operator<<(unsigned short value)
-{
-    return write(&value, sizeof value);
-}
-
-CbStreamWrite& CbStreamWriteBinary::operator<<(signed char value)
-{
-    return write(&value, sizeof value);
-}
-
-CbStreamWrite& CbStreamWriteBinary::operator<<(unsigned char value)
-{
-    return write(&value, sizeof value);
-}
-
-CbStreamWrite& CbStreamWriteBinary::operator<<(bool value)
-{
-    const unsigned char byte = value ? 1 : 0;
-    return write(&byte, sizeof byte);
+    return insert(toWire<std::uint32_t>(value, kLineUnsignedLong));
 }
 
 CbStreamWrite& CbStreamWriteBinary::WriteBuffer(const void* buffer, unsigned __int64 count)
 {
+    if (putText(buffer, count))
+        return *this;
     return write(buffer, count);
 }
 

@@ -12,49 +12,57 @@
 
 CbStreamWriteBinaryMemory::CbStreamWriteBinaryMemory(CbStreamWriteBinaryMemory&& other) noexcept
     : CbStreamWriteBinary(other)
-    , m_buffer(std::move(other.m_buffer))
-    , m_capacity(std::exchange(other.m_capacity, 0))
-    , m_size(std::exchange(other.m_size, 0))
-{}
+{
+    takeBuffer(other);
+}
 
 CbStreamWriteBinaryMemory& CbStreamWriteBinaryMemory::operator=(CbStreamWriteBinaryMemory&& other) noexcept
 {
-    m_buffer = std::move(other.m_buffer);
-    m_capacity = std::exchange(other.m_capacity, 0);
-    m_size = std::exchange(other.m_size, 0);
+    if (this != &other)
+        takeBuffer(other);
     return *this;
+}
+
+void CbStreamWriteBinaryMemory::takeBuffer(CbStreamWriteBinaryMemory& other) noexcept
+{
+    setPutArea(other.putBase(), other.putNext(), other.putEnd());
+    m_buffer = std::move(other.m_buffer);
+    other.setPutArea(nullptr, nullptr, nullptr);
 }
 
 void CbStreamWriteBinaryMemory::Reserve(unsigned __int64 capacity)
 {
-    if (capacity > m_capacity)
+    if (capacity > static_cast<unsigned __int64>(putEnd() - m_buffer.get()))
         reallocate(capacity);
 }
 
 CbStreamWrite& CbStreamWriteBinaryMemory::write(const void* buffer, unsigned __int64 count)
 {
-    if (count > m_capacity - m_size)
+    if (count > static_cast<unsigned __int64>(putEnd() - putNext()))
         growFor(count);
-    cbf::platform::CopyBytes(m_buffer.get() + m_size, buffer, count);
-    m_size += count;
+    cbf::platform::CopyBytes(putNext(), buffer, count);
+    setPutArea(putBase(), putNext() + count, putEnd());
     return *this;
 }
 
 void CbStreamWriteBinaryMemory::growFor(unsigned __int64 count)
 {
-    if (count > SIZE_MAX - m_size)
+    const std::size_t size = GetSize();
+    if (count > SIZE_MAX - size)
         throw std::bad_alloc();
-    reallocate(std::max<unsigned __int64>(m_size + count, 2 * m_capacity));
+    const auto capacity = static_cast<std::size_t>(putEnd() - m_buffer.get());
+    reallocate(std::max<unsigned __int64>(size + count, 2 * static_cast<unsigned __int64>(capacity)));
 }
 
 void CbStreamWriteBinaryMemory::reallocate(unsigned __int64 capacity)
 {
     if (capacity > SIZE_MAX)
         throw std::bad_alloc();
+    const std::size_t size = GetSize();
     void* grown = std::realloc(m_buffer.get(), static_cast<std::size_t>(capacity));
     if (grown == nullptr)
         throw std::bad_alloc();
     static_cast<void>(m_buffer.release());
     m_buffer.reset(static_cast<unsigned char*>(grown));
-    m_capacity = static_cast<std::size_t>(capacity);
+    setPutArea(m_buffer.get(), m_buffer.get() + size, m_buffer.get() + capacity);
 }

@@ -58,14 +58,14 @@ OsStreamReadBinaryFileRaw::~OsStreamReadBinaryFileRaw()
     cbf::platform::CloseFile(m_file);
 }
 
-// The bytes already in the own buffer come first; the rest is peeked from
-// the file, whose position is that far ahead of the caller's.
+// The bytes of the get area come first; the rest is peeked from the file,
+// whose position is that far ahead of the caller's.
 unsigned __int64 OsStreamReadBinaryFileRaw::Peek(void* buffer, unsigned __int64 count) const
 {
     auto* destination = static_cast<unsigned char*>(buffer);
-    const auto buffered = std::min<unsigned __int64>(count, static_cast<unsigned __int64>(m_end - m_next));
+    const auto buffered = std::min<unsigned __int64>(count, static_cast<unsigned __int64>(getEnd() - getNext()));
     if (buffered != 0)
-        cbf::platform::CopyBytes(destination, m_next, static_cast<std::size_t>(buffered));
+        cbf::platform::CopyBytes(destination, getNext(), static_cast<std::size_t>(buffered));
     if (buffered == count)
         return count;
     std::fpos_t position;
@@ -78,24 +78,21 @@ unsigned __int64 OsStreamReadBinaryFileRaw::Peek(void* buffer, unsigned __int64 
     return buffered + got;
 }
 
+// The decoders take small values from the get area and come here when it
+// runs short: what is left of it first, then the file.
 unsigned __int64 OsStreamReadBinaryFileRaw::read(void* buffer, unsigned __int64 count)
 {
     auto* destination = static_cast<unsigned char*>(buffer);
-    const auto buffered = static_cast<unsigned __int64>(m_end - m_next);
-    if (count <= buffered) {
-        cbf::platform::CopyBytes(destination, m_next, static_cast<std::size_t>(count));
-        m_next += count;
+    const unsigned __int64 buffered = takeFromGetArea(destination, count);
+    if (buffered == count)
         return count;
-    }
-    if (buffered != 0)
-        cbf::platform::CopyBytes(destination, m_next, static_cast<std::size_t>(buffered));
-    m_next = m_end = nullptr;
     return buffered + refill(destination + buffered, count - buffered);
 }
 
-// Reads `count` bytes that the own buffer lacks: large requests straight
-// from the file, small ones through the buffer, filled as far as it goes.
-// A read error counts only when it leaves the request short.
+// Reads `count` bytes that the get area lacks: large requests straight
+// from the file, small ones through the buffer, filled as far as it goes,
+// whose rest becomes the new area. A read error counts only when it leaves
+// the request short.
 unsigned __int64 OsStreamReadBinaryFileRaw::refill(unsigned char* destination, unsigned __int64 count)
 {
     bool failed = false;
@@ -111,7 +108,6 @@ unsigned __int64 OsStreamReadBinaryFileRaw::refill(unsigned char* destination, u
     const auto delivered = std::min(got, count);
     if (delivered != 0)
         cbf::platform::CopyBytes(destination, m_buffer.get(), static_cast<std::size_t>(delivered));
-    m_next = m_buffer.get() + delivered;
-    m_end = m_buffer.get() + got;
+    setGetArea(m_buffer.get() + delivered, m_buffer.get() + got);
     return delivered;
 }

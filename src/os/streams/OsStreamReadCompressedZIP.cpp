@@ -50,33 +50,25 @@ void OsStreamReadCompressedZIP::init()
         throw CbExceptionStream(L"OsStreamReadCompressedZIP", 207);
 }
 
+// The inflated bytes waiting in the output buffer are the decoders' get
+// area; they come here when it runs short.
 unsigned __int64 OsStreamReadCompressedZIP::read(void* buffer, unsigned __int64 count)
 {
     auto* destination = static_cast<unsigned char*>(buffer);
-    const unsigned __int64 copied = m_readPosition != nullptr ? copyFromInflatedBuffer(destination, count) : 0;
+    const unsigned __int64 copied = copyFromInflatedBuffer(destination, count);
     if (copied == count)
         return count;
     const unsigned __int64 rest = count - copied;
     if (rest >= kDirectReadThreshold)
         return copied + inflateToBuffer(destination + copied, rest);
-    m_pending = inflateToBuffer(m_output.get(), kOutputSize);
-    m_readPosition = m_output.get();
+    const unsigned __int64 inflated = inflateToBuffer(m_output.get(), kOutputSize);
+    setGetArea(m_output.get(), m_output.get() + inflated);
     return copied + copyFromInflatedBuffer(destination + copied, rest);
 }
 
 unsigned __int64 OsStreamReadCompressedZIP::copyFromInflatedBuffer(unsigned char* destination, unsigned __int64 count)
 {
-    const unsigned __int64 taken = std::min(count, m_pending);
-    if (taken != 0)
-        cbf::platform::CopyBytes(destination, m_readPosition, static_cast<std::size_t>(taken));
-    if (taken == m_pending) {
-        m_pending = 0;
-        m_readPosition = nullptr;
-    } else {
-        m_readPosition += taken;
-        m_pending -= taken;
-    }
-    return taken;
+    return takeFromGetArea(destination, count);
 }
 
 unsigned __int64 OsStreamReadCompressedZIP::inflateToBuffer(unsigned char* destination, unsigned __int64 count)

@@ -61,6 +61,7 @@ OsStreamWriteBinaryFileRaw::OsStreamWriteBinaryFileRaw(const wchar_t* path, EAcc
     , m_buffer(std::make_unique<unsigned char[]>(kBufferSize))
 {
     m_file = openForWriting(path, accessMode);
+    setPutArea(m_buffer.get(), m_buffer.get(), m_buffer.get() + kBufferSize);
 }
 
 OsStreamWriteBinaryFileRaw::~OsStreamWriteBinaryFileRaw()
@@ -76,28 +77,29 @@ OsStreamWriteBinaryFileRaw::~OsStreamWriteBinaryFileRaw()
     cbf::streams::DestructorFailure::Report(failure, m_uncaughtExceptions);
 }
 
+// The encoders fill the buffer as the put area and come here with what does
+// not fit: the buffered bytes go to the file first, then a large write
+// straight after them, a small one into the emptied buffer.
 CbStreamWrite& OsStreamWriteBinaryFileRaw::write(const void* buffer, unsigned __int64 count)
 {
     const auto* data = static_cast<const unsigned char*>(buffer);
-    if (count <= kBufferSize - m_used) {
-        cbf::platform::CopyBytes(m_buffer.get() + m_used, data, static_cast<std::size_t>(count));
-        m_used += static_cast<std::size_t>(count);
-        return *this;
-    }
-    flushBuffer();
+    if (count > static_cast<unsigned __int64>(putEnd() - putNext()))
+        flushBuffer();
     if (count >= kBufferSize) {
         writeToFile(data, count);
         return *this;
     }
-    cbf::platform::CopyBytes(m_buffer.get(), data, static_cast<std::size_t>(count));
-    m_used = static_cast<std::size_t>(count);
+    cbf::platform::CopyBytes(putNext(), data, static_cast<std::size_t>(count));
+    setPutArea(putBase(), putNext() + count, putEnd());
     return *this;
 }
 
+// The buffered bytes are given up before they are written: after a failure
+// they are not written again.
 void OsStreamWriteBinaryFileRaw::flushBuffer()
 {
-    const std::size_t used = m_used;
-    m_used = 0;
+    const auto used = static_cast<std::size_t>(putNext() - putBase());
+    setPutArea(m_buffer.get(), m_buffer.get(), m_buffer.get() + kBufferSize);
     writeToFile(m_buffer.get(), used);
 }
 

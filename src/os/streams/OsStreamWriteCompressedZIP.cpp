@@ -62,8 +62,8 @@ OsStreamWriteCompressedZIP::~OsStreamWriteCompressedZIP()
     std::exception_ptr failure;
     if (!m_failed) {
         try {
-            deflateToStream(m_input.get(), m_pending, Z_FINISH);
-            m_pending = 0;
+            deflateToStream(m_input.get(), pending(), Z_FINISH);
+            emptyInput();
         } catch (...) {
             failure = std::current_exception();
         }
@@ -77,22 +77,36 @@ void OsStreamWriteCompressedZIP::init(int level)
     *m_zlib = z_stream{};
     if (deflateInit_(m_zlib.get(), level, ZLIB_VERSION, static_cast<int>(sizeof(z_stream))) != Z_OK)
         throw CbExceptionStream(L"OsStreamWriteCompressedZIP", 100);
+    emptyInput();
 }
 
+// The input buffer is the encoders' put area, one byte short of its size: a
+// value that would fill it comes here instead, so the gathered bytes are
+// deflated at the same moments as when every value arrived through here.
 CbStreamWrite& OsStreamWriteCompressedZIP::write(const void* buffer, unsigned __int64 count)
 {
     const auto* data = static_cast<const unsigned char*>(buffer);
-    if (m_pending + count >= kInputSize) {
-        deflateToStream(m_input.get(), m_pending, Z_NO_FLUSH);
-        m_pending = 0;
+    if (pending() + count >= kInputSize) {
+        deflateToStream(m_input.get(), pending(), Z_NO_FLUSH);
+        emptyInput();
         if (count > kDirectWriteThreshold) {
             deflateToStream(data, count, Z_NO_FLUSH);
             return *this;
         }
     }
-    cbf::platform::CopyBytes(m_input.get() + m_pending, data, static_cast<std::size_t>(count));
-    m_pending += count;
+    cbf::platform::CopyBytes(putNext(), data, static_cast<std::size_t>(count));
+    setPutArea(putBase(), putNext() + count, putEnd());
     return *this;
+}
+
+unsigned __int64 OsStreamWriteCompressedZIP::pending() const
+{
+    return static_cast<unsigned __int64>(putNext() - putBase());
+}
+
+void OsStreamWriteCompressedZIP::emptyInput()
+{
+    setPutArea(m_input.get(), m_input.get(), m_input.get() + kInputSize - 1);
 }
 
 void OsStreamWriteCompressedZIP::deflateToStream(const unsigned char* data, unsigned __int64 count, int flush)

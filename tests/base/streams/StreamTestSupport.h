@@ -32,4 +32,16 @@ inline void ExpectFailure(const std::function<void()>& action, const char* file,
     ExpectThrowsAt(action, file, line, nullptr, &CbExceptionStream::RTTI);
 }
 
+/// Runs `action` and returns the line of the CbExceptionStream it throws, or
+/// 0 when it throws none.
+inline unsigned StreamFailureLine(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const CbExceptionStream& e) {
+        return e.GetCodeLine();
+    }
+    return 0;
+}
+
 } // namespace cbf::test

@@ -9,6 +9,10 @@
 /// asked, which the extraction operators turn into CbExceptionStream.
 ///
 /// Copies share the range and start at the position of the original.
+///
+/// The rest of the range is the get area of the decoders, so a value is one
+/// copy out of it; `read` runs only for a value that the range cannot hold
+/// whole, and delivers what is left.
 class CB_API CbStreamReadBinaryMemory : public CbStreamReadBinary
 {
 public:
@@ -16,22 +20,24 @@ public:
     /// throws CbExceptionPreconditionViolation (source
     /// "CbStreamReadBinaryMemory", line 1).
     CbStreamReadBinaryMemory(const void* data, unsigned __int64 size);
+    CbStreamReadBinaryMemory(const CbStreamReadBinaryMemory& other) noexcept;
+    CbStreamReadBinaryMemory& operator=(const CbStreamReadBinaryMemory& other) noexcept;
 
     /// The number of bytes consumed so far.
-    unsigned __int64 GetPosition() const { return static_cast<unsigned __int64>(m_next - m_begin); }
+    unsigned __int64 GetPosition() const { return static_cast<unsigned __int64>(getNext() - m_begin); }
 
     /// The number of bytes still to be read.
-    unsigned __int64 GetRemaining() const { return static_cast<unsigned __int64>(m_end - m_next); }
+    unsigned __int64 GetRemaining() const { return static_cast<unsigned __int64>(getEnd() - getNext()); }
 
     /// The size of the whole range.
-    unsigned __int64 GetSize() const { return static_cast<unsigned __int64>(m_end - m_begin); }
+    unsigned __int64 GetSize() const { return static_cast<unsigned __int64>(getEnd() - m_begin); }
 
 protected:
-    /// Copies up to `count` bytes and moves on by as many.
+    /// Copies what is left of the range, up to `count` bytes, and moves on by
+    /// as many.
     unsigned __int64 read(void* buffer, unsigned __int64 count) override;
 
 private:
+    // The position and the end are the get area.
     const unsigned char* m_begin;
-    const unsigned char* m_next;
-    const unsigned char* m_end;
 };

@@ -18,6 +18,9 @@
 ///
 /// The writer owns its buffer alone: it can be moved, not copied. Failing to
 /// grow throws std::bad_alloc.
+///
+/// The free part of the buffer is the put area of the encoders, so a value
+/// is one copy into it; `write` runs only when the buffer has to grow.
 class CB_API CbStreamWriteBinaryMemory : public CbStreamWriteBinary
 {
 public:
@@ -33,21 +36,22 @@ public:
     const unsigned char* GetData() const { return m_buffer.get(); }
 
     /// The number of bytes written so far.
-    unsigned __int64 GetSize() const { return m_size; }
+    unsigned __int64 GetSize() const { return static_cast<unsigned __int64>(putNext() - m_buffer.get()); }
 
     /// Makes room for `capacity` bytes in all without growing again.
     void Reserve(unsigned __int64 capacity);
 
     /// Forgets the bytes and keeps the memory for the next ones.
-    void Clear() { m_size = 0; }
+    void Clear() noexcept { setPutArea(m_buffer.get(), m_buffer.get(), putEnd()); }
 
 protected:
-    /// Appends the bytes.
+    /// Grows the buffer and appends the bytes.
     CbStreamWrite& write(const void* buffer, unsigned __int64 count) override;
 
 private:
     void growFor(unsigned __int64 count);
     void reallocate(unsigned __int64 capacity);
+    void takeBuffer(CbStreamWriteBinaryMemory& other) noexcept;
 
     // The buffer comes from malloc so that growing it can use realloc, which
     // moves large blocks by remapping their pages instead of copying them.
@@ -56,7 +60,6 @@ private:
         void operator()(unsigned char* buffer) const noexcept { std::free(buffer); }
     };
 
+    // The bytes written are [m_buffer, putNext), the room [putNext, putEnd).
     std::unique_ptr<unsigned char, FreeBuffer> m_buffer;
-    std::size_t m_capacity = 0;
-    std::size_t m_size = 0;
 };

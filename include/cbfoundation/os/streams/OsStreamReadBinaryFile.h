@@ -26,6 +26,12 @@ class OsStreamReadBinaryFileRaw;
 /// of the CArchive constructor is not loading. Failures to open the file are
 /// those of OsStreamReadBinaryFileRaw and pass through.
 ///
+/// A plain file's values are decoded straight out of the buffer of the raw
+/// reader underneath (its get area, see CbStreamReadBinary); a compressed
+/// one's out of a 64 KiB window that the zlib reader inflates into. An
+/// archive is read through CArchive::Read value by value, never ahead of the
+/// caller, so that the archive stands where the caller's last value ended.
+///
 /// Registered as "OsStreamReadBinaryFile" (base CbStreamReadBinary). Not
 /// copyable.
 class CB_API OsStreamReadBinaryFile : public CbStreamReadBinary
@@ -58,7 +64,16 @@ protected:
 
 private:
     void init(std::unique_ptr<OsStreamReadBinaryFileRaw> stream);
+    void shareArea(std::unique_ptr<OsStreamReadBinaryFileRaw> raw);
+    unsigned __int64 readSharingArea(void* buffer, unsigned __int64 count);
+    unsigned __int64 readThroughWindow(void* buffer, unsigned __int64 count);
 
     std::unique_ptr<CbStreamReadBinary> m_stream;
     CStringW m_filename;
+    // The stream when it is the raw reader, whose get area this reader
+    // shares; null otherwise.
+    OsStreamReadBinaryFileRaw* m_raw = nullptr;
+    // The get area over a zlib reader, which fills it with inflated bytes;
+    // null otherwise.
+    std::unique_ptr<unsigned char[]> m_window;
 };

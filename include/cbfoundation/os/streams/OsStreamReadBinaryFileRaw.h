@@ -9,9 +9,10 @@
 
 /// Reads a file byte for byte, with no header or framing, through the runtime
 /// library's buffered stream (4096 bytes, full buffering). Small reads are
-/// served from a 4096-byte buffer of the stream's own, which spares the
-/// runtime library's call per value; Peek and the end of the file see the
-/// same bytes as without it. The encoding operators are those of
+/// served from a 4096-byte buffer of the stream's own, the get area of the
+/// decoders (see CbStreamReadBinary), which spares the runtime library's call
+/// per value; Peek and the end of the file see the same bytes as without it.
+/// The encoding operators are those of
 /// CbStreamReadBinary; GetRTTI reports it.
 ///
 /// Failures throw CbExceptionStream, source "OsStreamReadBinaryFileRaw":
@@ -49,12 +50,14 @@ protected:
     unsigned __int64 read(void* buffer, unsigned __int64 count) override;
 
 private:
+    // The binary file reader shares the get area.
+    friend class OsStreamReadBinaryFile;
+
     unsigned __int64 refill(unsigned char* destination, unsigned __int64 count);
 
     std::FILE* m_file;
     CStringW m_filename;
-    // Bytes read from the file ahead of the caller: [m_next, m_end).
+    // Bytes read from the file ahead of the caller; [getNext, getEnd) of
+    // them are still to come.
     std::unique_ptr<unsigned char[]> m_buffer;
-    unsigned char* m_next = nullptr;
-    unsigned char* m_end = nullptr;
 };

@@ -10,7 +10,8 @@ struct z_stream_s;
 /// Reads the inflated bytes of a zlib stream (RFC 1950) that the wrapped
 /// reader delivers. Compressed bytes are taken from it in pieces of 1024;
 /// reads of fewer than 1536 bytes are served from a 3072-byte buffer of
-/// inflated bytes, larger ones are inflated straight into the caller's memory.
+/// inflated bytes, the decoders' get area (see CbStreamReadBinary); larger
+/// ones are inflated straight into the caller's memory.
 ///
 /// Corrupt, truncated or foreign data raises nothing here: `read` delivers
 /// fewer bytes than asked (possibly none), which the extraction operators
@@ -40,8 +41,7 @@ private:
 
     std::unique_ptr<z_stream_s> m_zlib;
     std::unique_ptr<unsigned char[]> m_input;
+    // Inflated bytes not yet delivered are [getNext, getEnd) within it.
     std::unique_ptr<unsigned char[]> m_output;
-    unsigned char* m_readPosition = nullptr;
-    unsigned __int64 m_pending = 0;
     bool m_endOfInput = false;
 };

@@ -8,6 +8,8 @@
 #include <memory>
 
 class CArchive;
+class OsStreamWriteBinaryFileRaw;
+class OsStreamWriteCompressedZIP;
 
 /// Writes the binary form of what it is given to a file, either plain (byte
 /// for byte) or as a compressed archive that OsStreamReadBinaryFile reads:
@@ -39,6 +41,12 @@ class CArchive;
 /// unwinding through it, it throws nothing (the process would end): the file
 /// may then lack its end, and the exception in flight is the one the caller
 /// sees.
+///
+/// Values written to a plain file are stored straight into the buffer of the
+/// raw writer underneath (its put area, see CbStreamWriteBinary); those of a
+/// compressed file into a 32 KiB window that goes to zlib whenever it is
+/// full. An archive gets every value through CArchive::Write as it comes, so
+/// that what the caller writes to the archive itself keeps its place.
 ///
 /// Registered as "OsStreamWriteBinaryFile" (base CbStreamWriteBinary). Not
 /// copyable.
@@ -105,6 +113,11 @@ private:
     void init(std::unique_ptr<CbStreamWriteBinary> stream, ECompressionMode compressionMode,
               ECompressionLevel compressionLevel);
     void completeContainer();
+    void takeArea();
+    void handBackArea() noexcept;
+    CbStreamWrite& writeSharingArea(const void* buffer, unsigned __int64 count);
+    CbStreamWrite& writeThroughWindow(const void* buffer, unsigned __int64 count);
+    void flushWindow();
 
     static int translateAccessMode(EAccessMode accessMode);
     static int translateCompressionMode(ECompressionMode compressionMode);
@@ -116,4 +129,12 @@ private:
     unsigned __int64 m_byteCount = 0;
     CStringW m_filename;
     int m_uncaughtExceptions;
+    // The stream when it is the raw writer, whose put area a plain file
+    // shares; m_byteCount lacks the bytes stored in it from m_countedUpTo on.
+    OsStreamWriteBinaryFileRaw* m_raw = nullptr;
+    unsigned char* m_countedUpTo = nullptr;
+    // The compressed stream, and the window that is the put area over it;
+    // m_byteCount lacks the bytes in the window.
+    OsStreamWriteCompressedZIP* m_zip = nullptr;
+    std::unique_ptr<unsigned char[]> m_window;
 };

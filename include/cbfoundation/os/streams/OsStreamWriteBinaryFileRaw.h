@@ -12,7 +12,8 @@ class OsStreamWriteBinaryFile;
 /// Writes a file byte for byte, with no header or framing, through the
 /// runtime library's buffered stream (4096 bytes, full buffering). Small
 /// writes are first gathered in a 4096-byte buffer of the stream's own, which
-/// spares the runtime library's call per value. The constructor creates the
+/// is the put area of the encoders (see CbStreamWriteBinary): a value costs a
+/// copy, not a call into the runtime library. The constructor creates the
 /// folders the path names that are missing. Bytes written are in the file at
 /// the latest once the writer is destroyed.
 ///
@@ -70,5 +71,4 @@ private:
     CStringW m_filename;
     int m_uncaughtExceptions;
     std::unique_ptr<unsigned char[]> m_buffer;
-    std::size_t m_used = 0;
 };

@@ -9,8 +9,10 @@ struct z_stream_s;
 
 /// Deflates everything written to it into a zlib stream (RFC 1950, zlib's
 /// default window and memory level) that goes to the wrapped writer in pieces
-/// of up to 1024 bytes. Small writes are gathered in a 1024-byte buffer; a
-/// write of more than 512 bytes that does not fit is deflated directly.
+/// of up to 1024 bytes. Small writes are gathered in a 1024-byte buffer, which
+/// the encoders fill as their put area (see CbStreamWriteBinary); whenever
+/// the gathered bytes would reach 1024 they are deflated, and a write of more
+/// than 512 bytes that does not fit is deflated directly.
 ///
 /// The zlib stream is complete only once the filter is destroyed: the
 /// destructor deflates what is gathered and writes the trailer, so the wrapped
@@ -55,14 +57,19 @@ protected:
     CbStreamWrite& write(const void* buffer, unsigned __int64 count) override;
 
 private:
+    // The binary file writer hands nothing more to a failed filter.
+    friend class OsStreamWriteBinaryFile;
+
     void init(int level);
     void deflateToStream(const unsigned char* data, unsigned __int64 count, int flush);
     void deflatePiece(const unsigned char* data, unsigned count, int flush);
+    // The bytes gathered in the input buffer, [putBase, putNext).
+    unsigned __int64 pending() const;
+    void emptyInput();
 
     std::unique_ptr<z_stream_s> m_zlib;
     std::unique_ptr<unsigned char[]> m_output;
     std::unique_ptr<unsigned char[]> m_input;
-    unsigned __int64 m_pending = 0;
     bool m_failed = false;
     int m_uncaughtExceptions;
 };

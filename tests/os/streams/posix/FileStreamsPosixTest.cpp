@@ -84,6 +84,18 @@ TEST(FileStreamsPosixTest, AFullDiskFailsAtTheLatestOnDestruction)
                                            Writer::eCompressionLevelDefault);
     *packed << 1;
     ExpectFailure([&] { delete packed.release(); }, "OsStreamWriteBinaryFile", 250);
+
+    // A large one fails while values are written; its destruction after that
+    // reports the file's failure once more and nothing else.
+    auto large = std::make_unique<Writer>(L"/dev/full", Writer::eAccessModeAppend, Writer::eCompressionModeZIP,
+                                          Writer::eCompressionLevelFastest);
+    ExpectFailure(
+        [&] {
+            for (unsigned i = 0; i < 1000000; ++i)
+                *large << i * 2654435761u;
+        },
+        "OsStreamWriteBinaryFileRaw", 113);
+    ExpectFailure([&] { delete large.release(); }, "OsStreamWriteBinaryFileRaw", 113);
 }
 
 TEST(FileStreamsPosixTest, FailuresLeaveNoDescriptorOpen)
