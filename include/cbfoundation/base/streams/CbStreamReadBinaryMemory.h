@@ -20,8 +20,12 @@ public:
     /// throws CbExceptionPreconditionViolation (source
     /// "CbStreamReadBinaryMemory", line 1).
     CbStreamReadBinaryMemory(const void* data, unsigned __int64 size);
+    /// Reads the same bytes from the same position on; both streams go on
+    /// independently. The bytes are shared, not copied.
+    /// @{
     CbStreamReadBinaryMemory(const CbStreamReadBinaryMemory& other) noexcept;
     CbStreamReadBinaryMemory& operator=(const CbStreamReadBinaryMemory& other) noexcept;
+    /// @}
 
     /// The number of bytes consumed so far.
     unsigned __int64 GetPosition() const { return static_cast<unsigned __int64>(getNext() - m_begin); }
