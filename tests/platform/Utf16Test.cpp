@@ -94,6 +94,18 @@ TEST(Utf16, AnyUnitSequenceSurvivesDecodeAndEncode)
             ASSERT_EQ(written, odd);
         }
     }
+    // A NUL or a character above U+FFFF at any place, vector block or tail,
+    // makes the common case fail.
+    for (std::size_t size = 1; size <= 24; ++size) {
+        for (std::size_t at = 0; at < size; ++at) {
+            for (const wchar_t special : {L'\0', static_cast<wchar_t>(0x10000)}) {
+                std::wstring text(size, L'\xFFFF');
+                text[at] = special;
+                std::vector<unsigned char> written(2 * size);
+                EXPECT_FALSE(ToUtf16LeSimple(text.data(), size, written.data())) << size << " " << at;
+            }
+        }
+    }
 }
 
 } // namespace

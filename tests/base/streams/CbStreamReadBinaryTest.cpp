@@ -4,6 +4,9 @@
 #include <cbfoundation/base/exceptions/CbExceptionPreconditionViolation.h>
 #include <cbfoundation/base/exceptions/CbExceptionWrongFileVersion.h>
 #include <cbfoundation/base/streams/CbStreamWriteBinaryByteCount.h>
+#include <cbfoundation/platform/Utf16.h>
+
+#include <string>
 
 using cbf::test::Bytes;
 using cbf::test::ExpectFailure;
@@ -60,6 +63,39 @@ TEST(CbStreamReadBinaryTest, SurrogatesSurviveReadAndWriteUnchanged)
     in >> text;
     EXPECT_EQ(text.GetLength(), sizeof(wchar_t) == 2 ? 8 : 7);
     EXPECT_EQ(cbf::test::Encode([&](CbStreamWrite& s) { s << text; }), stored);
+}
+
+// Short texts are widened eight units at a time, the last block overlapping
+// the one before: a NUL, a lone surrogate or a pair at every place of every
+// length up to three blocks decodes as the unit-by-unit decoder does, into
+// a string that held a longer text before.
+TEST(CbStreamReadBinaryTest, ShortTextsDecodeLikeTheFullDecoderWhereverTheirSpecialUnitsLie)
+{
+    const std::u16string specials[] = {u"", std::u16string(1, u'\0'), u"\xD800", u"\xDC00", u"\U0001F600"};
+    for (std::size_t length = 1; length <= 24; ++length) {
+        for (const std::u16string& special : specials) {
+            for (std::size_t at = 0; at + special.size() <= length; ++at) {
+                std::u16string units;
+                for (std::size_t i = 0; i < length; ++i)
+                    units += static_cast<char16_t>(i % 3 == 0 ? 0xE9 + i : 'a' + i);
+                units.replace(at, special.size(), special);
+                Bytes stored = {0xFF, 0xFE, 0xFF, static_cast<unsigned char>(length)};
+                for (const char16_t unit : units) {
+                    stored.push_back(static_cast<unsigned char>(unit & 0xFF));
+                    stored.push_back(static_cast<unsigned char>(unit >> 8));
+                }
+                std::wstring expected(length, L'\0');
+                expected.resize(cbf::platform::FromUtf16Le(
+                    stored.data() + 4, units.find(u'\0') == std::u16string::npos ? length : units.find(u'\0'),
+                    expected.data()));
+                CbStreamReadBinaryMemory in(stored.data(), stored.size());
+                CStringW text(std::wstring(40, L'x').c_str());
+                in >> text;
+                SCOPED_TRACE(testing::Message() << "length " << length << ", at " << at);
+                EXPECT_EQ(std::wstring(text.GetString(), static_cast<std::size_t>(text.GetLength())), expected);
+            }
+        }
+    }
 }
 
 template <class T>
