@@ -87,7 +87,7 @@ TEST(Utf16, AnyUnitSequenceSurvivesDecodeAndEncode)
         ToUtf16Le(text.data(), text.size(), written.data() + 1);
         ASSERT_EQ(written, odd);
         const bool simple = std::all_of(text.begin(), text.end(),
-                                        [](wchar_t c) { return c != 0 && static_cast<std::uint32_t>(c) <= 0xFFFF; });
+                                        [](wchar_t c) { return c != 0 && (static_cast<std::uint32_t>(c) >> 16) == 0; });
         std::fill(written.begin(), written.end(), 0);
         ASSERT_EQ(ToUtf16LeSimple(text.data(), text.size(), written.data() + 1), simple);
         if (simple) {
