@@ -127,7 +127,7 @@ public:
 
     /// `repeat` copies of `character` (none when `repeat` is not positive).
     explicit CStringT(CharT character, int repeat = 1)
-        : m_buffer(Buffer::Repeated(StringView(&character, 1), clampedCount(repeat)))
+        : m_buffer(repeated(StringView(&character, 1), repeat))
     {}
 
     /// The text of the other width, converted through the process code page.
@@ -141,7 +141,7 @@ public:
     {}
 
     explicit CStringT(YCHAR character, int repeat = 1)
-        : m_buffer(Buffer::Repeated(convert(std::basic_string_view<YCHAR>(&character, 1)), clampedCount(repeat)))
+        : m_buffer(repeated(convert(std::basic_string_view<YCHAR>(&character, 1)), repeat))
     {}
 
     CStringT(const CStringT<YCHAR>& other)
@@ -391,9 +391,9 @@ public:
         const StringView to = viewOf(newText);
         if (from.empty())
             return 0;
-        const int count = Buffer::Occurrences(view(), from);
+        const int count = occurrences(from);
         if (count != 0)
-            m_buffer = Buffer::Replaced(view(), from, to, count);
+            m_buffer = replaced(from, to, count);
         return count;
     }
 
@@ -610,7 +610,7 @@ public:
 
     friend CStringT operator+(const CharT* left, const CStringT& right)
     {
-        return CStringT(Buffer::Concatenated(viewOf(left), right.view()));
+        return concatenated(viewOf(left), right.view());
     }
 
     friend CStringT operator+(CStringT left, CharT right)
@@ -621,7 +621,7 @@ public:
 
     friend CStringT operator+(CharT left, const CStringT& right)
     {
-        return CStringT(Buffer::Concatenated(StringView(&left, 1), right.view()));
+        return concatenated(StringView(&left, 1), right.view());
     }
 
     friend CStringT operator+(CStringT left, YCHAR right)
@@ -681,6 +681,69 @@ private:
         if (length == GetLength())
             return *this;
         return CStringT(StringView(GetString() + first, static_cast<std::size_t>(length)));
+    }
+
+    static CStringT concatenated(StringView left, StringView right)
+    {
+        Buffer result;
+        const int length = Buffer::CheckedLength(left.size() + right.size());
+        if (length != 0) {
+            CharT* const text = result.Own(length);
+            Buffer::CopyCharacters(text, left.data(), static_cast<int>(left.size()));
+            Buffer::CopyCharacters(text + left.size(), right.data(), static_cast<int>(right.size()));
+            result.SetLength(length);
+        }
+        return CStringT(std::move(result));
+    }
+
+    static Buffer repeated(StringView unit, int repeat)
+    {
+        const int unitLength = Buffer::CheckedLength(unit.size());
+        const int length = Buffer::CheckedLength(static_cast<std::uint64_t>(unitLength) *
+                                                 static_cast<std::uint64_t>(clampedCount(repeat)));
+        Buffer result;
+        if (length == 0)
+            return result;
+        CharT* const text = result.Own(length);
+        for (int position = 0; position < length; position += unitLength)
+            Buffer::CopyCharacters(text + position, unit.data(), unitLength);
+        result.SetLength(length);
+        return result;
+    }
+
+    int occurrences(StringView from) const noexcept
+    {
+        const StringView text = view();
+        int count = 0;
+        for (std::size_t found = text.find(from); found != StringView::npos;
+             found = text.find(from, found + from.size()))
+            ++count;
+        return count;
+    }
+
+    // A new text with the `count` occurrences of `from` replaced by `to`.
+    Buffer replaced(StringView from, StringView to, int count) const
+    {
+        const StringView text = view();
+        const std::int64_t change =
+            static_cast<std::int64_t>(Buffer::CheckedLength(to.size())) - static_cast<std::int64_t>(from.size());
+        const int length =
+            Buffer::CheckedLength(static_cast<std::uint64_t>(static_cast<std::int64_t>(text.size()) + change * count));
+        Buffer result;
+        if (length == 0)
+            return result;
+        CharT* out = result.Own(length);
+        std::size_t position = 0;
+        for (std::size_t found = text.find(from); found != StringView::npos; found = text.find(from, position)) {
+            Buffer::CopyCharacters(out, text.data() + position, static_cast<int>(found - position));
+            out += found - position;
+            Buffer::CopyCharacters(out, to.data(), static_cast<int>(to.size()));
+            out += to.size();
+            position = found + from.size();
+        }
+        Buffer::CopyCharacters(out, text.data() + position, static_cast<int>(text.size() - position));
+        result.SetLength(length);
+        return result;
     }
 
     template <typename Change>

@@ -4,7 +4,6 @@
 #include <cbfoundation/Export.h>
 #include <cbfoundation/base/exceptions/CbException.h>
 #include <cbfoundation/base/object/CbArray.h>
-#include <cbfoundation/base/values/detail/CbVariantAccessorLines.h>
 #include <cbfoundation/platform/CStringT.h>
 #include <cbfoundation/platform/LongModel.h>
 #include <cbfoundation/platform/Types.h>
@@ -568,7 +567,49 @@ private:
     // Where a typed accessor that finds another type says it failed: this
     // file's name and one line per accessor.
     static constexpr const char* kAccessorSource = "CbVariant.h";
-    using enum cbf::detail::CbVariantAccessorLine;
+    enum AccessorLine : unsigned
+    {
+        kLineBool = 203,
+        kLineBoolRef = 205,
+        kLineChar = 208,
+        kLineCharRef = 210,
+        kLineSChar = 213,
+        kLineSCharRef = 215,
+        kLineUChar = 218,
+        kLineUCharRef = 220,
+        kLineShort = 223,
+        kLineShortRef = 225,
+        kLineUShort = 228,
+        kLineUShortRef = 230,
+        kLineInt = 233,
+        kLineIntRef = 235,
+        kLineUInt = 238,
+        kLineUIntRef = 240,
+        kLineInt64 = 243,
+        kLineInt64Ref = 245,
+        kLineUInt64 = 248,
+        kLineUInt64Ref = 250,
+        kLineLong = 253,
+        kLineLongRef = 255,
+        kLineULong = 258,
+        kLineULongRef = 260,
+        kLineFloat = 263,
+        kLineFloatRef = 265,
+        kLineDouble = 268,
+        kLineDoubleRef = 270,
+        kLineStringA = 273,
+        kLineStringARef = 275,
+        kLineStringAPointer = 277,
+        kLineStringW = 280,
+        kLineStringWRef = 282,
+        kLineStringWPointer = 284,
+        kLineByteArray = 287,
+        kLineByteArrayRef = 289,
+        kLineDateTime = 292,
+        kLineDateTimeRef = 294,
+        kLineObject = 297,
+        kLineObjectRef = 299,
+    };
 
     // Sets of tags as bit masks; 11, the gap, belongs to none.
     static constexpr unsigned kKnownTypes = ((1u << (eVariantTypeStringA + 1)) - 1) & ~(1u << 11);

@@ -215,69 +215,6 @@ public:
             cbf::platform::CopyBytes(to, from, static_cast<std::size_t>(count) * sizeof(CharT));
     }
 
-    /// `left` followed by `right`, in a block of exactly their length.
-    static StringBuffer Concatenated(StringView left, StringView right)
-    {
-        StringBuffer result;
-        const int length = CheckedLength(left.size() + right.size());
-        if (length != 0) {
-            CharT* const text = result.Own(length);
-            CopyCharacters(text, left.data(), static_cast<int>(left.size()));
-            CopyCharacters(text + left.size(), right.data(), static_cast<int>(right.size()));
-            result.SetLength(length);
-        }
-        return result;
-    }
-
-    /// `repeat` (not negative) copies of `unit`.
-    static StringBuffer Repeated(StringView unit, int repeat)
-    {
-        const int unitLength = CheckedLength(unit.size());
-        const int length = CheckedLength(static_cast<std::uint64_t>(unitLength) * static_cast<std::uint64_t>(repeat));
-        StringBuffer result;
-        if (length == 0)
-            return result;
-        CharT* const text = result.Own(length);
-        for (int position = 0; position < length; position += unitLength)
-            CopyCharacters(text + position, unit.data(), unitLength);
-        result.SetLength(length);
-        return result;
-    }
-
-    /// How often the non-empty `from` stands in `text`, without overlaps.
-    static int Occurrences(StringView text, StringView from) noexcept
-    {
-        int count = 0;
-        for (std::size_t found = text.find(from); found != StringView::npos;
-             found = text.find(from, found + from.size()))
-            ++count;
-        return count;
-    }
-
-    /// `text` with its `count` occurrences of `from` replaced by `to`.
-    static StringBuffer Replaced(StringView text, StringView from, StringView to, int count)
-    {
-        const std::int64_t change =
-            static_cast<std::int64_t>(CheckedLength(to.size())) - static_cast<std::int64_t>(from.size());
-        const int length =
-            CheckedLength(static_cast<std::uint64_t>(static_cast<std::int64_t>(text.size()) + change * count));
-        StringBuffer result;
-        if (length == 0)
-            return result;
-        CharT* out = result.Own(length);
-        std::size_t position = 0;
-        for (std::size_t found = text.find(from); found != StringView::npos; found = text.find(from, position)) {
-            CopyCharacters(out, text.data() + position, static_cast<int>(found - position));
-            out += found - position;
-            CopyCharacters(out, to.data(), static_cast<int>(to.size()));
-            out += to.size();
-            position = found + from.size();
-        }
-        CopyCharacters(out, text.data() + position, static_cast<int>(text.size() - position));
-        result.SetLength(length);
-        return result;
-    }
-
 private:
     // The reference count of the shared empty text. The header is compiled
     // into the library and into each client, and each may get its own copy
