@@ -19,6 +19,7 @@
 #include <cbfoundation/platform/FormatString.h>
 #include <cbfoundation/platform/detail/CStringBuffer.h>
 #include <cbfoundation/platform/detail/CStringCharacters.h>
+#include <cbfoundation/platform/detail/CStringSupport.h>
 
 #include <algorithm>
 #include <compare>
@@ -66,7 +67,7 @@
 /// different threads at the same time, even when they share their text; a
 /// single string object is used by one thread at a time.
 template <typename CharT>
-class CStringT
+class CStringT : private cbf::platform::detail::CStringSupport<CharT>
 {
     static_assert(std::is_same_v<CharT, char> || std::is_same_v<CharT, wchar_t>, "CStringT holds char or wchar_t text");
 
@@ -75,6 +76,13 @@ class CStringT
     using StringType = std::basic_string<CharT>;
     using StringView = std::basic_string_view<CharT>;
     using Traits = std::char_traits<CharT>;
+    using Support = cbf::platform::detail::CStringSupport<CharT>;
+    using Support::appendFormatted;
+    using Support::clampedCount;
+    using Support::convert;
+    using Support::positionOf;
+    using Support::varargOf;
+    using Support::viewOf;
 
 public:
     /// The character type (XCHAR), its pointer types, and those of the other
@@ -127,7 +135,7 @@ public:
 
     /// `repeat` copies of `character` (none when `repeat` is not positive).
     explicit CStringT(CharT character, int repeat = 1)
-        : m_buffer(repeated(StringView(&character, 1), repeat))
+        : m_buffer(Buffer::Repeated(StringView(&character, 1), clampedCount(repeat)))
     {}
 
     /// The text of the other width, converted through the process code page.
@@ -141,7 +149,7 @@ public:
     {}
 
     explicit CStringT(YCHAR character, int repeat = 1)
-        : m_buffer(repeated(convert(std::basic_string_view<YCHAR>(&character, 1)), repeat))
+        : m_buffer(Buffer::Repeated(convert(std::basic_string_view<YCHAR>(&character, 1)), clampedCount(repeat)))
     {}
 
     CStringT(const CStringT<YCHAR>& other)
@@ -313,18 +321,21 @@ public:
     /// @{
     CStringT& TrimLeft()
     {
-        return trimLeftWhile([](CharT c) { return cbf::platform::detail::IsSpace(c); });
+        m_buffer.EraseLeadingWhile([](CharT c) { return cbf::platform::detail::IsSpace(c); });
+        return *this;
     }
 
     CStringT& TrimLeft(CharT character)
     {
-        return trimLeftWhile([character](CharT c) { return c == character; });
+        m_buffer.EraseLeadingWhile([character](CharT c) { return c == character; });
+        return *this;
     }
 
     CStringT& TrimLeft(const CharT* characters)
     {
         const StringView set = viewOf(characters);
-        return trimLeftWhile([set](CharT c) { return set.find(c) != StringView::npos; });
+        m_buffer.EraseLeadingWhile([set](CharT c) { return set.find(c) != StringView::npos; });
+        return *this;
     }
     /// @}
 
@@ -333,54 +344,47 @@ public:
     /// @{
     CStringT& TrimRight()
     {
-        return trimRightWhile([](CharT c) { return cbf::platform::detail::IsSpace(c); });
+        m_buffer.EraseTrailingWhile([](CharT c) { return cbf::platform::detail::IsSpace(c); });
+        return *this;
     }
 
     CStringT& TrimRight(CharT character)
     {
-        return trimRightWhile([character](CharT c) { return c == character; });
+        m_buffer.EraseTrailingWhile([character](CharT c) { return c == character; });
+        return *this;
     }
 
     CStringT& TrimRight(const CharT* characters)
     {
         const StringView set = viewOf(characters);
-        return trimRightWhile([set](CharT c) { return set.find(c) != StringView::npos; });
+        m_buffer.EraseTrailingWhile([set](CharT c) { return set.find(c) != StringView::npos; });
+        return *this;
     }
     /// @}
 
     /// Turns each character into upper case; returns the string.
     CStringT& MakeUpper()
     {
-        return changeEach([](CharT c) { return cbf::platform::detail::ToUpper(c); });
+        m_buffer.Transform([](CharT c) { return cbf::platform::detail::ToUpper(c); });
+        return *this;
     }
 
     /// Turns each character into lower case; returns the string.
     CStringT& MakeLower()
     {
-        return changeEach([](CharT c) { return cbf::platform::detail::ToLower(c); });
+        m_buffer.Transform([](CharT c) { return cbf::platform::detail::ToLower(c); });
+        return *this;
     }
 
     /// Reverses the order of the characters; returns the string.
     CStringT& MakeReverse()
     {
-        if (GetLength() > 1) {
-            CharT* const text = m_buffer.Own(GetLength());
-            std::reverse(text, text + GetLength());
-        }
+        m_buffer.Reverse();
         return *this;
     }
 
     /// Replaces every `oldCharacter` by `newCharacter`; returns how many.
-    int Replace(CharT oldCharacter, CharT newCharacter)
-    {
-        const StringView text = view();
-        const auto count = static_cast<int>(std::count(text.begin(), text.end(), oldCharacter));
-        if (count != 0) {
-            CharT* const own = m_buffer.Own(GetLength());
-            std::replace(own, own + GetLength(), oldCharacter, newCharacter);
-        }
-        return count;
-    }
+    int Replace(CharT oldCharacter, CharT newCharacter) { return m_buffer.ReplaceAll(oldCharacter, newCharacter); }
 
     /// Replaces every occurrence of `oldText`, from left to right without
     /// overlap, by `newText` (null counts as empty); returns how many. An
@@ -391,9 +395,9 @@ public:
         const StringView to = viewOf(newText);
         if (from.empty())
             return 0;
-        const int count = occurrences(from);
+        const int count = Buffer::Occurrences(view(), from);
         if (count != 0)
-            m_buffer = replaced(from, to, count);
+            m_buffer = Buffer::Replaced(view(), from, to, count);
         return count;
     }
 
@@ -425,18 +429,7 @@ public:
     }
 
     /// Removes every `character`; returns how many were removed.
-    int Remove(CharT character)
-    {
-        const int length = GetLength();
-        const CharT* const first = Traits::find(GetString(), static_cast<std::size_t>(length), character);
-        if (first == nullptr)
-            return 0;
-        const auto offset = first - GetString();
-        CharT* const text = m_buffer.Own(length);
-        const auto removed = static_cast<int>(text + length - std::remove(text + offset, text + length, character));
-        m_buffer.SetLength(length - removed);
-        return removed;
-    }
+    int Remove(CharT character) { return m_buffer.RemoveAll(character); }
 
     /// Shortens the string to `length` characters; a longer length changes nothing.
     void Truncate(int length)
@@ -610,7 +603,7 @@ public:
 
     friend CStringT operator+(const CharT* left, const CStringT& right)
     {
-        return concatenated(viewOf(left), right.view());
+        return CStringT(Buffer::Concatenated(viewOf(left), right.view()));
     }
 
     friend CStringT operator+(CStringT left, CharT right)
@@ -621,7 +614,7 @@ public:
 
     friend CStringT operator+(CharT left, const CStringT& right)
     {
-        return concatenated(StringView(&left, 1), right.view());
+        return CStringT(Buffer::Concatenated(StringView(&left, 1), right.view()));
     }
 
     friend CStringT operator+(CStringT left, YCHAR right)
@@ -683,155 +676,7 @@ private:
         return CStringT(StringView(GetString() + first, static_cast<std::size_t>(length)));
     }
 
-    static CStringT concatenated(StringView left, StringView right)
-    {
-        Buffer result;
-        const int length = Buffer::CheckedLength(left.size() + right.size());
-        if (length != 0) {
-            CharT* const text = result.Own(length);
-            Buffer::CopyCharacters(text, left.data(), static_cast<int>(left.size()));
-            Buffer::CopyCharacters(text + left.size(), right.data(), static_cast<int>(right.size()));
-            result.SetLength(length);
-        }
-        return CStringT(std::move(result));
-    }
-
-    static Buffer repeated(StringView unit, int repeat)
-    {
-        const int unitLength = Buffer::CheckedLength(unit.size());
-        const int length = Buffer::CheckedLength(static_cast<std::uint64_t>(unitLength) *
-                                                 static_cast<std::uint64_t>(clampedCount(repeat)));
-        Buffer result;
-        if (length == 0)
-            return result;
-        CharT* const text = result.Own(length);
-        for (int position = 0; position < length; position += unitLength)
-            Buffer::CopyCharacters(text + position, unit.data(), unitLength);
-        result.SetLength(length);
-        return result;
-    }
-
-    int occurrences(StringView from) const noexcept
-    {
-        const StringView text = view();
-        int count = 0;
-        for (std::size_t found = text.find(from); found != StringView::npos;
-             found = text.find(from, found + from.size()))
-            ++count;
-        return count;
-    }
-
-    // A new text with the `count` occurrences of `from` replaced by `to`.
-    Buffer replaced(StringView from, StringView to, int count) const
-    {
-        const StringView text = view();
-        const std::int64_t change =
-            static_cast<std::int64_t>(Buffer::CheckedLength(to.size())) - static_cast<std::int64_t>(from.size());
-        const int length =
-            Buffer::CheckedLength(static_cast<std::uint64_t>(static_cast<std::int64_t>(text.size()) + change * count));
-        Buffer result;
-        if (length == 0)
-            return result;
-        CharT* out = result.Own(length);
-        std::size_t position = 0;
-        for (std::size_t found = text.find(from); found != StringView::npos; found = text.find(from, position)) {
-            Buffer::CopyCharacters(out, text.data() + position, static_cast<int>(found - position));
-            out += found - position;
-            Buffer::CopyCharacters(out, to.data(), static_cast<int>(to.size()));
-            out += to.size();
-            position = found + from.size();
-        }
-        Buffer::CopyCharacters(out, text.data() + position, static_cast<int>(text.size() - position));
-        result.SetLength(length);
-        return result;
-    }
-
-    template <typename Change>
-    CStringT& changeEach(Change change)
-    {
-        if (!IsEmpty()) {
-            CharT* const text = m_buffer.Own(GetLength());
-            std::transform(text, text + GetLength(), text, change);
-        }
-        return *this;
-    }
-
-    template <typename Predicate>
-    CStringT& trimLeftWhile(Predicate matches)
-    {
-        const StringView text = view();
-        std::size_t first = 0;
-        while (first < text.size() && matches(text[first]))
-            ++first;
-        if (first != 0)
-            m_buffer.Splice(0, static_cast<int>(first), nullptr, 0, Growth::Exact);
-        return *this;
-    }
-
-    template <typename Predicate>
-    CStringT& trimRightWhile(Predicate matches)
-    {
-        const StringView text = view();
-        std::size_t end = text.size();
-        while (end > 0 && matches(text[end - 1]))
-            --end;
-        Truncate(static_cast<int>(end));
-        return *this;
-    }
-
-    template <typename C>
-    static std::basic_string_view<C> viewOf(const C* text)
-    {
-        return text != nullptr ? std::basic_string_view<C>(text) : std::basic_string_view<C>();
-    }
-
-    template <typename C>
-    static std::basic_string_view<C> viewOf(const C* text, int length)
-    {
-        return text != nullptr ? std::basic_string_view<C>(text, static_cast<std::size_t>(clampedCount(length)))
-                               : std::basic_string_view<C>();
-    }
-
-    template <typename T>
-    static const T& varargOf(const T& argument)
-    {
-        static_assert(std::is_trivially_copyable_v<std::decay_t<T>>,
-                      "only numbers, characters, pointers and CStringT objects can be formatted");
-        return argument;
-    }
-
-    template <typename C>
-    static const C* varargOf(const CStringT<C>& argument)
-    {
-        return argument.GetString();
-    }
-
-    static void appendFormatted(StringType& out, const CharT* format, ...)
-    {
-        va_list arguments;
-        va_start(arguments, format);
-        try {
-            cbf::platform::AppendFormat(out, format, arguments);
-        } catch (...) {
-            va_end(arguments);
-            throw;
-        }
-        va_end(arguments);
-    }
-
-    static StringType convert(std::basic_string_view<YCHAR> text)
-    {
-        return cbf::platform::detail::ConvertText(text.data(), text.size());
-    }
-
-    static int clampedCount(int count) noexcept { return count > 0 ? count : 0; }
-
     int clampedPosition(int position) const noexcept { return std::min(clampedCount(position), GetLength()); }
-
-    static int positionOf(std::size_t position) noexcept
-    {
-        return position == StringView::npos ? -1 : static_cast<int>(position);
-    }
 
     Buffer m_buffer;
 };
