@@ -67,7 +67,7 @@
 /// different threads at the same time, even when they share their text; a
 /// single string object is used by one thread at a time.
 template <typename CharT>
-class CStringT : private cbf::platform::detail::CStringSupport<CharT>
+class CStringT
 {
     static_assert(std::is_same_v<CharT, char> || std::is_same_v<CharT, wchar_t>, "CStringT holds char or wchar_t text");
 
@@ -77,12 +77,6 @@ class CStringT : private cbf::platform::detail::CStringSupport<CharT>
     using StringView = std::basic_string_view<CharT>;
     using Traits = std::char_traits<CharT>;
     using Support = cbf::platform::detail::CStringSupport<CharT>;
-    using Support::appendFormatted;
-    using Support::clampedCount;
-    using Support::convert;
-    using Support::positionOf;
-    using Support::varargOf;
-    using Support::viewOf;
 
 public:
     /// The character type (XCHAR), its pointer types, and those of the other
@@ -125,35 +119,36 @@ public:
 
     /// The text up to its NUL; a null pointer gives the empty string.
     CStringT(const CharT* text)
-        : CStringT(viewOf(text))
+        : CStringT(Support::viewOf(text))
     {}
 
     /// Exactly `length` characters of `text`, NULs included.
     CStringT(const CharT* text, int length)
-        : CStringT(viewOf(text, length))
+        : CStringT(Support::viewOf(text, length))
     {}
 
     /// `repeat` copies of `character` (none when `repeat` is not positive).
     explicit CStringT(CharT character, int repeat = 1)
-        : m_buffer(Buffer::Repeated(StringView(&character, 1), clampedCount(repeat)))
+        : m_buffer(Buffer::Repeated(StringView(&character, 1), Support::clampedCount(repeat)))
     {}
 
     /// The text of the other width, converted through the process code page.
     /// @{
     CStringT(const YCHAR* text)
-        : CStringT(convert(viewOf(text)))
+        : CStringT(Support::convert(Support::viewOf(text)))
     {}
 
     CStringT(const YCHAR* text, int length)
-        : CStringT(convert(viewOf(text, length)))
+        : CStringT(Support::convert(Support::viewOf(text, length)))
     {}
 
     explicit CStringT(YCHAR character, int repeat = 1)
-        : m_buffer(Buffer::Repeated(convert(std::basic_string_view<YCHAR>(&character, 1)), clampedCount(repeat)))
+        : m_buffer(Buffer::Repeated(Support::convert(std::basic_string_view<YCHAR>(&character, 1)),
+                                    Support::clampedCount(repeat)))
     {}
 
     CStringT(const CStringT<YCHAR>& other)
-        : CStringT(convert(other.view()))
+        : CStringT(Support::convert(other.view()))
     {}
     /// @}
 
@@ -174,19 +169,19 @@ public:
     /// @{
     CStringT& operator=(const CharT* text)
     {
-        m_buffer.Assign(viewOf(text));
+        m_buffer.Assign(Support::viewOf(text));
         return *this;
     }
 
     CStringT& operator=(const YCHAR* text)
     {
-        m_buffer.Assign(convert(viewOf(text)));
+        m_buffer.Assign(Support::convert(Support::viewOf(text)));
         return *this;
     }
 
     CStringT& operator=(const CStringT<YCHAR>& other)
     {
-        m_buffer.Assign(convert(other.view()));
+        m_buffer.Assign(Support::convert(other.view()));
         return *this;
     }
 
@@ -198,7 +193,7 @@ public:
 
     CStringT& operator=(YCHAR character)
     {
-        m_buffer.Assign(convert(std::basic_string_view<YCHAR>(&character, 1)));
+        m_buffer.Assign(Support::convert(std::basic_string_view<YCHAR>(&character, 1)));
         return *this;
     }
     /// @}
@@ -206,9 +201,9 @@ public:
     /// Replaces the text by `text` up to its NUL, or by exactly `length`
     /// characters of it.
     /// @{
-    void SetString(const CharT* text) { m_buffer.Assign(viewOf(text)); }
+    void SetString(const CharT* text) { m_buffer.Assign(Support::viewOf(text)); }
 
-    void SetString(const CharT* text, int length) { m_buffer.Assign(viewOf(text, length)); }
+    void SetString(const CharT* text, int length) { m_buffer.Assign(Support::viewOf(text, length)); }
     /// @}
 
     // Access
@@ -252,12 +247,12 @@ public:
 
     /// In the string order (see the class): -1, 0 or 1 as this string sorts
     /// before, equal to or after `text` (a null pointer counts as empty).
-    int Compare(const CharT* text) const { return compare(view(), viewOf(text)); }
+    int Compare(const CharT* text) const { return compare(view(), Support::viewOf(text)); }
 
     /// Like Compare, with both sides folded to lower case unit by unit.
     int CompareNoCase(const CharT* text) const
     {
-        return cbf::platform::detail::CompareUnits(view(), viewOf(text), cbf::platform::detail::FoldToLower());
+        return cbf::platform::detail::CompareUnits(view(), Support::viewOf(text), cbf::platform::detail::FoldToLower());
     }
 
     // Search: each returns a position or -1
@@ -267,7 +262,7 @@ public:
     {
         if (start < 0 || start >= GetLength())
             return -1;
-        return positionOf(view().find(character, static_cast<std::size_t>(start)));
+        return Support::positionOf(view().find(character, static_cast<std::size_t>(start)));
     }
 
     /// The first occurrence of `text` at or after `start` (an empty text is
@@ -276,25 +271,28 @@ public:
     {
         if (text == nullptr || start < 0 || start > GetLength())
             return -1;
-        return positionOf(view().find(viewOf(text), static_cast<std::size_t>(start)));
+        return Support::positionOf(view().find(Support::viewOf(text), static_cast<std::size_t>(start)));
     }
 
     /// The last `character`.
-    int ReverseFind(CharT character) const { return positionOf(view().rfind(character)); }
+    int ReverseFind(CharT character) const { return Support::positionOf(view().rfind(character)); }
 
     /// The first character that is one of `characters`.
-    int FindOneOf(const CharT* characters) const { return positionOf(view().find_first_of(viewOf(characters))); }
+    int FindOneOf(const CharT* characters) const
+    {
+        return Support::positionOf(view().find_first_of(Support::viewOf(characters)));
+    }
 
     // Extraction: arguments are clamped to the string. A result that is the
     // whole string shares its text.
 
     /// The first `count` characters.
-    CStringT Left(int count) const { return substring(0, clampedCount(count)); }
+    CStringT Left(int count) const { return substring(0, Support::clampedCount(count)); }
 
     /// The last `count` characters.
     CStringT Right(int count) const
     {
-        const int length = std::min(clampedCount(count), GetLength());
+        const int length = std::min(Support::clampedCount(count), GetLength());
         return substring(GetLength() - length, length);
     }
 
@@ -302,7 +300,7 @@ public:
     CStringT Mid(int first) const { return substring(clampedPosition(first), GetLength()); }
 
     /// `count` characters from `first` on.
-    CStringT Mid(int first, int count) const { return substring(clampedPosition(first), clampedCount(count)); }
+    CStringT Mid(int first, int count) const { return substring(clampedPosition(first), Support::clampedCount(count)); }
 
     // Modification
 
@@ -333,7 +331,7 @@ public:
 
     CStringT& TrimLeft(const CharT* characters)
     {
-        const StringView set = viewOf(characters);
+        const StringView set = Support::viewOf(characters);
         m_buffer.EraseLeadingWhile([set](CharT c) { return set.find(c) != StringView::npos; });
         return *this;
     }
@@ -356,7 +354,7 @@ public:
 
     CStringT& TrimRight(const CharT* characters)
     {
-        const StringView set = viewOf(characters);
+        const StringView set = Support::viewOf(characters);
         m_buffer.EraseTrailingWhile([set](CharT c) { return set.find(c) != StringView::npos; });
         return *this;
     }
@@ -391,8 +389,8 @@ public:
     /// empty or null `oldText` replaces nothing.
     int Replace(const CharT* oldText, const CharT* newText)
     {
-        const StringView from = viewOf(oldText);
-        const StringView to = viewOf(newText);
+        const StringView from = Support::viewOf(oldText);
+        const StringView to = Support::viewOf(newText);
         if (from.empty())
             return 0;
         const int count = Buffer::Occurrences(view(), from);
@@ -411,7 +409,7 @@ public:
 
     int Insert(int index, const CharT* text)
     {
-        const StringView inserted = viewOf(text);
+        const StringView inserted = Support::viewOf(text);
         m_buffer.Splice(clampedPosition(index), 0, inserted.data(), Buffer::CheckedLength(inserted.size()),
                         Growth::Geometric);
         return GetLength();
@@ -422,7 +420,7 @@ public:
     int Delete(int index, int count = 1)
     {
         const int position = clampedPosition(index);
-        const int removed = std::min(clampedCount(count), GetLength() - position);
+        const int removed = std::min(Support::clampedCount(count), GetLength() - position);
         if (removed != 0)
             m_buffer.Splice(position, removed, nullptr, 0, Growth::Exact);
         return GetLength();
@@ -434,7 +432,7 @@ public:
     /// Shortens the string to `length` characters; a longer length changes nothing.
     void Truncate(int length)
     {
-        const int kept = clampedCount(length);
+        const int kept = Support::clampedCount(length);
         if (kept < GetLength())
             m_buffer.Splice(kept, GetLength() - kept, nullptr, 0, Growth::Exact);
     }
@@ -442,9 +440,9 @@ public:
     /// Appends `text` up to its NUL, exactly `length` characters of it, or the
     /// text of `other`.
     /// @{
-    void Append(const CharT* text) { m_buffer.Append(viewOf(text)); }
+    void Append(const CharT* text) { m_buffer.Append(Support::viewOf(text)); }
 
-    void Append(const CharT* text, int length) { m_buffer.Append(viewOf(text, length)); }
+    void Append(const CharT* text, int length) { m_buffer.Append(Support::viewOf(text, length)); }
 
     void Append(const CStringT& other) { m_buffer.Append(other.view()); }
     /// @}
@@ -462,7 +460,7 @@ public:
     void Format(const CharT* format, const Arguments&... arguments)
     {
         StringType text;
-        appendFormatted(text, format, varargOf(arguments)...);
+        Support::appendFormatted(text, format, Support::varargOf(arguments)...);
         m_buffer.Assign(text);
     }
 
@@ -471,7 +469,7 @@ public:
     void AppendFormat(const CharT* format, const Arguments&... arguments)
     {
         StringType text;
-        appendFormatted(text, format, varargOf(arguments)...);
+        Support::appendFormatted(text, format, Support::varargOf(arguments)...);
         m_buffer.Append(text);
     }
 
@@ -506,11 +504,11 @@ public:
     /// A writable buffer with room for at least `minLength` characters and a
     /// terminating NUL, holding the current text. A `minLength` beyond the
     /// text adds NUL characters that ReleaseBuffer cuts off.
-    CharT* GetBuffer(int minLength) { return m_buffer.Resize(std::max(GetLength(), clampedCount(minLength))); }
+    CharT* GetBuffer(int minLength) { return m_buffer.Resize(std::max(GetLength(), Support::clampedCount(minLength))); }
 
     /// A writable buffer of exactly `length` characters (and a NUL); the
     /// string has that length until ReleaseBuffer says otherwise.
-    CharT* GetBufferSetLength(int length) { return m_buffer.Resize(clampedCount(length)); }
+    CharT* GetBufferSetLength(int length) { return m_buffer.Resize(Support::clampedCount(length)); }
 
     /// Ends direct writing: the new length is `newLength` (clamped to the
     /// buffer) or, when it is negative, the position of the first NUL.
@@ -533,8 +531,8 @@ public:
     /// Reserves room for `length` characters.
     void Preallocate(int length)
     {
-        if (clampedCount(length) > GetAllocLength())
-            m_buffer.Own(clampedCount(length));
+        if (Support::clampedCount(length) > GetAllocLength())
+            m_buffer.Own(Support::clampedCount(length));
     }
 
     /// Gives back the room beyond the text. A text shared with other strings
@@ -570,19 +568,19 @@ public:
 
     CStringT& operator+=(const CStringT<YCHAR>& other)
     {
-        m_buffer.Append(convert(other.view()));
+        m_buffer.Append(Support::convert(other.view()));
         return *this;
     }
 
     CStringT& operator+=(const YCHAR* text)
     {
-        m_buffer.Append(convert(viewOf(text)));
+        m_buffer.Append(Support::convert(Support::viewOf(text)));
         return *this;
     }
 
     CStringT& operator+=(YCHAR character)
     {
-        m_buffer.Append(convert(std::basic_string_view<YCHAR>(&character, 1)));
+        m_buffer.Append(Support::convert(std::basic_string_view<YCHAR>(&character, 1)));
         return *this;
     }
     /// @}
@@ -603,7 +601,7 @@ public:
 
     friend CStringT operator+(const CharT* left, const CStringT& right)
     {
-        return CStringT(Buffer::Concatenated(viewOf(left), right.view()));
+        return CStringT(Buffer::Concatenated(Support::viewOf(left), right.view()));
     }
 
     friend CStringT operator+(CStringT left, CharT right)
@@ -639,7 +637,10 @@ public:
     /// @{
     friend bool operator==(const CStringT& left, const CStringT& right) noexcept { return left.view() == right.view(); }
 
-    friend bool operator==(const CStringT& left, const CharT* right) noexcept { return left.view() == viewOf(right); }
+    friend bool operator==(const CStringT& left, const CharT* right) noexcept
+    {
+        return left.view() == Support::viewOf(right);
+    }
 
     friend std::strong_ordering operator<=>(const CStringT& left, const CStringT& right)
     {
@@ -648,7 +649,7 @@ public:
 
     friend std::strong_ordering operator<=>(const CStringT& left, const CharT* right)
     {
-        return compare(left.view(), viewOf(right)) <=> 0;
+        return compare(left.view(), Support::viewOf(right)) <=> 0;
     }
     /// @}
 
@@ -676,7 +677,7 @@ private:
         return CStringT(StringView(GetString() + first, static_cast<std::size_t>(length)));
     }
 
-    int clampedPosition(int position) const noexcept { return std::min(clampedCount(position), GetLength()); }
+    int clampedPosition(int position) const noexcept { return std::min(Support::clampedCount(position), GetLength()); }
 
     Buffer m_buffer;
 };

@@ -14,11 +14,10 @@
 
 namespace cbf::platform::detail {
 
-/// The static helpers of CStringT<CharT>, its private base.
+/// The static helpers of CStringT<CharT>.
 template <typename CharT>
-class CStringSupport
+struct CStringSupport
 {
-protected:
     using StringType = std::basic_string<CharT>;
     using StringView = std::basic_string_view<CharT>;
     using OtherCharT = typename OtherWidth<CharT>::Type;
