@@ -19,6 +19,7 @@
 #include <cbfoundation/platform/FormatString.h>
 #include <cbfoundation/platform/detail/CStringBuffer.h>
 #include <cbfoundation/platform/detail/CStringCharacters.h>
+#include <cbfoundation/platform/detail/CStringSupport.h>
 
 #include <algorithm>
 #include <compare>
@@ -75,6 +76,7 @@ class CStringT
     using StringType = std::basic_string<CharT>;
     using StringView = std::basic_string_view<CharT>;
     using Traits = std::char_traits<CharT>;
+    using Support = cbf::platform::detail::CStringSupport<CharT>;
 
 public:
     /// The character type (XCHAR), its pointer types, and those of the other
@@ -117,35 +119,36 @@ public:
 
     /// The text up to its NUL; a null pointer gives the empty string.
     CStringT(const CharT* text)
-        : CStringT(viewOf(text))
+        : CStringT(Support::viewOf(text))
     {}
 
     /// Exactly `length` characters of `text`, NULs included.
     CStringT(const CharT* text, int length)
-        : CStringT(viewOf(text, length))
+        : CStringT(Support::viewOf(text, length))
     {}
 
     /// `repeat` copies of `character` (none when `repeat` is not positive).
     explicit CStringT(CharT character, int repeat = 1)
-        : m_buffer(repeated(StringView(&character, 1), repeat))
+        : m_buffer(Buffer::Repeated(StringView(&character, 1), Support::clampedCount(repeat)))
     {}
 
     /// The text of the other width, converted through the process code page.
     /// @{
     CStringT(const YCHAR* text)
-        : CStringT(convert(viewOf(text)))
+        : CStringT(Support::convert(Support::viewOf(text)))
     {}
 
     CStringT(const YCHAR* text, int length)
-        : CStringT(convert(viewOf(text, length)))
+        : CStringT(Support::convert(Support::viewOf(text, length)))
     {}
 
     explicit CStringT(YCHAR character, int repeat = 1)
-        : m_buffer(repeated(convert(std::basic_string_view<YCHAR>(&character, 1)), repeat))
+        : m_buffer(Buffer::Repeated(Support::convert(std::basic_string_view<YCHAR>(&character, 1)),
+                                    Support::clampedCount(repeat)))
     {}
 
     CStringT(const CStringT<YCHAR>& other)
-        : CStringT(convert(other.view()))
+        : CStringT(Support::convert(other.view()))
     {}
     /// @}
 
@@ -166,19 +169,19 @@ public:
     /// @{
     CStringT& operator=(const CharT* text)
     {
-        m_buffer.Assign(viewOf(text));
+        m_buffer.Assign(Support::viewOf(text));
         return *this;
     }
 
     CStringT& operator=(const YCHAR* text)
     {
-        m_buffer.Assign(convert(viewOf(text)));
+        m_buffer.Assign(Support::convert(Support::viewOf(text)));
         return *this;
     }
 
     CStringT& operator=(const CStringT<YCHAR>& other)
     {
-        m_buffer.Assign(convert(other.view()));
+        m_buffer.Assign(Support::convert(other.view()));
         return *this;
     }
 
@@ -190,7 +193,7 @@ public:
 
     CStringT& operator=(YCHAR character)
     {
-        m_buffer.Assign(convert(std::basic_string_view<YCHAR>(&character, 1)));
+        m_buffer.Assign(Support::convert(std::basic_string_view<YCHAR>(&character, 1)));
         return *this;
     }
     /// @}
@@ -198,9 +201,9 @@ public:
     /// Replaces the text by `text` up to its NUL, or by exactly `length`
     /// characters of it.
     /// @{
-    void SetString(const CharT* text) { m_buffer.Assign(viewOf(text)); }
+    void SetString(const CharT* text) { m_buffer.Assign(Support::viewOf(text)); }
 
-    void SetString(const CharT* text, int length) { m_buffer.Assign(viewOf(text, length)); }
+    void SetString(const CharT* text, int length) { m_buffer.Assign(Support::viewOf(text, length)); }
     /// @}
 
     // Access
@@ -244,12 +247,12 @@ public:
 
     /// In the string order (see the class): -1, 0 or 1 as this string sorts
     /// before, equal to or after `text` (a null pointer counts as empty).
-    int Compare(const CharT* text) const { return compare(view(), viewOf(text)); }
+    int Compare(const CharT* text) const { return compare(view(), Support::viewOf(text)); }
 
     /// Like Compare, with both sides folded to lower case unit by unit.
     int CompareNoCase(const CharT* text) const
     {
-        return cbf::platform::detail::CompareUnits(view(), viewOf(text), cbf::platform::detail::FoldToLower());
+        return cbf::platform::detail::CompareUnits(view(), Support::viewOf(text), cbf::platform::detail::FoldToLower());
     }
 
     // Search: each returns a position or -1
@@ -259,7 +262,7 @@ public:
     {
         if (start < 0 || start >= GetLength())
             return -1;
-        return positionOf(view().find(character, static_cast<std::size_t>(start)));
+        return Support::positionOf(view().find(character, static_cast<std::size_t>(start)));
     }
 
     /// The first occurrence of `text` at or after `start` (an empty text is
@@ -268,25 +271,28 @@ public:
     {
         if (text == nullptr || start < 0 || start > GetLength())
             return -1;
-        return positionOf(view().find(viewOf(text), static_cast<std::size_t>(start)));
+        return Support::positionOf(view().find(Support::viewOf(text), static_cast<std::size_t>(start)));
     }
 
     /// The last `character`.
-    int ReverseFind(CharT character) const { return positionOf(view().rfind(character)); }
+    int ReverseFind(CharT character) const { return Support::positionOf(view().rfind(character)); }
 
     /// The first character that is one of `characters`.
-    int FindOneOf(const CharT* characters) const { return positionOf(view().find_first_of(viewOf(characters))); }
+    int FindOneOf(const CharT* characters) const
+    {
+        return Support::positionOf(view().find_first_of(Support::viewOf(characters)));
+    }
 
     // Extraction: arguments are clamped to the string. A result that is the
     // whole string shares its text.
 
     /// The first `count` characters.
-    CStringT Left(int count) const { return substring(0, clampedCount(count)); }
+    CStringT Left(int count) const { return substring(0, Support::clampedCount(count)); }
 
     /// The last `count` characters.
     CStringT Right(int count) const
     {
-        const int length = std::min(clampedCount(count), GetLength());
+        const int length = std::min(Support::clampedCount(count), GetLength());
         return substring(GetLength() - length, length);
     }
 
@@ -294,7 +300,7 @@ public:
     CStringT Mid(int first) const { return substring(clampedPosition(first), GetLength()); }
 
     /// `count` characters from `first` on.
-    CStringT Mid(int first, int count) const { return substring(clampedPosition(first), clampedCount(count)); }
+    CStringT Mid(int first, int count) const { return substring(clampedPosition(first), Support::clampedCount(count)); }
 
     // Modification
 
@@ -313,18 +319,21 @@ public:
     /// @{
     CStringT& TrimLeft()
     {
-        return trimLeftWhile([](CharT c) { return cbf::platform::detail::IsSpace(c); });
+        m_buffer.EraseLeadingWhile([](CharT c) { return cbf::platform::detail::IsSpace(c); });
+        return *this;
     }
 
     CStringT& TrimLeft(CharT character)
     {
-        return trimLeftWhile([character](CharT c) { return c == character; });
+        m_buffer.EraseLeadingWhile([character](CharT c) { return c == character; });
+        return *this;
     }
 
     CStringT& TrimLeft(const CharT* characters)
     {
-        const StringView set = viewOf(characters);
-        return trimLeftWhile([set](CharT c) { return set.find(c) != StringView::npos; });
+        const StringView set = Support::viewOf(characters);
+        m_buffer.EraseLeadingWhile([set](CharT c) { return set.find(c) != StringView::npos; });
+        return *this;
     }
     /// @}
 
@@ -333,67 +342,60 @@ public:
     /// @{
     CStringT& TrimRight()
     {
-        return trimRightWhile([](CharT c) { return cbf::platform::detail::IsSpace(c); });
+        m_buffer.EraseTrailingWhile([](CharT c) { return cbf::platform::detail::IsSpace(c); });
+        return *this;
     }
 
     CStringT& TrimRight(CharT character)
     {
-        return trimRightWhile([character](CharT c) { return c == character; });
+        m_buffer.EraseTrailingWhile([character](CharT c) { return c == character; });
+        return *this;
     }
 
     CStringT& TrimRight(const CharT* characters)
     {
-        const StringView set = viewOf(characters);
-        return trimRightWhile([set](CharT c) { return set.find(c) != StringView::npos; });
+        const StringView set = Support::viewOf(characters);
+        m_buffer.EraseTrailingWhile([set](CharT c) { return set.find(c) != StringView::npos; });
+        return *this;
     }
     /// @}
 
     /// Turns each character into upper case; returns the string.
     CStringT& MakeUpper()
     {
-        return changeEach([](CharT c) { return cbf::platform::detail::ToUpper(c); });
+        m_buffer.Transform([](CharT c) { return cbf::platform::detail::ToUpper(c); });
+        return *this;
     }
 
     /// Turns each character into lower case; returns the string.
     CStringT& MakeLower()
     {
-        return changeEach([](CharT c) { return cbf::platform::detail::ToLower(c); });
+        m_buffer.Transform([](CharT c) { return cbf::platform::detail::ToLower(c); });
+        return *this;
     }
 
     /// Reverses the order of the characters; returns the string.
     CStringT& MakeReverse()
     {
-        if (GetLength() > 1) {
-            CharT* const text = m_buffer.Own(GetLength());
-            std::reverse(text, text + GetLength());
-        }
+        m_buffer.Reverse();
         return *this;
     }
 
     /// Replaces every `oldCharacter` by `newCharacter`; returns how many.
-    int Replace(CharT oldCharacter, CharT newCharacter)
-    {
-        const StringView text = view();
-        const auto count = static_cast<int>(std::count(text.begin(), text.end(), oldCharacter));
-        if (count != 0) {
-            CharT* const own = m_buffer.Own(GetLength());
-            std::replace(own, own + GetLength(), oldCharacter, newCharacter);
-        }
-        return count;
-    }
+    int Replace(CharT oldCharacter, CharT newCharacter) { return m_buffer.ReplaceAll(oldCharacter, newCharacter); }
 
     /// Replaces every occurrence of `oldText`, from left to right without
     /// overlap, by `newText` (null counts as empty); returns how many. An
     /// empty or null `oldText` replaces nothing.
     int Replace(const CharT* oldText, const CharT* newText)
     {
-        const StringView from = viewOf(oldText);
-        const StringView to = viewOf(newText);
+        const StringView from = Support::viewOf(oldText);
+        const StringView to = Support::viewOf(newText);
         if (from.empty())
             return 0;
-        const int count = occurrences(from);
+        const int count = Buffer::Occurrences(view(), from);
         if (count != 0)
-            m_buffer = replaced(from, to, count);
+            m_buffer = Buffer::Replaced(view(), from, to, count);
         return count;
     }
 
@@ -407,7 +409,7 @@ public:
 
     int Insert(int index, const CharT* text)
     {
-        const StringView inserted = viewOf(text);
+        const StringView inserted = Support::viewOf(text);
         m_buffer.Splice(clampedPosition(index), 0, inserted.data(), Buffer::CheckedLength(inserted.size()),
                         Growth::Geometric);
         return GetLength();
@@ -418,30 +420,19 @@ public:
     int Delete(int index, int count = 1)
     {
         const int position = clampedPosition(index);
-        const int removed = std::min(clampedCount(count), GetLength() - position);
+        const int removed = std::min(Support::clampedCount(count), GetLength() - position);
         if (removed != 0)
             m_buffer.Splice(position, removed, nullptr, 0, Growth::Exact);
         return GetLength();
     }
 
     /// Removes every `character`; returns how many were removed.
-    int Remove(CharT character)
-    {
-        const int length = GetLength();
-        const CharT* const first = Traits::find(GetString(), static_cast<std::size_t>(length), character);
-        if (first == nullptr)
-            return 0;
-        const auto offset = first - GetString();
-        CharT* const text = m_buffer.Own(length);
-        const auto removed = static_cast<int>(text + length - std::remove(text + offset, text + length, character));
-        m_buffer.SetLength(length - removed);
-        return removed;
-    }
+    int Remove(CharT character) { return m_buffer.RemoveAll(character); }
 
     /// Shortens the string to `length` characters; a longer length changes nothing.
     void Truncate(int length)
     {
-        const int kept = clampedCount(length);
+        const int kept = Support::clampedCount(length);
         if (kept < GetLength())
             m_buffer.Splice(kept, GetLength() - kept, nullptr, 0, Growth::Exact);
     }
@@ -449,9 +440,9 @@ public:
     /// Appends `text` up to its NUL, exactly `length` characters of it, or the
     /// text of `other`.
     /// @{
-    void Append(const CharT* text) { m_buffer.Append(viewOf(text)); }
+    void Append(const CharT* text) { m_buffer.Append(Support::viewOf(text)); }
 
-    void Append(const CharT* text, int length) { m_buffer.Append(viewOf(text, length)); }
+    void Append(const CharT* text, int length) { m_buffer.Append(Support::viewOf(text, length)); }
 
     void Append(const CStringT& other) { m_buffer.Append(other.view()); }
     /// @}
@@ -469,7 +460,7 @@ public:
     void Format(const CharT* format, const Arguments&... arguments)
     {
         StringType text;
-        appendFormatted(text, format, varargOf(arguments)...);
+        Support::appendFormatted(text, format, Support::varargOf(arguments)...);
         m_buffer.Assign(text);
     }
 
@@ -478,7 +469,7 @@ public:
     void AppendFormat(const CharT* format, const Arguments&... arguments)
     {
         StringType text;
-        appendFormatted(text, format, varargOf(arguments)...);
+        Support::appendFormatted(text, format, Support::varargOf(arguments)...);
         m_buffer.Append(text);
     }
 
@@ -513,11 +504,11 @@ public:
     /// A writable buffer with room for at least `minLength` characters and a
     /// terminating NUL, holding the current text. A `minLength` beyond the
     /// text adds NUL characters that ReleaseBuffer cuts off.
-    CharT* GetBuffer(int minLength) { return m_buffer.Resize(std::max(GetLength(), clampedCount(minLength))); }
+    CharT* GetBuffer(int minLength) { return m_buffer.Resize(std::max(GetLength(), Support::clampedCount(minLength))); }
 
     /// A writable buffer of exactly `length` characters (and a NUL); the
     /// string has that length until ReleaseBuffer says otherwise.
-    CharT* GetBufferSetLength(int length) { return m_buffer.Resize(clampedCount(length)); }
+    CharT* GetBufferSetLength(int length) { return m_buffer.Resize(Support::clampedCount(length)); }
 
     /// Ends direct writing: the new length is `newLength` (clamped to the
     /// buffer) or, when it is negative, the position of the first NUL.
@@ -540,8 +531,8 @@ public:
     /// Reserves room for `length` characters.
     void Preallocate(int length)
     {
-        if (clampedCount(length) > GetAllocLength())
-            m_buffer.Own(clampedCount(length));
+        if (Support::clampedCount(length) > GetAllocLength())
+            m_buffer.Own(Support::clampedCount(length));
     }
 
     /// Gives back the room beyond the text. A text shared with other strings
@@ -577,19 +568,19 @@ public:
 
     CStringT& operator+=(const CStringT<YCHAR>& other)
     {
-        m_buffer.Append(convert(other.view()));
+        m_buffer.Append(Support::convert(other.view()));
         return *this;
     }
 
     CStringT& operator+=(const YCHAR* text)
     {
-        m_buffer.Append(convert(viewOf(text)));
+        m_buffer.Append(Support::convert(Support::viewOf(text)));
         return *this;
     }
 
     CStringT& operator+=(YCHAR character)
     {
-        m_buffer.Append(convert(std::basic_string_view<YCHAR>(&character, 1)));
+        m_buffer.Append(Support::convert(std::basic_string_view<YCHAR>(&character, 1)));
         return *this;
     }
     /// @}
@@ -610,7 +601,7 @@ public:
 
     friend CStringT operator+(const CharT* left, const CStringT& right)
     {
-        return concatenated(viewOf(left), right.view());
+        return CStringT(Buffer::Concatenated(Support::viewOf(left), right.view()));
     }
 
     friend CStringT operator+(CStringT left, CharT right)
@@ -621,7 +612,7 @@ public:
 
     friend CStringT operator+(CharT left, const CStringT& right)
     {
-        return concatenated(StringView(&left, 1), right.view());
+        return CStringT(Buffer::Concatenated(StringView(&left, 1), right.view()));
     }
 
     friend CStringT operator+(CStringT left, YCHAR right)
@@ -646,7 +637,10 @@ public:
     /// @{
     friend bool operator==(const CStringT& left, const CStringT& right) noexcept { return left.view() == right.view(); }
 
-    friend bool operator==(const CStringT& left, const CharT* right) noexcept { return left.view() == viewOf(right); }
+    friend bool operator==(const CStringT& left, const CharT* right) noexcept
+    {
+        return left.view() == Support::viewOf(right);
+    }
 
     friend std::strong_ordering operator<=>(const CStringT& left, const CStringT& right)
     {
@@ -655,7 +649,7 @@ public:
 
     friend std::strong_ordering operator<=>(const CStringT& left, const CharT* right)
     {
-        return compare(left.view(), viewOf(right)) <=> 0;
+        return compare(left.view(), Support::viewOf(right)) <=> 0;
     }
     /// @}
 
@@ -683,155 +677,7 @@ private:
         return CStringT(StringView(GetString() + first, static_cast<std::size_t>(length)));
     }
 
-    static CStringT concatenated(StringView left, StringView right)
-    {
-        Buffer result;
-        const int length = Buffer::CheckedLength(left.size() + right.size());
-        if (length != 0) {
-            CharT* const text = result.Own(length);
-            Buffer::CopyCharacters(text, left.data(), static_cast<int>(left.size()));
-            Buffer::CopyCharacters(text + left.size(), right.data(), static_cast<int>(right.size()));
-            result.SetLength(length);
-        }
-        return CStringT(std::move(result));
-    }
-
-    static Buffer repeated(StringView unit, int repeat)
-    {
-        const int unitLength = Buffer::CheckedLength(unit.size());
-        const int length = Buffer::CheckedLength(static_cast<std::uint64_t>(unitLength) *
-                                                 static_cast<std::uint64_t>(clampedCount(repeat)));
-        Buffer result;
-        if (length == 0)
-            return result;
-        CharT* const text = result.Own(length);
-        for (int position = 0; position < length; position += unitLength)
-            Buffer::CopyCharacters(text + position, unit.data(), unitLength);
-        result.SetLength(length);
-        return result;
-    }
-
-    int occurrences(StringView from) const noexcept
-    {
-        const StringView text = view();
-        int count = 0;
-        for (std::size_t found = text.find(from); found != StringView::npos;
-             found = text.find(from, found + from.size()))
-            ++count;
-        return count;
-    }
-
-    // A new text with the `count` occurrences of `from` replaced by `to`.
-    Buffer replaced(StringView from, StringView to, int count) const
-    {
-        const StringView text = view();
-        const std::int64_t change =
-            static_cast<std::int64_t>(Buffer::CheckedLength(to.size())) - static_cast<std::int64_t>(from.size());
-        const int length =
-            Buffer::CheckedLength(static_cast<std::uint64_t>(static_cast<std::int64_t>(text.size()) + change * count));
-        Buffer result;
-        if (length == 0)
-            return result;
-        CharT* out = result.Own(length);
-        std::size_t position = 0;
-        for (std::size_t found = text.find(from); found != StringView::npos; found = text.find(from, position)) {
-            Buffer::CopyCharacters(out, text.data() + position, static_cast<int>(found - position));
-            out += found - position;
-            Buffer::CopyCharacters(out, to.data(), static_cast<int>(to.size()));
-            out += to.size();
-            position = found + from.size();
-        }
-        Buffer::CopyCharacters(out, text.data() + position, static_cast<int>(text.size() - position));
-        result.SetLength(length);
-        return result;
-    }
-
-    template <typename Change>
-    CStringT& changeEach(Change change)
-    {
-        if (!IsEmpty()) {
-            CharT* const text = m_buffer.Own(GetLength());
-            std::transform(text, text + GetLength(), text, change);
-        }
-        return *this;
-    }
-
-    template <typename Predicate>
-    CStringT& trimLeftWhile(Predicate matches)
-    {
-        const StringView text = view();
-        std::size_t first = 0;
-        while (first < text.size() && matches(text[first]))
-            ++first;
-        if (first != 0)
-            m_buffer.Splice(0, static_cast<int>(first), nullptr, 0, Growth::Exact);
-        return *this;
-    }
-
-    template <typename Predicate>
-    CStringT& trimRightWhile(Predicate matches)
-    {
-        const StringView text = view();
-        std::size_t end = text.size();
-        while (end > 0 && matches(text[end - 1]))
-            --end;
-        Truncate(static_cast<int>(end));
-        return *this;
-    }
-
-    template <typename C>
-    static std::basic_string_view<C> viewOf(const C* text)
-    {
-        return text != nullptr ? std::basic_string_view<C>(text) : std::basic_string_view<C>();
-    }
-
-    template <typename C>
-    static std::basic_string_view<C> viewOf(const C* text, int length)
-    {
-        return text != nullptr ? std::basic_string_view<C>(text, static_cast<std::size_t>(clampedCount(length)))
-                               : std::basic_string_view<C>();
-    }
-
-    template <typename T>
-    static const T& varargOf(const T& argument)
-    {
-        static_assert(std::is_trivially_copyable_v<std::decay_t<T>>,
-                      "only numbers, characters, pointers and CStringT objects can be formatted");
-        return argument;
-    }
-
-    template <typename C>
-    static const C* varargOf(const CStringT<C>& argument)
-    {
-        return argument.GetString();
-    }
-
-    static void appendFormatted(StringType& out, const CharT* format, ...)
-    {
-        va_list arguments;
-        va_start(arguments, format);
-        try {
-            cbf::platform::AppendFormat(out, format, arguments);
-        } catch (...) {
-            va_end(arguments);
-            throw;
-        }
-        va_end(arguments);
-    }
-
-    static StringType convert(std::basic_string_view<YCHAR> text)
-    {
-        return cbf::platform::detail::ConvertText(text.data(), text.size());
-    }
-
-    static int clampedCount(int count) noexcept { return count > 0 ? count : 0; }
-
-    int clampedPosition(int position) const noexcept { return std::min(clampedCount(position), GetLength()); }
-
-    static int positionOf(std::size_t position) noexcept
-    {
-        return position == StringView::npos ? -1 : static_cast<int>(position);
-    }
+    int clampedPosition(int position) const noexcept { return std::min(Support::clampedCount(position), GetLength()); }
 
     Buffer m_buffer;
 };

@@ -201,6 +201,75 @@ public:
             adopt(copyOf(m_text, Length(), Length()));
     }
 
+    /// Replaces each character by `change` of it.
+    template <typename Change>
+    void Transform(Change change)
+    {
+        if (Length() != 0) {
+            CharT* const text = Own(Length());
+            std::transform(text, text + Length(), text, change);
+        }
+    }
+
+    void Reverse()
+    {
+        if (Length() > 1) {
+            CharT* const text = Own(Length());
+            std::reverse(text, text + Length());
+        }
+    }
+
+    /// Replaces every `from` by `to`; returns how many.
+    int ReplaceAll(CharT from, CharT to)
+    {
+        const StringView text = View();
+        const auto count = static_cast<int>(std::count(text.begin(), text.end(), from));
+        if (count != 0) {
+            CharT* const own = Own(Length());
+            std::replace(own, own + Length(), from, to);
+        }
+        return count;
+    }
+
+    /// Removes every `character`; returns how many. A text without one is
+    /// left shared.
+    int RemoveAll(CharT character)
+    {
+        const int length = Length();
+        const CharT* const first = Traits::find(m_text, static_cast<std::size_t>(length), character);
+        if (first == nullptr)
+            return 0;
+        const auto offset = first - m_text;
+        CharT* const text = Own(length);
+        const auto removed = static_cast<int>(text + length - std::remove(text + offset, text + length, character));
+        SetLength(length - removed);
+        return removed;
+    }
+
+    /// Removes the characters that `matches` from the start.
+    template <typename Predicate>
+    void EraseLeadingWhile(Predicate matches)
+    {
+        const StringView text = View();
+        std::size_t first = 0;
+        while (first < text.size() && matches(text[first]))
+            ++first;
+        if (first != 0)
+            Splice(0, static_cast<int>(first), nullptr, 0, Growth::Exact);
+    }
+
+    /// Removes the characters that `matches` from the end.
+    template <typename Predicate>
+    void EraseTrailingWhile(Predicate matches)
+    {
+        const StringView text = View();
+        std::size_t end = text.size();
+        while (end > 0 && matches(text[end - 1]))
+            --end;
+        if (end != text.size())
+            Splice(static_cast<int>(end), static_cast<int>(text.size() - end), nullptr, 0, Growth::Exact);
+    }
+
     /// `length` as an int; beyond INT_MAX throws std::length_error.
     static int CheckedLength(std::uint64_t length)
     {
@@ -213,6 +282,69 @@ public:
     {
         if (count > 0)
             cbf::platform::CopyBytes(to, from, static_cast<std::size_t>(count) * sizeof(CharT));
+    }
+
+    /// `left` followed by `right`, in a block of exactly their length.
+    static StringBuffer Concatenated(StringView left, StringView right)
+    {
+        StringBuffer result;
+        const int length = CheckedLength(left.size() + right.size());
+        if (length != 0) {
+            CharT* const text = result.Own(length);
+            CopyCharacters(text, left.data(), static_cast<int>(left.size()));
+            CopyCharacters(text + left.size(), right.data(), static_cast<int>(right.size()));
+            result.SetLength(length);
+        }
+        return result;
+    }
+
+    /// `repeat` (not negative) copies of `unit`.
+    static StringBuffer Repeated(StringView unit, int repeat)
+    {
+        const int unitLength = CheckedLength(unit.size());
+        const int length = CheckedLength(static_cast<std::uint64_t>(unitLength) * static_cast<std::uint64_t>(repeat));
+        StringBuffer result;
+        if (length == 0)
+            return result;
+        CharT* const text = result.Own(length);
+        for (int position = 0; position < length; position += unitLength)
+            CopyCharacters(text + position, unit.data(), unitLength);
+        result.SetLength(length);
+        return result;
+    }
+
+    /// How often the non-empty `from` stands in `text`, without overlaps.
+    static int Occurrences(StringView text, StringView from) noexcept
+    {
+        int count = 0;
+        for (std::size_t found = text.find(from); found != StringView::npos;
+             found = text.find(from, found + from.size()))
+            ++count;
+        return count;
+    }
+
+    /// `text` with its `count` occurrences of `from` replaced by `to`.
+    static StringBuffer Replaced(StringView text, StringView from, StringView to, int count)
+    {
+        const std::int64_t change =
+            static_cast<std::int64_t>(CheckedLength(to.size())) - static_cast<std::int64_t>(from.size());
+        const int length =
+            CheckedLength(static_cast<std::uint64_t>(static_cast<std::int64_t>(text.size()) + change * count));
+        StringBuffer result;
+        if (length == 0)
+            return result;
+        CharT* out = result.Own(length);
+        std::size_t position = 0;
+        for (std::size_t found = text.find(from); found != StringView::npos; found = text.find(from, position)) {
+            CopyCharacters(out, text.data() + position, static_cast<int>(found - position));
+            out += found - position;
+            CopyCharacters(out, to.data(), static_cast<int>(to.size()));
+            out += to.size();
+            position = found + from.size();
+        }
+        CopyCharacters(out, text.data() + position, static_cast<int>(text.size() - position));
+        result.SetLength(length);
+        return result;
     }
 
 private:
