@@ -45,6 +45,18 @@ protected:
         return bytes.substr(0, size);
     }
 
+    template <typename T>
+    int Write(const CStringW& name, const T& value, EPersistentOptionsCategory category = kUser) const
+    {
+        return Options::WriteOption(Key(), name, value, category);
+    }
+
+    template <typename T>
+    int Read(const CStringW& name, T& value, EPersistentOptionsCategory category = kUser) const
+    {
+        return Options::ReadOption(Key(), name, value, category);
+    }
+
     void Store(const CStringW& name, std::uint32_t type, const std::string& bytes) const
     {
         ASSERT_TRUE(cbf::platform::RegistrySetValue(cbf::platform::RegistryRootKey(kUser), Key().GetString(),
@@ -60,11 +72,8 @@ TEST_F(OsPersistentOptionsTest, EachKindIsStoredInItsRegistryFormUnderEachRoot)
     const CStringW text = L"a\U0001F600\u00e9";
     for (unsigned category = 0; category < 5; ++category) {
         const auto root = static_cast<EPersistentOptionsCategory>(category);
-        ASSERT_EQ(Options::WriteOption(Key(), L"int", -2 - static_cast<int>(category), root) +
-                      Options::WriteOption(Key(), L"ulong", 4000000000ul, root) +
-                      Options::WriteOption(Key(), L"flag", true, root) +
-                      Options::WriteOption(Key(), L"text", text, root) +
-                      Options::WriteOption(Key(), L"empty", CStringW(), root),
+        ASSERT_EQ(Write(L"int", -2 - static_cast<int>(category), root) + Write(L"ulong", 4000000000ul, root) +
+                      Write(L"flag", true, root) + Write(L"text", text, root) + Write(L"empty", CStringW(), root),
                   5);
     }
     for (unsigned category = 0; category < 5; ++category) {
@@ -79,14 +88,13 @@ TEST_F(OsPersistentOptionsTest, EachKindIsStoredInItsRegistryFormUnderEachRoot)
         unsigned long unsignedNumber = 0;
         bool flag = false;
         CStringW back;
-        EXPECT_EQ(Options::ReadOption(Key(), L"int", number, root) + Options::ReadOption(Key(), L"flag", flag, root) +
-                      Options::ReadOption(Key(), L"ulong", unsignedNumber, root) +
+        EXPECT_EQ(Read(L"int", number, root) + Read(L"flag", flag, root) + Read(L"ulong", unsignedNumber, root) +
                       Options::ReadOption(Key(), L"text", back, 4, root),
                   4);
         EXPECT_TRUE(number == -2 - static_cast<int>(category) && unsignedNumber == 4000000000ul && flag);
         EXPECT_EQ(back, text);
     }
-    ASSERT_EQ(Options::WriteOption(Key(), L"flag", false, kUser), 1);
+    ASSERT_EQ(Write(L"flag", false), 1);
     EXPECT_EQ(Stored(L"flag"), std::string(4, '\0'));
 }
 
@@ -94,7 +102,7 @@ TEST_F(OsPersistentOptionsTest, EachKindIsStoredInItsRegistryFormUnderEachRoot)
 // no root, a missing key or value, and a name with a NUL inside all fail.
 TEST_F(OsPersistentOptionsTest, FailedOperationsAnswerZeroAndLeaveTheOutputs)
 {
-    ASSERT_EQ(Options::WriteOption(Key(), L"present", 5, kUser), 1);
+    ASSERT_EQ(Write(L"present", 5), 1);
     const std::tuple<CStringW, CStringW, EPersistentOptionsCategory> cases[] = {
         {Key(), L"absent", kUser},
         {Key() + L"\\absent", L"present", kUser},
@@ -120,7 +128,7 @@ TEST_F(OsPersistentOptionsTest, FailedOperationsAnswerZeroAndLeaveTheOutputs)
         EXPECT_FALSE(Options::DeleteOption(key, name, category));
     }
     EXPECT_EQ(Options::WriteOption(Key(), L"x", 1, kNoRoot), 0);
-    EXPECT_EQ(Options::WriteOption(Key(), CStringW(L"x\0y", 3), 1, kUser), 0);
+    EXPECT_EQ(Write(CStringW(L"x\0y", 3), 1), 0);
     EXPECT_EQ(Stored(L"x"), "");
 }
 
@@ -145,8 +153,8 @@ TEST_F(OsPersistentOptionsTest, ReadersTakeTheStoredBytesWhateverTheirType)
         bool flag = expected != 1;
         CbVariant variant;
         const int read = expected == -1 ? 0 : 1;
-        EXPECT_EQ(Options::ReadOption(Key(), L"v", number, kUser), read);
-        EXPECT_EQ(Options::ReadOption(Key(), L"v", flag, kUser), read);
+        EXPECT_EQ(Read(L"v", number), read);
+        EXPECT_EQ(Read(L"v", flag), read);
         EXPECT_EQ(Options::ReadOption(Key(), L"v", variant, CbVariant::eVariantTypeUInt, kUser), read);
         EXPECT_EQ(number, expected);
         EXPECT_EQ(flag, expected == 1 || read == 0);
@@ -159,11 +167,8 @@ TEST_F(OsPersistentOptionsTest, ReadersTakeTheStoredBytesWhateverTheirType)
 TEST_F(OsPersistentOptionsTest, TextsFitTheirMaximumAndEndAtTheirFirstNul)
 {
     const CStringW longText(L'x', 5000);
-    ASSERT_EQ(Options::WriteOption(Key(), L"hello", L"hello", kUser) +
-                  Options::WriteOption(Key(), L"pair", L"\U0001F600", kUser) +
-                  Options::WriteOption(Key(), L"nul", CStringW(L"ab\0cd", 5), kUser) +
-                  Options::WriteOption(Key(), L"empty", L"", kUser) +
-                  Options::WriteOption(Key(), L"long", longText, kUser),
+    ASSERT_EQ(Write(L"hello", L"hello") + Write(L"pair", L"\U0001F600") + Write(L"nul", CStringW(L"ab\0cd", 5)) +
+                  Write(L"empty", L"") + Write(L"long", longText),
               5);
     Store(L"odd", kRegistryTypeText, std::string("a\0b", 3));
     // The name, the maximum and the text read (null: the read fails).
@@ -190,7 +195,7 @@ TEST_F(OsPersistentOptionsTest, TextsFitTheirMaximumAndEndAtTheirFirstNul)
 // before anything is read.
 TEST_F(OsPersistentOptionsTest, VariantsAreReadByTheRequestedType)
 {
-    ASSERT_EQ(Options::WriteOption(Key(), L"one", 1, kUser) + Options::WriteOption(Key(), L"2.5", L"2.5", kUser), 2);
+    ASSERT_EQ(Write(L"one", 1) + Write(L"2.5", L"2.5"), 2);
     // The requested type, the option read and the variant it gives.
     const std::tuple<CbVariant::EVariantType, const wchar_t*, CbVariant> cases[] = {
         {CbVariant::eVariantTypeBool, L"one", Variant(1)},
@@ -228,7 +233,7 @@ TEST_F(OsPersistentOptionsTest, VariantsAreWrittenByTheirTypeOrRefused)
     };
     for (const auto& [value, stored] : cases) {
         SCOPED_TRACE(value.GetType());
-        ASSERT_EQ(Options::WriteOption(Key(), L"v", value, kUser), 1);
+        ASSERT_EQ(Write(L"v", value), 1);
         EXPECT_EQ(Stored(L"v"), stored);
     }
     CbVariant back;
@@ -244,8 +249,8 @@ TEST_F(OsPersistentOptionsTest, VariantsAreWrittenByTheirTypeOrRefused)
                                  Variant(static_cast<short>(1))};
     for (const CbVariant& value : refused) {
         SCOPED_TRACE(value.GetType());
-        cbf::test::ExpectThrowsAt([&] { Options::WriteOption(Key(), L"refused", value, kUser); }, "OsPersistentOptions",
-                                  266, "OsPersistentOptions::WriteOption");
+        cbf::test::ExpectThrowsAt([&] { Write(L"refused", value); }, "OsPersistentOptions", 266,
+                                  "OsPersistentOptions::WriteOption");
         EXPECT_EQ(Stored(L"refused"), "");
     }
 }
@@ -273,8 +278,7 @@ TEST_F(OsPersistentOptionsTest, NamesCompareWithoutCaseAndDeletesRemoveTheValueO
 // its type and its bytes; a key that does not exist (or no root) fails.
 TEST_F(OsPersistentOptionsTest, ListingGivesTheValuesOfOneKey)
 {
-    ASSERT_EQ(Options::WriteOption(Key(), L"Zahl", 7, kUser) +
-                  Options::WriteOption(Key(), L"Text\u00e9", L"a\U0001F600", kUser) +
+    ASSERT_EQ(Write(L"Zahl", 7) + Write(L"Text\u00e9", L"a\U0001F600") +
                   Options::WriteOption(Key() + L"\\below", L"hidden", 1, kUser),
               3);
     std::map<std::wstring, std::pair<std::uint32_t, std::string>> values;
@@ -299,9 +303,8 @@ TEST_F(OsPersistentOptionsTest, UnsignedLongsBeyondThirtyTwoBitsAreRefused)
         GTEST_SKIP() << "unsigned long is 32 bits wide here";
     } else {
         const auto tooLarge = static_cast<unsigned long>(0x100000000ull);
-        cbf::test::ExpectThrowsAt([&] { Options::WriteOption(Key(), L"large", tooLarge, kUser); },
-                                  "OsPersistentOptions", Options::kUnsignedLongOutOfRangeLine,
-                                  "OsPersistentOptions::WriteOption");
+        cbf::test::ExpectThrowsAt([&] { Write(L"large", tooLarge); }, "OsPersistentOptions",
+                                  Options::kUnsignedLongOutOfRangeLine, "OsPersistentOptions::WriteOption");
         EXPECT_EQ(Stored(L"large"), "");
     }
 }
