@@ -6,6 +6,8 @@
 
 #include "os/streams/FileStreamTestSupport.h"
 
+#include <tuple>
+
 namespace cbf::test {
 namespace {
 
@@ -105,38 +107,36 @@ TEST(OsStreamBinaryFileTest, ManySmallValuesComeBackInOrderAndAreCounted)
     }
 }
 
+// A container's header decides how the rest is read; anything else, a short
+// header included, is read as it is.
 TEST(OsStreamBinaryFileTest, TheHeaderDecidesHowAFileIsRead)
 {
     FileSystemSandbox box;
-    struct Case
-    {
-        const char* name;
-        std::string content;
-        std::string payload;
-        unsigned line; // 0: read; else refused at this line
-    };
     const std::string header = ContainerHeader(2, 0);
-    const Case cases[] = {
+    const std::string plain = "just some bytes, long enough to be a header";
+    // The file, its bytes, and the payload read or the line that refuses it.
+    const std::tuple<const char*, std::string, std::string, unsigned> cases[] = {
         {"short", header.substr(0, 27), header.substr(0, 27), 0},
-        {"plain", "just some bytes, long enough to be a header", "just some bytes, long enough to be a header", 0},
+        {"plain", plain, plain, 0},
         {"stored", ContainerHeader(0, 7) + "payload", "payload", 0},
         {"older", ContainerHeader(0, 99, "Varok AG, 2005, comp") + "payload", "payload", 0},
-        {"zlib", ContainerHeader(2, 0) + kEmptyZlib + "ignored", "", 0},
+        {"zlib", header + kEmptyZlib + "ignored", "", 0},
         {"method1", ContainerHeader(1, 0) + "x", "", 164},
         {"method3", ContainerHeader(3, 0) + "x", "", 181},
     };
-    for (const Case& c : cases) {
-        WriteFile(box.Root() / c.name, c.content);
-        const CStringW path = box(c.name);
-        if (c.line != 0) {
-            ExpectFailure([&] { OsStreamReadBinaryFile in(path); }, "OsStreamReadBinaryFile", c.line);
+    for (const auto& [name, content, payload, line] : cases) {
+        SCOPED_TRACE(name);
+        WriteFile(box.Root() / name, content);
+        const CStringW path = box(name);
+        if (line != 0) {
+            ExpectFailure([&] { OsStreamReadBinaryFile in(path); }, "OsStreamReadBinaryFile", line);
             continue;
         }
         OsStreamReadBinaryFile in(path);
         EXPECT_STREQ(in.GetFilename(), path.GetString());
         std::string got(200, '\0');
         got.resize(in.ReadBuffer(got.data(), got.size()));
-        EXPECT_EQ(got, c.payload) << c.name;
+        EXPECT_EQ(got, payload);
     }
 }
 
