@@ -255,13 +255,11 @@ TEST_F(OsPersistentOptionsStoreTest, AKilledWriterLeavesEveryConfirmedWrite)
 TEST_F(OsPersistentOptionsStoreTest, SixteenProcessesLoseAndTearNothing)
 {
     constexpr int kProcesses = 16;
-    // A text that tells who wrote it and checks itself: "writer:counter:" and
-    // a length and letters that follow from both.
+    // A text that tells who wrote it and checks itself: "writer:counter:", then
+    // a length that follows from both in the writer's own letter.
     const auto payload = [](int writer, int counter) {
-        std::wstring text = std::to_wstring(writer) + L":" + std::to_wstring(counter) + L":";
-        for (int index = 0; index < 20 + (counter * 37 + writer * 11) % 700; ++index)
-            text += static_cast<wchar_t>(L'a' + (writer + counter + index) % 26);
-        return text;
+        return std::to_wstring(writer) + L":" + std::to_wstring(counter) + L":" +
+               std::wstring(20 + (counter * 37 + writer * 11) % 700, static_cast<wchar_t>(L'a' + writer));
     };
     const auto isWhole = [&](const CStringW& text) {
         int writer = -1;
