@@ -38,10 +38,8 @@ TEST(OsStreamBinaryFileTest, WritesPlainFilesAndContainersByteForByte)
         EXPECT_EQ(value, 1) << name;
         ExpectFailure([&] { in >> value; }, "CbStreamReadBinary", 155);
     }
-    {
-        Writer out(box(L"empty"), Writer::eAccessModeOverwrite, Writer::eCompressionModeZIP,
-                   Writer::eCompressionLevelBest);
-    }
+    (void)Writer{box(L"empty"), Writer::eAccessModeOverwrite, Writer::eCompressionModeZIP,
+                 Writer::eCompressionLevelBest};
     EXPECT_EQ(ReadFile(box.Root() / "empty"),
               ContainerHeader(2, 0) + std::string("\x78\xDA\x03\x00\x00\x00\x00\x01", 8));
     {
@@ -221,11 +219,9 @@ TEST(OsStreamBinaryFileTest, ArchivesCarryPlainBytesInTheirDirectionOnly)
     char mark = 0;
     CStringA text;
     in >> value;
-    EXPECT_EQ(archive.Read(&mark, 1), 1u);
+    EXPECT_TRUE(archive.Read(&mark, 1) == 1u && mark == '+');
     in >> text;
-    EXPECT_EQ(value, 1);
-    EXPECT_EQ(mark, '+');
-    EXPECT_EQ(text, CStringA("narrow"));
+    EXPECT_TRUE(value == 1 && text == CStringA("narrow"));
 }
 
 } // namespace
