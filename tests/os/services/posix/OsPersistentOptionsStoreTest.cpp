@@ -46,24 +46,22 @@ int OpenHandles(const fs::path& file)
     return count;
 }
 
-// Runs `sql` on a connection of the test's own and answers the first column
-// of the first row, "error" when the statement fails.
+// Runs every statement of `sql` on a connection of the test's own and
+// answers the first column of the first row, "error" when a statement fails.
 std::string Query(const std::string& file, const char* sql)
 {
     sqlite3* database = nullptr;
-    sqlite3_stmt* statement = nullptr;
-    std::string result = "error";
-    if (sqlite3_open(file.c_str(), &database) == SQLITE_OK &&
-        sqlite3_prepare_v2(database, sql, -1, &statement, nullptr) == SQLITE_OK) {
-        const int step = sqlite3_step(statement);
-        if (step == SQLITE_ROW && sqlite3_column_text(statement, 0) != nullptr)
-            result = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
-        else if (step == SQLITE_DONE)
-            result.clear();
-    }
-    sqlite3_finalize(statement);
+    std::string result;
+    const auto first = [](void* out, int, char** values, char**) {
+        auto& text = *static_cast<std::string*>(out);
+        if (text.empty() && values[0] != nullptr)
+            text = values[0];
+        return 0;
+    };
+    const bool done = sqlite3_open(file.c_str(), &database) == SQLITE_OK &&
+                      sqlite3_exec(database, sql, first, &result, nullptr) == SQLITE_OK;
     sqlite3_close(database);
-    return result;
+    return done ? result : "error";
 }
 
 class OsPersistentOptionsStoreTest : public cbf::test::RegistrySandbox
@@ -158,6 +156,7 @@ TEST_F(OsPersistentOptionsStoreTest, DamagedForeignAndNewerFilesAreNeverChanged)
          "PRAGMA user_version = 0; DROP TABLE registry_values; DROP TABLE registry_keys;"
          "CREATE TABLE other(x)",
          false},
+        {"unversioned", "", "PRAGMA user_version = 0", false},
         {"newer schema", "", "PRAGMA user_version = 2", true},
     };
     for (const auto& [what, bytes, change, readable] : cases) {
