@@ -34,6 +34,8 @@ protected:
     cbf::test::FileSystemSandbox sandbox;
 };
 
+// SplitPath cuts at the last backslash and the last dot after it; GetFolder
+// cuts the same way, and at slashes too.
 TEST(OsFileSystemTextTest, SplittingAtTheLastBackslashAndTheLastDotAfterIt)
 {
     // The path, then its folder, name and extension.
@@ -49,24 +51,17 @@ TEST(OsFileSystemTextTest, SplittingAtTheLastBackslashAndTheLastDotAfterIt)
         {L"", L"", L"", L""},
     };
     for (const auto& [path, folder, name, extension] : cases) {
+        SCOPED_TRACE(CStringA(path).GetString());
         CStringW parts[3] = {L"stale", L"stale", L"stale"};
         SplitPath(path, parts[0], parts[1], parts[2]);
-        EXPECT_EQ(parts[0], folder) << path;
-        EXPECT_EQ(parts[1], name) << path;
-        EXPECT_EQ(parts[2], extension) << path;
-        EXPECT_EQ(GetFilename(path), name) << path;
-        EXPECT_EQ(GetExtension(path), extension) << path;
+        EXPECT_TRUE(parts[0] == folder && parts[1] == name && parts[2] == extension);
+        EXPECT_TRUE(GetFolder(path) == folder && GetFilename(path) == name && GetExtension(path) == extension);
     }
+    EXPECT_TRUE(GetFolder(L"D:/dir/file") == L"D:/dir/" && GetFolder(L"D:/dir/") == L"D:/dir/");
 }
 
 TEST(OsFileSystemTextTest, FoldersAndRoots)
 {
-    EXPECT_EQ(GetFolder(L"D:\\dir\\file"), L"D:\\dir\\");
-    EXPECT_EQ(GetFolder(L"D:/dir/file"), L"D:/dir/");
-    EXPECT_EQ(GetFolder(L"D:/dir/"), L"D:/dir/");
-    EXPECT_EQ(GetFolder(L"file"), L"");
-    EXPECT_EQ(GetFolder(L""), L"");
-
     const fs::path root = fs::temp_directory_path().root_path();
     EXPECT_TRUE(IsRoot(WideOf(root)));
     EXPECT_FALSE(IsRoot(WideOf(root / "x")));
@@ -103,15 +98,13 @@ TEST_F(OsFileSystemTest, ExpansionOfReferences)
 
 TEST_F(OsFileSystemTest, WellKnownFoldersEndInASeparator)
 {
+    const CStringW executable = GetDirectory(eSpecialDirectoryExecutable);
+    EXPECT_TRUE(IsDirectory(executable) && executable[executable.GetLength() - 1] == kSeparator);
+    EXPECT_EQ(GetDirectory(eSpecialDirectoryExecutableRelease), executable);
     EXPECT_EQ(GetDirectory(eSpecialDirectoryTemp), sandbox(L"tmp") + kSeparator);
     EXPECT_EQ(GetDirectory(eSpecialDirectoryCurrent), WideOf(fs::current_path() / ""));
-    EXPECT_EQ(GetDirectory(static_cast<ESpecialDirectory>(18)), L"");
-    EXPECT_EQ(GetDirectory(static_cast<ESpecialDirectory>(0xFFFFFFFFu)), L"");
-
-    const CStringW executable = GetDirectory(eSpecialDirectoryExecutable);
-    EXPECT_TRUE(IsDirectory(executable)) << executable.GetString();
-    EXPECT_EQ(executable[executable.GetLength() - 1], kSeparator);
-    EXPECT_EQ(GetDirectory(eSpecialDirectoryExecutableRelease), executable);
+    for (unsigned unknown : {18u, 0xFFFFFFFFu})
+        EXPECT_EQ(GetDirectory(static_cast<ESpecialDirectory>(unknown)), L"");
 }
 
 TEST_F(OsFileSystemTest, TheDevelopmentFolderIsTheStoredOneWhenThereIsOne)
@@ -134,52 +127,47 @@ TEST_F(OsFileSystemTest, TheDevelopmentFolderIsTheStoredOneWhenThereIsOne)
     EXPECT_EQ(GetDirectory(eSpecialDirectoryDevelopment), byDefault);
 }
 
+// Every missing level is created, names beyond ASCII and of the longest
+// length included; a file in the way fails and creates nothing below it.
 TEST_F(OsFileSystemTest, CreatingEveryMissingLevel)
 {
     // A name of 255 bytes in UTF-8 and 128 UTF-16 units, a space and accents.
-    std::u8string longName;
+    std::u8string longName(u8"x");
     for (int i = 0; i < 127; ++i)
         longName += u8"\u00e9";
-    const fs::path deepestPath = sandbox.Root() / "a" / "b c" / u8"\u00fcber" / (longName + u8"x");
-    const CStringW deepest = WideOf(deepestPath);
-    EXPECT_TRUE(CreateDirectoryW(deepest));
-    EXPECT_TRUE(fs::is_directory(deepestPath));
-    EXPECT_TRUE(CreateDirectoryW(deepest));
-    EXPECT_TRUE(CreateDirectoryW(sandbox(L"trailing") + kSeparator));
-    EXPECT_TRUE(fs::is_directory(sandbox.Root() / "trailing"));
-
+    const fs::path deepest = sandbox.Root() / "a" / "b c" / u8"\u00fcber" / longName;
+    EXPECT_TRUE(CreateDirectoryW(WideOf(deepest)) && fs::is_directory(deepest) && CreateDirectoryW(WideOf(deepest)));
+    EXPECT_TRUE(CreateDirectoryW(sandbox(L"trailing") + kSeparator) && fs::is_directory(sandbox.Root() / "trailing"));
     WriteFile(sandbox.Root() / "file", "x");
-    EXPECT_FALSE(CreateDirectoryW(sandbox(L"file")));
-    EXPECT_FALSE(CreateDirectoryW(sandbox(L"file") + native(L"|b|c")));
+    EXPECT_FALSE(CreateDirectoryW(sandbox(L"file")) || CreateDirectoryW(sandbox(L"file") + native(L"|b|c")));
     EXPECT_FALSE(fs::exists(sandbox.Root() / "file" / "b"));
 }
 
+// An empty path, one with a NUL inside and one below a missing folder name
+// nothing: every question answers no, every action fails and creates nothing.
 TEST_F(OsFileSystemTest, PathsThatNameNothing)
 {
     WriteFile(sandbox.Root() / "file", "12345");
-    const CStringW withNul = sandbox(L"file") + L'\0' + L"x";
-    const CStringW missingParent = sandbox(L"missing") + native(L"|file");
-    for (const CStringW& path : {CStringW(), withNul, missingParent}) {
-        EXPECT_FALSE(Exists(path));
-        EXPECT_FALSE(IsDirectory(path));
-        EXPECT_FALSE(IsDirectoryEmpty(path));
-        EXPECT_EQ(GetFileSize(path), 0u);
-        EXPECT_FALSE(DeleteFileW(path));
-        EXPECT_FALSE(DeleteDirectory(path, false));
-        EXPECT_FALSE(CopyFileW(path, sandbox(L"copy"), false));
-        EXPECT_FALSE(MoveFileW(path, sandbox(L"moved"), false));
+    const CStringW nul = CStringW(L"\0x", 2);
+    for (const CStringW& path : {CStringW(), sandbox(L"file") + nul, sandbox(L"missing") + native(L"|file")}) {
+        SCOPED_TRACE(CStringA(path).GetString());
         CbDateTime time;
-        EXPECT_FALSE(ReadFileModificationTime(path, time));
+        EXPECT_FALSE(Exists(path) || IsDirectory(path) || IsDirectoryEmpty(path) ||
+                     ReadFileModificationTime(path, time));
+        EXPECT_EQ(GetFileSize(path), 0u);
+        EXPECT_FALSE(DeleteFileW(path) || DeleteDirectory(path, false));
+        EXPECT_FALSE(CopyFileW(path, sandbox(L"copy"), false) || MoveFileW(path, sandbox(L"moved"), false));
     }
-    EXPECT_FALSE(CreateDirectoryW(CStringW()));
-    EXPECT_FALSE(CreateDirectoryW(sandbox(L"dir") + L'\0' + L"x"));
-    EXPECT_FALSE(CopyFileW(sandbox(L"file"), sandbox(L"copy") + L'\0' + L"x", false));
+    EXPECT_FALSE(CreateDirectoryW(CStringW()) || CreateDirectoryW(sandbox(L"dir") + nul));
+    EXPECT_FALSE(CopyFileW(sandbox(L"file"), sandbox(L"copy") + nul, false));
     for (const char* created : {"copy", "moved", "dir"})
         EXPECT_FALSE(fs::exists(sandbox.Root() / created)) << created;
     EXPECT_EQ(GetFileSize(sandbox(L"file")), 5u);
     EXPECT_EQ(GetFileSize(sandbox()), 0u);
 }
 
+// A whole tree goes, or only an empty folder when asked; never the current
+// or a relative one, and a file is no folder (nor a folder a file).
 TEST_F(OsFileSystemTest, DeletingDirectories)
 {
     fs::create_directories(sandbox.Root() / "tree" / u8"s\u00fcb dir" / "leaf");
@@ -187,53 +175,44 @@ TEST_F(OsFileSystemTest, DeletingDirectories)
     fs::create_directories(sandbox.Root() / "full");
     WriteFile(sandbox.Root() / "full" / "file", "x");
     fs::create_directories(sandbox.Root() / "empty");
-
-    EXPECT_FALSE(DeleteDirectory(L".", false));
-    EXPECT_FALSE(DeleteDirectory(native(L"..|x"), false));
+    EXPECT_FALSE(DeleteDirectory(L".", false) || DeleteDirectory(native(L"..|x"), false));
     EXPECT_FALSE(DeleteDirectory(sandbox(L"full"), true));
     EXPECT_TRUE(fs::exists(sandbox.Root() / "full" / "file"));
-    EXPECT_TRUE(IsDirectoryEmpty(sandbox(L"empty")));
-    EXPECT_FALSE(IsDirectoryEmpty(sandbox(L"full")));
-    EXPECT_TRUE(DeleteDirectory(sandbox(L"empty"), true));
-    EXPECT_TRUE(DeleteDirectory(sandbox(L"tree"), false));
-    EXPECT_FALSE(fs::exists(sandbox.Root() / "tree"));
-    EXPECT_FALSE(DeleteDirectory(sandbox(L"tree"), false));
-    EXPECT_FALSE(fs::exists(sandbox.Root() / "empty"));
+    EXPECT_TRUE(IsDirectoryEmpty(sandbox(L"empty")) && !IsDirectoryEmpty(sandbox(L"full")));
+    EXPECT_TRUE(DeleteDirectory(sandbox(L"empty"), true) && DeleteDirectory(sandbox(L"tree"), false));
+    EXPECT_FALSE(fs::exists(sandbox.Root() / "tree") || fs::exists(sandbox.Root() / "empty"));
+    EXPECT_FALSE(DeleteDirectory(sandbox(L"tree"), false) || DeleteFileW(sandbox(L"full")));
     EXPECT_TRUE(DeleteFileW(sandbox(L"full") + native(L"|file")));
-    EXPECT_FALSE(DeleteFileW(sandbox(L"full")));
 }
 
+// Copies and moves create the destination's folders, keep the modification
+// time, and replace an existing file only when told to.
 TEST_F(OsFileSystemTest, CopyingAndMovingCreateFoldersAndRespectFailIfExists)
 {
-    WriteFile(sandbox.Root() / "source", "new");
-    fs::last_write_time(sandbox.Root() / "source", fs::file_time_type::clock::now() - std::chrono::hours(48));
+    const fs::path source = sandbox.Root() / "source";
+    WriteFile(source, "new");
+    fs::last_write_time(source, fs::file_time_type::clock::now() - std::chrono::hours(48));
     const fs::path copyPath = sandbox.Root() / "a" / "b c" / u8"\u00e9t\u00e9.txt";
     const CStringW copy = WideOf(copyPath);
     ASSERT_TRUE(CopyFileW(sandbox(L"source"), copy, true));
     EXPECT_EQ(ReadFile(copyPath), "new");
-    EXPECT_EQ(fs::last_write_time(copyPath), fs::last_write_time(sandbox.Root() / "source"));
+    EXPECT_EQ(fs::last_write_time(copyPath), fs::last_write_time(source));
     // Each time reader reads its own time: the copy was made now, written long ago.
     const CbDateTime aDayAgo(static_cast<unsigned __int64>(CbDateTime()) - 24 * 3600 * cbf::platform::kTicksPerSecond);
     CbDateTime created;
     CbDateTime modified;
     ASSERT_TRUE(ReadFileCreationTime(copy, created) && ReadFileModificationTime(copy, modified));
     EXPECT_TRUE(modified < aDayAgo && modified <= created);
-
-    WriteFile(copyPath, "old");
-    EXPECT_FALSE(CopyFileW(sandbox(L"source"), copy, true));
-    EXPECT_EQ(ReadFile(copyPath), "old");
-    EXPECT_TRUE(CopyFileW(sandbox(L"source"), copy, false));
-    EXPECT_EQ(ReadFile(copyPath), "new");
     EXPECT_FALSE(CopyFileW(sandbox(L"a"), sandbox(L"copied folder"), false));
-
-    WriteFile(copyPath, "old");
-    EXPECT_FALSE(MoveFileW(sandbox(L"source"), copy, true));
-    EXPECT_EQ(ReadFile(copyPath), "old");
-    EXPECT_TRUE(fs::exists(sandbox.Root() / "source"));
-    EXPECT_TRUE(MoveFileW(sandbox(L"source"), copy, false));
-    EXPECT_EQ(ReadFile(copyPath), "new");
-    EXPECT_FALSE(fs::exists(sandbox.Root() / "source"));
-
+    // Copy and move alike: refused over an existing file when told, then done.
+    for (const auto action : {&OsFileSystem::CopyFileW, &OsFileSystem::MoveFileW}) {
+        WriteFile(copyPath, "old");
+        EXPECT_FALSE(action(sandbox(L"source"), copy, true));
+        EXPECT_EQ(ReadFile(copyPath), "old");
+        EXPECT_TRUE(fs::exists(source) && action(sandbox(L"source"), copy, false));
+        EXPECT_EQ(ReadFile(copyPath), "new");
+    }
+    EXPECT_FALSE(fs::exists(source));
     EXPECT_TRUE(MoveFileW(sandbox(L"a"), sandbox(L"x") + native(L"|y|moved"), true));
     EXPECT_EQ(ReadFile(sandbox.Root() / "x" / "y" / "moved" / "b c" / u8"\u00e9t\u00e9.txt"), "new");
 }

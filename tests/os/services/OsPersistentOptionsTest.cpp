@@ -23,6 +23,14 @@ std::string Utf16(const std::u16string& text)
     return std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2);
 }
 
+template <typename T>
+CbVariant Variant(const T& value)
+{
+    CbVariant variant;
+    variant = value;
+    return variant;
+}
+
 class OsPersistentOptionsTest : public cbf::test::RegistrySandbox
 {
 protected:
@@ -37,6 +45,18 @@ protected:
         return bytes.substr(0, size);
     }
 
+    template <typename T>
+    int Write(const CStringW& name, const T& value, EPersistentOptionsCategory category = kUser) const
+    {
+        return Options::WriteOption(Key(), name, value, category);
+    }
+
+    template <typename T>
+    int Read(const CStringW& name, T& value, EPersistentOptionsCategory category = kUser) const
+    {
+        return Options::ReadOption(Key(), name, value, category);
+    }
+
     void Store(const CStringW& name, std::uint32_t type, const std::string& bytes) const
     {
         ASSERT_TRUE(cbf::platform::RegistrySetValue(cbf::platform::RegistryRootKey(kUser), Key().GetString(),
@@ -46,16 +66,15 @@ protected:
 };
 
 // Every kind is stored in its registry form under each root, apart from the
-// other roots, and reads back.
+// other roots (all are written before any is read), and reads back.
 TEST_F(OsPersistentOptionsTest, EachKindIsStoredInItsRegistryFormUnderEachRoot)
 {
+    const CStringW text = L"a\U0001F600\u00e9";
     for (unsigned category = 0; category < 5; ++category) {
         const auto root = static_cast<EPersistentOptionsCategory>(category);
-        ASSERT_EQ(Options::WriteOption(Key(), L"int", -2 - static_cast<int>(category), root), 1);
-        ASSERT_EQ(Options::WriteOption(Key(), L"ulong", 4000000000ul, root), 1);
-        ASSERT_EQ(Options::WriteOption(Key(), L"flag", true, root), 1);
-        ASSERT_EQ(Options::WriteOption(Key(), L"text", L"a\U0001F600\u00e9", root), 1);
-        ASSERT_EQ(Options::WriteOption(Key(), L"empty", CStringW(), root), 1);
+        ASSERT_EQ(Write(L"int", -2 - static_cast<int>(category), root) + Write(L"ulong", 4000000000ul, root) +
+                      Write(L"flag", true, root) + Write(L"text", text, root) + Write(L"empty", CStringW(), root),
+                  5);
     }
     for (unsigned category = 0; category < 5; ++category) {
         SCOPED_TRACE(category);
@@ -68,17 +87,14 @@ TEST_F(OsPersistentOptionsTest, EachKindIsStoredInItsRegistryFormUnderEachRoot)
         int number = 0;
         unsigned long unsignedNumber = 0;
         bool flag = false;
-        CStringW text;
-        EXPECT_EQ(Options::ReadOption(Key(), L"int", number, root), 1);
-        EXPECT_EQ(Options::ReadOption(Key(), L"ulong", unsignedNumber, root), 1);
-        EXPECT_EQ(Options::ReadOption(Key(), L"flag", flag, root), 1);
-        EXPECT_EQ(Options::ReadOption(Key(), L"text", text, 4, root), 1);
-        EXPECT_EQ(number, -2 - static_cast<int>(category));
-        EXPECT_EQ(unsignedNumber, 4000000000ul);
-        EXPECT_TRUE(flag);
-        EXPECT_EQ(text, CStringW(L"a\U0001F600\u00e9"));
+        CStringW back;
+        EXPECT_EQ(Read(L"int", number, root) + Read(L"flag", flag, root) + Read(L"ulong", unsignedNumber, root) +
+                      Options::ReadOption(Key(), L"text", back, 4, root),
+                  4);
+        EXPECT_TRUE(number == -2 - static_cast<int>(category) && unsignedNumber == 4000000000ul && flag);
+        EXPECT_EQ(back, text);
     }
-    ASSERT_EQ(Options::WriteOption(Key(), L"flag", false, kUser), 1);
+    ASSERT_EQ(Write(L"flag", false), 1);
     EXPECT_EQ(Stored(L"flag"), std::string(4, '\0'));
 }
 
@@ -86,7 +102,7 @@ TEST_F(OsPersistentOptionsTest, EachKindIsStoredInItsRegistryFormUnderEachRoot)
 // no root, a missing key or value, and a name with a NUL inside all fail.
 TEST_F(OsPersistentOptionsTest, FailedOperationsAnswerZeroAndLeaveTheOutputs)
 {
-    ASSERT_EQ(Options::WriteOption(Key(), L"present", 5, kUser), 1);
+    ASSERT_EQ(Write(L"present", 5), 1);
     const std::tuple<CStringW, CStringW, EPersistentOptionsCategory> cases[] = {
         {Key(), L"absent", kUser},
         {Key() + L"\\absent", L"present", kUser},
@@ -94,29 +110,25 @@ TEST_F(OsPersistentOptionsTest, FailedOperationsAnswerZeroAndLeaveTheOutputs)
         {Key(), CStringW(L"present\0x", 9), kUser},
         {Key() + CStringW(L"\0x", 2), L"present", kUser},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(&c - cases);
-        const auto& [key, name, category] = c;
+    for (const auto& [key, name, category] : cases) {
+        SCOPED_TRACE(testing::Message() << CStringA(name).GetString() << ", " << category);
         int number = 11;
         bool flag = true;
         CStringW text = L"old";
-        CbVariant variant;
-        variant = 3.5;
+        CbVariant variant = Variant(3.5);
         unsigned long unsignedNumber = 0;
-        EXPECT_EQ(Options::ReadOption(key, name, number, category), 0);
-        EXPECT_EQ(Options::ReadOption(key, name, unsignedNumber, category), 0);
-        EXPECT_EQ(Options::ReadOption(key, name, flag, category), 0);
-        EXPECT_EQ(Options::ReadOption(key, name, text, 100, category), 0);
+        EXPECT_EQ(Options::ReadOption(key, name, number, category) + Options::ReadOption(key, name, flag, category) +
+                      Options::ReadOption(key, name, unsignedNumber, category) +
+                      Options::ReadOption(key, name, text, 100, category),
+                  0);
         for (auto type : {CbVariant::eVariantTypeBool, CbVariant::eVariantTypeUInt, CbVariant::eVariantTypeDouble})
             EXPECT_EQ(Options::ReadOption(key, name, variant, type, category), 0);
-        EXPECT_EQ(number, 11);
-        EXPECT_TRUE(flag);
-        EXPECT_EQ(text, CStringW(L"old"));
+        EXPECT_TRUE(number == 11 && flag && text == CStringW(L"old"));
         EXPECT_EQ(static_cast<double>(std::as_const(variant)), 3.5);
         EXPECT_FALSE(Options::DeleteOption(key, name, category));
     }
     EXPECT_EQ(Options::WriteOption(Key(), L"x", 1, kNoRoot), 0);
-    EXPECT_EQ(Options::WriteOption(Key(), CStringW(L"x\0y", 3), 1, kUser), 0);
+    EXPECT_EQ(Write(CStringW(L"x\0y", 3), 1), 0);
     EXPECT_EQ(Stored(L"x"), "");
 }
 
@@ -141,8 +153,8 @@ TEST_F(OsPersistentOptionsTest, ReadersTakeTheStoredBytesWhateverTheirType)
         bool flag = expected != 1;
         CbVariant variant;
         const int read = expected == -1 ? 0 : 1;
-        EXPECT_EQ(Options::ReadOption(Key(), L"v", number, kUser), read);
-        EXPECT_EQ(Options::ReadOption(Key(), L"v", flag, kUser), read);
+        EXPECT_EQ(Read(L"v", number), read);
+        EXPECT_EQ(Read(L"v", flag), read);
         EXPECT_EQ(Options::ReadOption(Key(), L"v", variant, CbVariant::eVariantTypeUInt, kUser), read);
         EXPECT_EQ(number, expected);
         EXPECT_EQ(flag, expected == 1 || read == 0);
@@ -155,11 +167,9 @@ TEST_F(OsPersistentOptionsTest, ReadersTakeTheStoredBytesWhateverTheirType)
 TEST_F(OsPersistentOptionsTest, TextsFitTheirMaximumAndEndAtTheirFirstNul)
 {
     const CStringW longText(L'x', 5000);
-    ASSERT_EQ(Options::WriteOption(Key(), L"hello", L"hello", kUser), 1);
-    ASSERT_EQ(Options::WriteOption(Key(), L"pair", L"\U0001F600", kUser), 1);
-    ASSERT_EQ(Options::WriteOption(Key(), L"nul", CStringW(L"ab\0cd", 5), kUser), 1);
-    ASSERT_EQ(Options::WriteOption(Key(), L"empty", L"", kUser), 1);
-    ASSERT_EQ(Options::WriteOption(Key(), L"long", longText, kUser), 1);
+    ASSERT_EQ(Write(L"hello", L"hello") + Write(L"pair", L"\U0001F600") + Write(L"nul", CStringW(L"ab\0cd", 5)) +
+                  Write(L"empty", L"") + Write(L"long", longText),
+              5);
     Store(L"odd", kRegistryTypeText, std::string("a\0b", 3));
     // The name, the maximum and the text read (null: the read fails).
     const wchar_t* const x5000 = longText.GetString();
@@ -185,31 +195,25 @@ TEST_F(OsPersistentOptionsTest, TextsFitTheirMaximumAndEndAtTheirFirstNul)
 // before anything is read.
 TEST_F(OsPersistentOptionsTest, VariantsAreReadByTheRequestedType)
 {
-    ASSERT_EQ(Options::WriteOption(Key(), L"one", 1, kUser), 1);
-    ASSERT_EQ(Options::WriteOption(Key(), L"2.5", L"2.5", kUser), 1);
-    CbVariant one;
-    one = 1;
-    CbVariant unsignedOne;
-    unsignedOne = 1u;
-    CbVariant text;
-    text = L"2.5";
-    const std::pair<CbVariant::EVariantType, const CbVariant&> cases[] = {
-        {CbVariant::eVariantTypeBool, one},         {CbVariant::eVariantTypeInt, one},
-        {CbVariant::eVariantTypeUInt, unsignedOne}, {CbVariant::eVariantTypeDouble, text},
-        {CbVariant::eVariantTypeFloat, text},       {CbVariant::eVariantTypeStringW, text},
+    ASSERT_EQ(Write(L"one", 1) + Write(L"2.5", L"2.5"), 2);
+    // The requested type, the option read and the variant it gives.
+    const std::tuple<CbVariant::EVariantType, const wchar_t*, CbVariant> cases[] = {
+        {CbVariant::eVariantTypeBool, L"one", Variant(1)},
+        {CbVariant::eVariantTypeInt, L"one", Variant(1)},
+        {CbVariant::eVariantTypeUInt, L"one", Variant(1u)},
+        {CbVariant::eVariantTypeDouble, L"2.5", Variant(L"2.5")},
+        {CbVariant::eVariantTypeFloat, L"2.5", Variant(L"2.5")},
+        {CbVariant::eVariantTypeStringW, L"2.5", Variant(L"2.5")},
     };
-    for (const auto& [requested, expected] : cases) {
+    for (const auto& [requested, name, expected] : cases) {
         SCOPED_TRACE(requested);
-        CbVariant variant;
-        variant = L"a string to replace";
-        const wchar_t* name = expected.GetType() == CbVariant::eVariantTypeStringW ? L"2.5" : L"one";
+        CbVariant variant = Variant(L"a string to replace");
         ASSERT_EQ(Options::ReadOption(Key(), name, variant, requested, kUser), 1);
         EXPECT_TRUE(variant == expected);
     }
     for (unsigned type : {0u, 3u, 7u, 9u, 11u, 18u, 1000u}) {
         SCOPED_TRACE(type);
-        CbVariant variant;
-        variant = 9;
+        CbVariant variant = Variant(9);
         const auto requested = static_cast<CbVariant::EVariantType>(type);
         cbf::test::ExpectThrowsAt([&] { Options::ReadOption(Key(), L"one", variant, requested, kNoRoot); },
                                   "OsPersistentOptions", 232, "OsPersistentOptions::ReadOption");
@@ -217,52 +221,52 @@ TEST_F(OsPersistentOptionsTest, VariantsAreReadByTheRequestedType)
     }
 }
 
-// A variant is written by its type, an unsigned int as a 32-bit number; other
-// types throw and write nothing.
+// A variant is written by its type, an unsigned int as a 32-bit number that
+// reads back as one; other types throw and write nothing.
 TEST_F(OsPersistentOptionsTest, VariantsAreWrittenByTheirTypeOrRefused)
 {
-    CbVariant values[4];
-    values[0] = true;
-    values[1] = -3;
-    values[2] = 3000000000u;
-    values[3] = L"text";
-    const std::string stored[] = {std::string("\x01\x00\x00\x00", 4), std::string("\xfd\xff\xff\xff", 4),
-                                  std::string("\x00\x5e\xd0\xb2", 4), Utf16(u"text")};
-    for (int index = 0; index < 4; ++index) {
-        SCOPED_TRACE(index);
-        ASSERT_EQ(Options::WriteOption(Key(), L"v", values[index], kUser), 1);
-        EXPECT_EQ(Stored(L"v"), stored[index]);
+    const std::pair<CbVariant, std::string> cases[] = {
+        {Variant(true), std::string("\x01\x00\x00\x00", 4)},
+        {Variant(-3), std::string("\xfd\xff\xff\xff", 4)},
+        {Variant(L"text"), Utf16(u"text")},
+        {Variant(3000000000u), std::string("\x00\x5e\xd0\xb2", 4)},
+    };
+    for (const auto& [value, stored] : cases) {
+        SCOPED_TRACE(value.GetType());
+        ASSERT_EQ(Write(L"v", value), 1);
+        EXPECT_EQ(Stored(L"v"), stored);
     }
     CbVariant back;
-    ASSERT_EQ(Options::WriteOption(Key(), L"v", values[2], kUser), 1);
     ASSERT_EQ(Options::ReadOption(Key(), L"v", back, CbVariant::eVariantTypeUInt, kUser), 1);
-    EXPECT_TRUE(back == values[2]);
+    EXPECT_TRUE(back == cases[3].first);
 
-    CbVariant refused[7];
-    refused[1] = 2.5;
-    refused[2] = 2.5f;
-    refused[3] = static_cast<__int64>(1);
-    refused[4] = 'c';
-    refused[5] = "narrow";
-    refused[6] = static_cast<short>(1);
+    const CbVariant refused[] = {CbVariant(),
+                                 Variant(2.5),
+                                 Variant(2.5f),
+                                 Variant(static_cast<__int64>(1)),
+                                 Variant('c'),
+                                 Variant("narrow"),
+                                 Variant(static_cast<short>(1))};
     for (const CbVariant& value : refused) {
         SCOPED_TRACE(value.GetType());
-        cbf::test::ExpectThrowsAt([&] { Options::WriteOption(Key(), L"refused", value, kUser); }, "OsPersistentOptions",
-                                  266, "OsPersistentOptions::WriteOption");
+        cbf::test::ExpectThrowsAt([&] { Write(L"refused", value); }, "OsPersistentOptions", 266,
+                                  "OsPersistentOptions::WriteOption");
         EXPECT_EQ(Stored(L"refused"), "");
     }
 }
 
-// Keys and value names compare without case, letters beyond ASCII included;
-// a write below missing keys creates them. Deleting removes the value once.
+// Keys and value names compare without case, letters beyond ASCII included
+// (one code unit folds to one: "ß" is not "SS"); a write below missing keys
+// creates them. Deleting removes the value once and leaves its neighbours.
 TEST_F(OsPersistentOptionsTest, NamesCompareWithoutCaseAndDeletesRemoveTheValueOnce)
 {
-    ASSERT_EQ(Options::WriteOption(Key() + L"\\Ärger\\Σοφία\\Дом\\x", L"Größe", 42, kUser), 1);
+    const CStringW deep = Key() + L"\\Ärger\\Σοφία\\Дом\\x";
+    ASSERT_EQ(Options::WriteOption(deep, L"Größe", 42, kUser) +
+                  Options::WriteOption(Key() + L"\\ärger", L"kept", 2, kUser),
+              2);
     int value = 0;
     EXPECT_EQ(Options::ReadOption(Key() + L"\\äRGER\\σΟΦΊΑ\\дОМ\\X", L"GRößE", value, kUser), 1);
     EXPECT_EQ(value, 42);
-    ASSERT_EQ(Options::WriteOption(Key() + L"\\ärger", L"kept", 2, kUser), 1);
-    // One code unit folds to one: "ß" is not "SS".
     EXPECT_FALSE(Options::DeleteOption(Key() + L"\\ÄRGER\\Σοφία\\ДОМ\\x", L"GRÖSSE", kUser));
     EXPECT_TRUE(Options::DeleteOption(Key() + L"\\ÄRGER\\Σοφία\\ДОМ\\x", L"GRÖßE", kUser));
     EXPECT_FALSE(Options::DeleteOption(Key() + L"\\ärger\\σοφία\\дом\\x", L"größe", kUser));
@@ -274,9 +278,9 @@ TEST_F(OsPersistentOptionsTest, NamesCompareWithoutCaseAndDeletesRemoveTheValueO
 // its type and its bytes; a key that does not exist (or no root) fails.
 TEST_F(OsPersistentOptionsTest, ListingGivesTheValuesOfOneKey)
 {
-    ASSERT_EQ(Options::WriteOption(Key(), L"Zahl", 7, kUser), 1);
-    ASSERT_EQ(Options::WriteOption(Key(), L"Text\u00e9", L"a\U0001F600", kUser), 1);
-    ASSERT_EQ(Options::WriteOption(Key() + L"\\below", L"hidden", 1, kUser), 1);
+    ASSERT_EQ(Write(L"Zahl", 7) + Write(L"Text\u00e9", L"a\U0001F600") +
+                  Options::WriteOption(Key() + L"\\below", L"hidden", 1, kUser),
+              3);
     std::map<std::wstring, std::pair<std::uint32_t, std::string>> values;
     const auto collect = [](void* context, const wchar_t* name, std::uint32_t type, const void* data,
                             std::uint32_t size) {
@@ -299,9 +303,8 @@ TEST_F(OsPersistentOptionsTest, UnsignedLongsBeyondThirtyTwoBitsAreRefused)
         GTEST_SKIP() << "unsigned long is 32 bits wide here";
     } else {
         const auto tooLarge = static_cast<unsigned long>(0x100000000ull);
-        cbf::test::ExpectThrowsAt([&] { Options::WriteOption(Key(), L"large", tooLarge, kUser); },
-                                  "OsPersistentOptions", Options::kUnsignedLongOutOfRangeLine,
-                                  "OsPersistentOptions::WriteOption");
+        cbf::test::ExpectThrowsAt([&] { Write(L"large", tooLarge); }, "OsPersistentOptions",
+                                  Options::kUnsignedLongOutOfRangeLine, "OsPersistentOptions::WriteOption");
         EXPECT_EQ(Stored(L"large"), "");
     }
 }

@@ -6,6 +6,8 @@
 
 #include "os/streams/FileStreamTestSupport.h"
 
+#include <tuple>
+
 namespace cbf::test {
 namespace {
 
@@ -20,35 +22,15 @@ void writeInt(const CStringW& path, Writer::ECompressionMode mode,
     out << 1;
 }
 
+// A plain file is the values' bytes; a container is the header, its method
+// and the payload's length (0 until the writer goes), then the zlib stream.
 TEST(OsStreamBinaryFileTest, WritesPlainFilesAndContainersByteForByte)
 {
     FileSystemSandbox box;
     writeInt(box(L"plain"), Writer::eCompressionModeNone);
     EXPECT_EQ(ReadFile(box.Root() / "plain"), std::string("\x01\x00\x00\x00", 4));
-
     writeInt(box(L"packed"), Writer::eCompressionModeZIP);
-    const std::string packed = ReadFile(box.Root() / "packed");
-    EXPECT_EQ(packed.substr(0, 28), ContainerHeader(2, 4));
-    EXPECT_EQ(packed.substr(28, 2), "\x78\x9C");
-
-    {
-        Writer out(box(L"empty"), Writer::eAccessModeOverwrite, Writer::eCompressionModeZIP,
-                   Writer::eCompressionLevelBest);
-    }
-    EXPECT_EQ(ReadFile(box.Root() / "empty"),
-              ContainerHeader(2, 0) + std::string("\x78\xDA\x03\x00\x00\x00\x00\x01", 8));
-    {
-        Writer out(box(L"hundred"), Writer::eAccessModeOverwrite, Writer::eCompressionModeZIP,
-                   Writer::eCompressionLevelDefault);
-        EXPECT_STREQ(out.GetClassNameW(), L"OsStreamWriteBinaryFile");
-        const Bytes data(100, 0x42);
-        out.WriteBuffer(data.data(), data.size());
-        // Until the writer goes, the length is 0 and the zlib stream unfinished.
-        const std::string early = ReadFile(box.Root() / "hundred");
-        EXPECT_TRUE(early.size() < 28 || early.substr(24, 4) == std::string(4, '\0'));
-    }
-    EXPECT_EQ(ReadFile(box.Root() / "hundred").substr(24, 4), std::string("\x64\x00\x00\x00", 4));
-
+    EXPECT_EQ(ReadFile(box.Root() / "packed").substr(0, 30), ContainerHeader(2, 4) + "\x78\x9C");
     for (const char* name : {"plain", "packed"}) {
         OsStreamReadBinaryFile in(box(CStringW(name).GetString()));
         int value = 0;
@@ -56,6 +38,19 @@ TEST(OsStreamBinaryFileTest, WritesPlainFilesAndContainersByteForByte)
         EXPECT_EQ(value, 1) << name;
         ExpectFailure([&] { in >> value; }, "CbStreamReadBinary", 155);
     }
+    (void)Writer{box(L"empty"), Writer::eAccessModeOverwrite, Writer::eCompressionModeZIP,
+                 Writer::eCompressionLevelBest};
+    EXPECT_EQ(ReadFile(box.Root() / "empty"),
+              ContainerHeader(2, 0) + std::string("\x78\xDA\x03\x00\x00\x00\x00\x01", 8));
+    {
+        Writer out(box(L"hundred"), Writer::eAccessModeOverwrite, Writer::eCompressionModeZIP,
+                   Writer::eCompressionLevelDefault);
+        const Bytes data(100, 0x42);
+        out.WriteBuffer(data.data(), data.size());
+        const std::string early = ReadFile(box.Root() / "hundred");
+        EXPECT_TRUE(early.size() < 28 || early.substr(24, 4) == std::string(4, '\0'));
+    }
+    EXPECT_EQ(ReadFile(box.Root() / "hundred").substr(24, 4), std::string("\x64\x00\x00\x00", 4));
 }
 
 // Values go straight into the buffers of the streams underneath, far past
@@ -110,78 +105,73 @@ TEST(OsStreamBinaryFileTest, ManySmallValuesComeBackInOrderAndAreCounted)
     }
 }
 
+// A container's header decides how the rest is read; anything else, a short
+// header included, is read as it is.
 TEST(OsStreamBinaryFileTest, TheHeaderDecidesHowAFileIsRead)
 {
     FileSystemSandbox box;
-    struct Case
-    {
-        const char* name;
-        std::string content;
-        std::string payload;
-        unsigned line; // 0: read; else refused at this line
-    };
     const std::string header = ContainerHeader(2, 0);
-    const Case cases[] = {
+    const std::string plain = "just some bytes, long enough to be a header";
+    // The file, its bytes, and the payload read or the line that refuses it.
+    const std::tuple<const char*, std::string, std::string, unsigned> cases[] = {
         {"short", header.substr(0, 27), header.substr(0, 27), 0},
-        {"plain", "just some bytes, long enough to be a header", "just some bytes, long enough to be a header", 0},
+        {"plain", plain, plain, 0},
         {"stored", ContainerHeader(0, 7) + "payload", "payload", 0},
         {"older", ContainerHeader(0, 99, "Varok AG, 2005, comp") + "payload", "payload", 0},
-        {"zlib", ContainerHeader(2, 0) + kEmptyZlib + "ignored", "", 0},
+        {"zlib", header + kEmptyZlib + "ignored", "", 0},
         {"method1", ContainerHeader(1, 0) + "x", "", 164},
         {"method3", ContainerHeader(3, 0) + "x", "", 181},
     };
-    for (const Case& c : cases) {
-        WriteFile(box.Root() / c.name, c.content);
-        const CStringW path = box(c.name);
-        if (c.line != 0) {
-            ExpectFailure([&] { OsStreamReadBinaryFile in(path); }, "OsStreamReadBinaryFile", c.line);
+    for (const auto& [name, content, payload, line] : cases) {
+        SCOPED_TRACE(name);
+        WriteFile(box.Root() / name, content);
+        const CStringW path = box(name);
+        if (line != 0) {
+            ExpectFailure([&] { OsStreamReadBinaryFile in(path); }, "OsStreamReadBinaryFile", line);
             continue;
         }
         OsStreamReadBinaryFile in(path);
         EXPECT_STREQ(in.GetFilename(), path.GetString());
         std::string got(200, '\0');
         got.resize(in.ReadBuffer(got.data(), got.size()));
-        EXPECT_EQ(got, c.payload) << c.name;
+        EXPECT_EQ(got, payload);
     }
 }
 
+// Each enumeration is checked at its own step: the access mode before the
+// file is opened, the compression mode after it is emptied, the level after
+// the header is written.
 TEST(OsStreamBinaryFileTest, EnumerationsOutsideTheirRangeAreRefusedAtTheirStep)
 {
     FileSystemSandbox box;
     const auto path = box.Root() / "refused";
-    ExpectThrowsAt(
-        [&] {
-            Writer out(WideOf(path), static_cast<Writer::EAccessMode>(2), Writer::eCompressionModeZIP,
-                       Writer::eCompressionLevelDefault);
-        },
-        "OsStreamWriteBinaryFile", 106, "translateAccessMode", &CbException::RTTI);
+    const auto access = static_cast<Writer::EAccessMode>(2);
+    const auto mode = static_cast<Writer::ECompressionMode>(2);
+    const auto level = static_cast<Writer::ECompressionLevel>(3);
+    const auto open = [&](Writer::EAccessMode a, Writer::ECompressionMode m, Writer::ECompressionLevel l) {
+        return [&, a, m, l] { Writer out(WideOf(path), a, m, l); };
+    };
+    ExpectThrowsAt(open(access, Writer::eCompressionModeZIP, Writer::eCompressionLevelDefault),
+                   "OsStreamWriteBinaryFile", 106, "translateAccessMode", &CbException::RTTI);
     EXPECT_FALSE(std::filesystem::exists(path));
     WriteFile(path, "old content");
-    ExpectThrowsAt(
-        [&] {
-            Writer out(WideOf(path), Writer::eAccessModeOverwrite, static_cast<Writer::ECompressionMode>(2),
-                       Writer::eCompressionLevelDefault);
-        },
-        "OsStreamWriteBinaryFile", 129, "translateCompressionMode", &CbException::RTTI);
+    ExpectThrowsAt(open(Writer::eAccessModeOverwrite, mode, Writer::eCompressionLevelDefault),
+                   "OsStreamWriteBinaryFile", 129, "translateCompressionMode", &CbException::RTTI);
     EXPECT_EQ(ReadFile(path), "");
-    ExpectThrowsAt(
-        [&] {
-            Writer out(WideOf(path), Writer::eAccessModeOverwrite, Writer::eCompressionModeZIP,
-                       static_cast<Writer::ECompressionLevel>(3));
-        },
-        "OsStreamWriteBinaryFile", 150, nullptr, &CbExceptionPreconditionViolation::RTTI);
+    ExpectThrowsAt(open(Writer::eAccessModeOverwrite, Writer::eCompressionModeZIP, level), "OsStreamWriteBinaryFile",
+                   150, nullptr, &CbExceptionPreconditionViolation::RTTI);
     EXPECT_EQ(ReadFile(path), ContainerHeader(2, 0));
 }
 
+// Appending a container starts a new one after what was there; to a missing
+// file it is a file of its own.
 TEST(OsStreamBinaryFileTest, AppendingAContainerLeavesWhatWasThere)
 {
     FileSystemSandbox box;
     writeInt(box(L"fresh"), Writer::eCompressionModeZIP, Writer::eAccessModeAppend);
-    OsStreamReadBinaryFile fresh(box(L"fresh"));
     int value = 0;
-    fresh >> value;
+    OsStreamReadBinaryFile(box(L"fresh")) >> value;
     EXPECT_EQ(value, 1);
-
     WriteFile(box.Root() / "kept", "old");
     writeInt(box(L"kept"), Writer::eCompressionModeZIP, Writer::eAccessModeAppend);
     const std::string kept = ReadFile(box.Root() / "kept");
@@ -229,11 +219,9 @@ TEST(OsStreamBinaryFileTest, ArchivesCarryPlainBytesInTheirDirectionOnly)
     char mark = 0;
     CStringA text;
     in >> value;
-    EXPECT_EQ(archive.Read(&mark, 1), 1u);
+    EXPECT_TRUE(archive.Read(&mark, 1) == 1u && mark == '+');
     in >> text;
-    EXPECT_EQ(value, 1);
-    EXPECT_EQ(mark, '+');
-    EXPECT_EQ(text, CStringA("narrow"));
+    EXPECT_TRUE(value == 1 && text == CStringA("narrow"));
 }
 
 } // namespace

@@ -2,11 +2,14 @@
 #include <cbfoundation/os/streams/OsStreamFilter.h>
 #include <cbfoundation/os/streams/OsStreamReadBinaryFileRaw.h>
 #include <cbfoundation/os/streams/OsStreamWriteBinaryFileRaw.h>
+#include <cbfoundation/os/streams/OsStreamWriteCompressedZIP.h>
 
 #include "os/streams/FileStreamTestSupport.h"
 
 #include <cerrno>
 #include <cstring>
+#include <tuple>
+#include <utility>
 
 namespace cbf::test {
 namespace {
@@ -33,52 +36,25 @@ struct PassThrough : OsStreamFilter<CbStreamReadBinary, CbStreamReadBinary>
     }
 };
 
-struct NullWriterFilter : OsStreamFilter<CbStreamWriteBinary, CbStreamWriteBinary>
-{
-    using OsStreamFilter::OsStreamFilter;
-    CbStreamWrite& write(const void*, unsigned __int64) override { return *this; }
-};
-
+// A filter deletes the stream it is given to own and no other; a null one
+// to own is refused, for readers and writers alike.
 TEST(OsStreamFilterTest, OwnsOnlyWhatItIsGivenAndRefusesNothing)
 {
     int destroyed = 0;
     CountedReader borrowed(destroyed);
-    {
-        PassThrough filter(borrowed);
-    }
+    (void)PassThrough{borrowed};
     EXPECT_EQ(destroyed, 0);
-    {
-        PassThrough filter(std::make_unique<CountedReader>(destroyed));
-    }
+    (void)PassThrough{std::make_unique<CountedReader>(destroyed)};
     EXPECT_EQ(destroyed, 1);
     ExpectThrowsAt([] { PassThrough filter(std::unique_ptr<CbStreamReadBinary>{}); }, "OsStreamFilter", 95, nullptr,
                    &CbExceptionPreconditionViolation::RTTI);
-    ExpectThrowsAt([] { NullWriterFilter filter(std::unique_ptr<CbStreamWriteBinary>{}); }, "OsStreamFilter", 95,
-                   nullptr, &CbExceptionPreconditionViolation::RTTI);
+    using Zip = OsStreamWriteCompressedZIP;
+    ExpectThrowsAt([] { Zip zip(std::unique_ptr<CbStreamWriteBinary>{}, Zip::eCompressionLevelDefault); },
+                   "OsStreamFilter", 95, nullptr, &CbExceptionPreconditionViolation::RTTI);
 }
 
-TEST(OsStreamRawTest, ReadsTellTheEndFromDataAndPeekKeepsThePosition)
-{
-    FileSystemSandbox box;
-    WriteFile(box.Root() / "ten", "0123456789");
-    OsStreamReadBinaryFileRaw in(box(L"ten"));
-    EXPECT_EQ(in.GetRTTI().GetName(), CbStreamReadBinary::RTTI.GetName());
-
-    char buffer[32] = {};
-    EXPECT_EQ(in.Peek(buffer, 28), 10u);
-    EXPECT_EQ(in.ReadBuffer(buffer, 4), 4u);
-    EXPECT_EQ(std::string(buffer, 4), "0123");
-    EXPECT_EQ(in.Peek(buffer, 3), 3u);
-    EXPECT_EQ(std::string(buffer, 3), "456");
-    EXPECT_EQ(in.ReadBuffer(buffer, 10), 6u);
-    EXPECT_EQ(std::string(buffer, 6), "456789");
-    // At the end, a peek clears the end-of-file state and changes nothing.
-    EXPECT_EQ(in.Peek(buffer, 4), 0u);
-    EXPECT_EQ(in.ReadBuffer(buffer, 4), 0u);
-    int value = 0;
-    ExpectFailure([&] { in >> value; }, "CbStreamReadBinary", 155);
-}
-
+// Reads of every size, each after a peek, see the file in order; at the end
+// a peek gives nothing and changes nothing, and a value is a short read.
 TEST(OsStreamRawTest, EveryPatternOfReadsAndPeeksSeesTheFileInOrder)
 {
     FileSystemSandbox box;
@@ -92,66 +68,62 @@ TEST(OsStreamRawTest, EveryPatternOfReadsAndPeeksSeesTheFileInOrder)
     }
     ASSERT_EQ(ReadFile(box.Root() / "pattern"), content);
     for (std::size_t size : {1, 7, 4095, 4096, 4097, 30000}) {
+        SCOPED_TRACE(size);
         OsStreamReadBinaryFileRaw in(box(L"pattern"));
         std::string got;
         std::string peeked(28, '\0');
         std::string piece(size, '\0');
-        for (;;) {
+        do {
             peeked.resize(in.Peek(peeked.data(), 28));
             piece.resize(in.ReadBuffer(piece.data(), size));
             const std::size_t common = std::min(peeked.size(), piece.size());
-            ASSERT_EQ(peeked.substr(0, common), piece.substr(0, common)) << size;
+            ASSERT_EQ(peeked.substr(0, common), piece.substr(0, common));
             got += piece;
-            if (piece.size() < size)
-                break;
             peeked.resize(28);
-        }
-        EXPECT_EQ(got, content) << size;
+        } while (piece.size() == size);
+        EXPECT_EQ(got, content);
+        EXPECT_EQ(in.Peek(peeked.data(), 4) + in.ReadBuffer(piece.data(), 1), 0u);
+        int value = 0;
+        ExpectFailure([&] { in >> value; }, "CbStreamReadBinary", 155);
     }
 }
 
+// A missing file fails at the open, with the system's reason below.
 TEST(OsStreamRawTest, OpeningAMissingFileCarriesTheSystemError)
 {
     FileSystemSandbox box;
-    const CStringW path = box(L"missing");
     try {
-        OsStreamReadBinaryFileRaw in(path);
+        OsStreamReadBinaryFileRaw in(box(L"missing"));
         FAIL() << "opened a missing file";
     } catch (const CbExceptionStream& e) {
-        EXPECT_STREQ(e.GetFilename(), "OsStreamReadBinaryFileRaw");
         EXPECT_EQ(e.GetCodeLine(), 41u);
         const auto history = e.GetHistory();
         ASSERT_TRUE(history);
         EXPECT_STREQ(history->GetFilename(), "OsStreamReadBinaryFileRaw");
         EXPECT_EQ(history->GetCodeLine(), 41u);
-        const auto cause = history->GetHistory();
-        ASSERT_TRUE(cause);
-        EXPECT_EQ(std::string(cause->GetFilename()), std::string("std::exception (") + std::strerror(ENOENT) + ")");
+        ASSERT_TRUE(history->GetHistory());
+        EXPECT_EQ(std::string(history->GetHistory()->GetFilename()),
+                  std::string("std::exception (") + std::strerror(ENOENT) + ")");
     }
 }
 
+// Writers create the missing folders (backslashes are separators too),
+// overwrite or append, and refuse what they cannot open.
 TEST(OsStreamRawTest, WritersCreateFoldersOverwriteAndAppend)
 {
     FileSystemSandbox box;
     const CStringW path = box(L"a\\b/c\\file.bin");
-    {
-        Raw(path, Raw::eAccessModeOverwrite).WriteBuffer("hello", 5);
-    }
+    Raw(path, Raw::eAccessModeOverwrite).WriteBuffer("hello", 5);
     EXPECT_EQ(ReadFile(box.Root() / "a/b/c/file.bin"), "hello");
-
-    struct Case
-    {
-        Raw::EAccessMode mode;
-        const char* expected;
-    };
-    for (const Case& c : {Case{Raw::eAccessModeOverwrite, "xyz"}, Case{Raw::eAccessModeAppend, "helloxyz"}}) {
+    for (const auto& [mode, expected] :
+         {std::pair{Raw::eAccessModeOverwrite, "xyz"}, {Raw::eAccessModeAppend, "helloxyz"}}) {
         WriteFile(box.Root() / "a/b/c/file.bin", "hello");
         {
-            Raw out(path, c.mode);
+            Raw out(path, mode);
             EXPECT_STREQ(out.GetFilename(), path.GetString());
             out.WriteBuffer("xyz", 3);
         }
-        EXPECT_EQ(ReadFile(box.Root() / "a/b/c/file.bin"), c.expected) << c.mode;
+        EXPECT_EQ(ReadFile(box.Root() / "a/b/c/file.bin"), expected) << mode;
     }
 }
 
@@ -159,21 +131,19 @@ TEST(OsStreamRawTest, WritersRefuseWhatTheyCannotOpen)
 {
     FileSystemSandbox box;
     WriteFile(box.Root() / "plain", "x");
-    ExpectFailure([] { Raw out(L"bare-name.bin", Raw::eAccessModeOverwrite); }, "OsStreamWriteBinaryFileRaw", 41);
-    ExpectFailure([&] { Raw out(box(L"plain\\below\\file"), Raw::eAccessModeOverwrite); }, "OsStreamWriteBinaryFileRaw",
-                  41);
-    ExpectFailure([&] { Raw out(box(L"file"), static_cast<Raw::EAccessMode>(2)); }, "OsStreamWriteBinaryFileRaw", 60);
-    EXPECT_FALSE(std::filesystem::exists(box.Root() / "file"));
-    // A folder where the file should be: the open fails with a reason.
     std::filesystem::create_directories(box.Root() / "dir");
-    try {
-        Raw out(box(L"dir"), Raw::eAccessModeOverwrite);
-        FAIL() << "opened a folder for writing";
-    } catch (const CbExceptionStream& e) {
-        EXPECT_EQ(e.GetCodeLine(), 76u);
-        ASSERT_TRUE(e.GetHistory());
-        EXPECT_EQ(e.GetHistory()->GetCodeLine(), 76u);
+    // The path, the mode and the line that refuses it.
+    const std::tuple<CStringW, Raw::EAccessMode, unsigned> cases[] = {
+        {L"bare-name.bin", Raw::eAccessModeOverwrite, 41},
+        {box(L"plain\\below\\file"), Raw::eAccessModeOverwrite, 41},
+        {box(L"file"), static_cast<Raw::EAccessMode>(2), 60},
+        {box(L"dir"), Raw::eAccessModeOverwrite, 76},
+    };
+    for (const auto& [path, mode, line] : cases) {
+        SCOPED_TRACE(line);
+        ExpectFailure([&] { Raw out(path, mode); }, "OsStreamWriteBinaryFileRaw", line);
     }
+    EXPECT_FALSE(std::filesystem::exists(box.Root() / "file"));
 }
 
 } // namespace

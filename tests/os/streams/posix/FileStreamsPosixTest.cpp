@@ -13,11 +13,6 @@ namespace {
 
 using Writer = OsStreamWriteBinaryFile;
 
-bool havePython()
-{
-    return std::system("python3 -c 'import zlib' >/dev/null 2>&1") == 0;
-}
-
 int openDescriptors()
 {
     int count = 0;
@@ -26,9 +21,10 @@ int openDescriptors()
     return count;
 }
 
+// Our container reads in Python's zlib, and one Python made reads in ours.
 TEST(FileStreamsPosixTest, ContainersTravelBothWaysWithAnotherZlib)
 {
-    if (!havePython())
+    if (std::system("python3 -c 'import zlib' >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "python3 with zlib is not installed";
     FileSystemSandbox box;
     {
@@ -37,58 +33,52 @@ TEST(FileStreamsPosixTest, ContainersTravelBothWaysWithAnotherZlib)
         for (int i = 0; i < 5000; ++i)
             out << i;
     }
-    const std::string check = "python3 -c \"import sys, zlib; d = open(sys.argv[1], 'rb').read(); "
-                              "p = zlib.decompress(d[28:]); "
-                              "sys.exit(0 if p == b''.join(i.to_bytes(4, 'little') for i in range(5000)) "
-                              "and int.from_bytes(d[24:28], 'little') == 20000 else 1)\" " +
-                              (box.Root() / "ours").string();
-    EXPECT_EQ(std::system(check.c_str()), 0);
-
-    const std::string make = "python3 -c \"import sys, zlib; p = b'theirs' * 1000; "
-                             "open(sys.argv[1], 'wb').write(b'C2288012-30BB4396B65' + (2).to_bytes(4, 'little') + "
-                             "len(p).to_bytes(4, 'little') + zlib.compress(p, 6))\" " +
-                             (box.Root() / "theirs").string();
-    ASSERT_EQ(std::system(make.c_str()), 0);
+    const std::string python = "python3 -c \"import sys, zlib; d = open(sys.argv[1], 'rb').read(); "
+                               "p = zlib.decompress(d[28:]); "
+                               "sys.exit(0 if p == b''.join(i.to_bytes(4, 'little') for i in range(5000)) "
+                               "and int.from_bytes(d[24:28], 'little') == 20000 else 1)\" " +
+                               (box.Root() / "ours").string() +
+                               " && python3 -c \"import sys, zlib; p = b'theirs' * 1000; "
+                               "open(sys.argv[1], 'wb').write(b'C2288012-30BB4396B65' + (2).to_bytes(4, 'little') + "
+                               "len(p).to_bytes(4, 'little') + zlib.compress(p, 6))\" " +
+                               (box.Root() / "theirs").string();
+    ASSERT_EQ(std::system(python.c_str()), 0);
     OsStreamReadBinaryFile in(box(L"theirs"));
     std::string got(7000, '\0');
     got.resize(in.ReadBuffer(got.data(), got.size()));
     std::string expected;
-    for (int i = 0; i < 1000; ++i)
+    while (expected.size() < 6000)
         expected += "theirs";
     EXPECT_EQ(got, expected);
 }
 
+// A full disk fails the write that finds it, at the latest the destructor,
+// and each failure is reported once.
 TEST(FileStreamsPosixTest, AFullDiskFailsAtTheLatestOnDestruction)
 {
     if (!std::filesystem::exists("/dev/full"))
         GTEST_SKIP() << "no /dev/full";
+    const auto full = [](Writer::ECompressionMode mode) {
+        return std::make_unique<Writer>(L"/dev/full", Writer::eAccessModeAppend, mode,
+                                        Writer::eCompressionLevelFastest);
+    };
     // Fewer bytes than the buffer holds: only closing finds out.
     auto raw =
         std::make_unique<OsStreamWriteBinaryFileRaw>(L"/dev/full", OsStreamWriteBinaryFileRaw::eAccessModeAppend);
     *raw << 1;
     ExpectFailure([&] { delete raw.release(); }, "OsStreamWriteBinaryFileRaw", 113);
-
     // A large plain write fails in write itself.
     const Bytes data(100000, 1);
-    ExpectFailure(
-        [&] {
-            Writer out(L"/dev/full", Writer::eAccessModeAppend, Writer::eCompressionModeNone,
-                       Writer::eCompressionLevelDefault);
-            out.WriteBuffer(data.data(), data.size());
-        },
-        "OsStreamWriteBinaryFileRaw", 113);
-
+    ExpectFailure([&] { full(Writer::eCompressionModeNone)->WriteBuffer(data.data(), data.size()); },
+                  "OsStreamWriteBinaryFileRaw", 113);
     // A small container: the header and the end of the zlib stream are still
     // buffered when the destructor moves to the length field.
-    auto packed = std::make_unique<Writer>(L"/dev/full", Writer::eAccessModeAppend, Writer::eCompressionModeZIP,
-                                           Writer::eCompressionLevelDefault);
+    auto packed = full(Writer::eCompressionModeZIP);
     *packed << 1;
     ExpectFailure([&] { delete packed.release(); }, "OsStreamWriteBinaryFile", 250);
-
     // A large one fails while values are written; its destruction after that
     // reports the file's failure once more and nothing else.
-    auto large = std::make_unique<Writer>(L"/dev/full", Writer::eAccessModeAppend, Writer::eCompressionModeZIP,
-                                          Writer::eCompressionLevelFastest);
+    auto large = full(Writer::eCompressionModeZIP);
     ExpectFailure(
         [&] {
             for (unsigned i = 0; i < 1000000; ++i)
