@@ -20,12 +20,7 @@
 #include <cstddef>
 
 #if defined(_WIN32)
-// NOMINMAX keeps std::min and std::max usable after this header, as the min
-// and max macros of <windows.h> would break them.
-#if !defined(NOMINMAX)
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include <cbfoundation/platform/detail/WindowsApi.h>
 
 #include <oleauto.h>
 #else

@@ -11,12 +11,8 @@
 
 #if defined(_WIN32)
 // Client code passes its own SYSTEMTIME and FILETIME records: on Windows they
-// are the system's. NOMINMAX keeps std::min and std::max usable after this
-// header, as the min and max macros of <windows.h> would break them.
-#if !defined(NOMINMAX)
-#define NOMINMAX
-#endif
-#include <windows.h>
+// are the system's.
+#include <cbfoundation/platform/detail/WindowsApi.h>
 #else
 /// A date and time as broken-down fields, laid out as on Windows: eight
 /// unsigned 16-bit fields, no padding.
