@@ -23,15 +23,21 @@ SYSTEMTIME SystemTimeOfSecondsSince1970(__int64 seconds)
     const CalendarDate date = DateOfDaysSince1970(static_cast<__int64>(days % kDaysPer400Years) - kDaysFrom1601To1970);
     const auto secondOfDay = static_cast<unsigned>(since1601 % kSecondsPerDay);
 
+    return SystemTimeOfDate(static_cast<unsigned __int64>(date.year) + 400 * cycles, date, secondOfDay, 0);
+}
+
+SYSTEMTIME SystemTimeOfDate(unsigned __int64 year, const CalendarDate& date, unsigned secondOfDay,
+                            unsigned milliseconds)
+{
     SYSTEMTIME fields;
-    fields.wYear = static_cast<unsigned short>(static_cast<unsigned __int64>(date.year) + 400 * cycles);
+    fields.wYear = static_cast<unsigned short>(year);
     fields.wMonth = static_cast<unsigned short>(date.month);
     fields.wDayOfWeek = static_cast<unsigned short>(date.dayOfWeek);
     fields.wDay = static_cast<unsigned short>(date.day);
     fields.wHour = static_cast<unsigned short>(secondOfDay / 3600);
     fields.wMinute = static_cast<unsigned short>(secondOfDay / 60 % 60);
     fields.wSecond = static_cast<unsigned short>(secondOfDay % 60);
-    fields.wMilliseconds = 0;
+    fields.wMilliseconds = static_cast<unsigned short>(milliseconds);
     return fields;
 }
 

@@ -65,6 +65,12 @@ inline constexpr __int64 kDaysFrom1601To1970 =
     (std::chrono::sys_days(std::chrono::year(1970) / 1 / 1) - std::chrono::sys_days(std::chrono::year(1601) / 1 / 1))
         .count();
 
+/// The fields of `date` at `secondOfDay` and `milliseconds`, with `year` in
+/// place of the date's own (cut to 16 bits), for callers that count years
+/// beyond the calendar's range.
+SYSTEMTIME SystemTimeOfDate(unsigned __int64 year, const CalendarDate& date, unsigned secondOfDay,
+                            unsigned milliseconds);
+
 /// The fields of a count of seconds since 1970-01-01 00:00:00 UTC, with
 /// milliseconds 0. A count before 1601 gives 1601-01-01 00:00:00; a year
 /// beyond 65535 keeps its low 16 bits.

@@ -119,14 +119,8 @@ bool TicksToSystemTime(unsigned __int64 ticks, SYSTEMTIME& fields)
     const auto secondOfDay = static_cast<unsigned>(seconds % kSecondsPerDay);
     const CalendarDate date = DateOfDaysSince1970(days - kDaysFrom1601To1970);
 
-    fields.wYear = static_cast<unsigned short>(date.year);
-    fields.wMonth = static_cast<unsigned short>(date.month);
-    fields.wDayOfWeek = static_cast<unsigned short>(date.dayOfWeek);
-    fields.wDay = static_cast<unsigned short>(date.day);
-    fields.wHour = static_cast<unsigned short>(secondOfDay / 3600);
-    fields.wMinute = static_cast<unsigned short>(secondOfDay / 60 % 60);
-    fields.wSecond = static_cast<unsigned short>(secondOfDay % 60);
-    fields.wMilliseconds = static_cast<unsigned short>(milliseconds % 1000);
+    fields = SystemTimeOfDate(static_cast<unsigned __int64>(date.year), date, secondOfDay,
+                              static_cast<unsigned>(milliseconds % 1000));
     return true;
 }
 
