@@ -1,12 +1,12 @@
 // Makes each allocation of the main operations fail in turn: the operation must
 // throw what it documents, keep its guarantee and leak nothing.
 
-#include "FailingAllocator.h"
-
 #include <cbfoundation/cbfoundation.h>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <functional>
@@ -16,6 +16,35 @@
 #include <vector>
 
 namespace {
+
+// Allocations left until the failing one; 0 when disarmed. Atomic, so that
+// an allocation on another thread than the test's stays well defined.
+std::atomic<std::size_t> g_countdown{0};
+std::atomic<bool> g_failed{false};
+
+// Every form of the global operator new of this executable, and with them
+// those the library calls, comes here.
+void* allocate(std::size_t size, std::size_t alignment) noexcept
+{
+    std::size_t left = g_countdown.load(std::memory_order_relaxed);
+    while (left != 0 && !g_countdown.compare_exchange_weak(left, left - 1, std::memory_order_relaxed)) {
+    }
+    if (left == 1) {
+        g_failed.store(true, std::memory_order_relaxed);
+        return nullptr;
+    }
+    if (alignment <= alignof(std::max_align_t))
+        return std::malloc(size == 0 ? 1 : size);
+    return std::aligned_alloc(alignment, (size + alignment - 1) / alignment * alignment);
+}
+
+void* allocateOrThrow(std::size_t size, std::size_t alignment)
+{
+    void* memory = allocate(size, alignment);
+    if (!memory)
+        throw std::bad_alloc();
+    return memory;
+}
 
 // What an operation may end in when one of its allocations fails.
 enum Ending : unsigned
@@ -55,13 +84,15 @@ struct Armed
     template <class Operation>
     bool operator()(Operation&& operation)
     {
-        cbf::test::FailNthAllocation(n);
+        g_failed.store(false, std::memory_order_relaxed);
+        g_countdown.store(n, std::memory_order_relaxed);
         try {
             operation();
         } catch (...) {
             thrown = std::current_exception();
         }
-        injected = cbf::test::Disarm();
+        g_countdown.store(0, std::memory_order_relaxed);
+        injected = g_failed.load(std::memory_order_relaxed);
         return thrown != nullptr;
     }
 };
@@ -81,7 +112,7 @@ void runUntilSuccess(const std::vector<Case>& cases)
     for (const Case& c : cases) {
         for (std::size_t n = 1;; ++n) {
             SCOPED_TRACE(c.name + ", allocation " + std::to_string(n));
-            Armed run{n};
+            Armed run{n, false, nullptr};
             c.body(run);
             if (!run.injected) {
                 EXPECT_FALSE(run.thrown);
@@ -348,3 +379,29 @@ TEST(AllocationFailure, ExceptionsWithHistory)
 }
 
 } // namespace
+
+#define CBF_TEST_EXPORT __attribute__((visibility("default")))
+
+// clang-format off
+CBF_TEST_EXPORT void* operator new(std::size_t size) { return allocateOrThrow(size, 0); }
+CBF_TEST_EXPORT void* operator new[](std::size_t size) { return allocateOrThrow(size, 0); }
+CBF_TEST_EXPORT void* operator new(std::size_t size, std::align_val_t a) { return allocateOrThrow(size, std::size_t(a)); }
+CBF_TEST_EXPORT void* operator new[](std::size_t size, std::align_val_t a) { return allocateOrThrow(size, std::size_t(a)); }
+CBF_TEST_EXPORT void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return allocate(size, 0); }
+CBF_TEST_EXPORT void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return allocate(size, 0); }
+CBF_TEST_EXPORT void* operator new(std::size_t size, std::align_val_t a, const std::nothrow_t&) noexcept { return allocate(size, std::size_t(a)); }
+CBF_TEST_EXPORT void* operator new[](std::size_t size, std::align_val_t a, const std::nothrow_t&) noexcept { return allocate(size, std::size_t(a)); }
+
+CBF_TEST_EXPORT void operator delete(void* p) noexcept { std::free(p); }
+CBF_TEST_EXPORT void operator delete[](void* p) noexcept { std::free(p); }
+CBF_TEST_EXPORT void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+CBF_TEST_EXPORT void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+CBF_TEST_EXPORT void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
+CBF_TEST_EXPORT void operator delete[](void* p, std::align_val_t) noexcept { std::free(p); }
+CBF_TEST_EXPORT void operator delete(void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
+CBF_TEST_EXPORT void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
+CBF_TEST_EXPORT void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+CBF_TEST_EXPORT void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
+CBF_TEST_EXPORT void operator delete(void* p, std::align_val_t, const std::nothrow_t&) noexcept { std::free(p); }
+CBF_TEST_EXPORT void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcept { std::free(p); }
+// clang-format on
