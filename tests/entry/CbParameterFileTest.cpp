@@ -4,7 +4,6 @@
 #include <cbfoundation/entry/CbParameterFile.h>
 
 #include "entry/ParameterFileTestSupport.h"
-#include "os/streams/FileStreamTestSupport.h"
 
 #include <gtest/gtest.h>
 

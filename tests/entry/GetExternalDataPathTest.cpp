@@ -2,7 +2,6 @@
 #include <cbfoundation/os/streams/OsStreamWriteBinaryFile.h>
 
 #include "entry/ParameterFileTestSupport.h"
-#include "os/streams/FileStreamTestSupport.h"
 
 #include <gtest/gtest.h>
 

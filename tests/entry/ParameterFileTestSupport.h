@@ -7,8 +7,7 @@
 #include <cbfoundation/entry/GetExternalDataPath.h>
 #include <cbfoundation/platform/CodePage.h>
 
-#include "base/streams/StreamTestSupport.h"
-#include "os/services/FileSystemTestSupport.h"
+#include "os/streams/FileStreamTestSupport.h"
 
 #include <cstdint>
 #include <filesystem>
