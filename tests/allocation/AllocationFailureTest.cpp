@@ -1,12 +1,12 @@
 // Makes each allocation of the main operations fail in turn: the operation must
 // throw what it documents, keep its guarantee and leak nothing.
 
-#include "FailingAllocator.h"
-
 #include <cbfoundation/cbfoundation.h>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <functional>
@@ -16,6 +16,35 @@
 #include <vector>
 
 namespace {
+
+// Allocations left until the failing one; 0 when disarmed. Atomic, so that
+// an allocation on another thread than the test's stays well defined.
+std::atomic<std::size_t> g_countdown{0};
+std::atomic<bool> g_failed{false};
+
+// Every form of the global operator new of this executable, and with them
+// those the library calls, comes here.
+void* allocate(std::size_t size, std::size_t alignment) noexcept
+{
+    std::size_t left = g_countdown.load(std::memory_order_relaxed);
+    while (left != 0 && !g_countdown.compare_exchange_weak(left, left - 1, std::memory_order_relaxed)) {
+    }
+    if (left == 1) {
+        g_failed.store(true, std::memory_order_relaxed);
+        return nullptr;
+    }
+    if (alignment <= alignof(std::max_align_t))
+        return std::malloc(size == 0 ? 1 : size);
+    return std::aligned_alloc(alignment, (size + alignment - 1) / alignment * alignment);
+}
+
+void* allocateOrThrow(std::size_t size, std::size_t alignment)
+{
+    void* memory = allocate(size, alignment);
+    if (!memory)
+        throw std::bad_alloc();
+    return memory;
+}
 
 // What an operation may end in when one of its allocations fails.
 enum Ending : unsigned
@@ -43,35 +72,38 @@ unsigned endingOf(const std::exception_ptr& thrown)
     }
 }
 
-struct Attempt
+// One run of an operation with the `n`th allocation failing. Only the
+// operation runs armed: the set-up before and the checks after allocate freely.
+struct Armed
 {
-    bool injected;
+    std::size_t n;
+    bool injected = false;
     std::exception_ptr thrown;
+
+    // Runs `operation` armed and tells whether it threw.
+    template <class Operation>
+    bool operator()(Operation&& operation)
+    {
+        g_failed.store(false, std::memory_order_relaxed);
+        g_countdown.store(n, std::memory_order_relaxed);
+        try {
+            operation();
+        } catch (...) {
+            thrown = std::current_exception();
+        }
+        g_countdown.store(0, std::memory_order_relaxed);
+        injected = g_failed.load(std::memory_order_relaxed);
+        return thrown != nullptr;
+    }
 };
 
-// Runs `operation` with the `n`th allocation failing. Nothing else may
-// allocate while armed: the checks come after.
-template <class Operation>
-Attempt underFailure(std::size_t n, Operation&& operation)
-{
-    cbf::test::FailNthAllocation(n);
-    std::exception_ptr thrown;
-    try {
-        operation();
-    } catch (...) {
-        thrown = std::current_exception();
-    }
-    const bool injected = cbf::test::Disarm();
-    return {injected, thrown};
-}
-
-// One operation: `attempt` builds its objects, runs it under failure and
-// checks the state it leaves, for the allocation it is given.
+// One operation: `body` builds its objects, runs it through the Armed it is
+// given and checks the state it leaves.
 struct Case
 {
     std::string name;
     unsigned endings;
-    std::function<Attempt(std::size_t)> attempt;
+    std::function<void(Armed&)> body;
 };
 
 // N = 1, 2, 3, ... until the operation runs through without meeting the failure.
@@ -80,38 +112,51 @@ void runUntilSuccess(const std::vector<Case>& cases)
     for (const Case& c : cases) {
         for (std::size_t n = 1;; ++n) {
             SCOPED_TRACE(c.name + ", allocation " + std::to_string(n));
-            const Attempt attempt = c.attempt(n);
-            if (!attempt.injected) {
-                EXPECT_FALSE(attempt.thrown);
+            Armed run{n, false, nullptr};
+            c.body(run);
+            if (!run.injected) {
+                EXPECT_FALSE(run.thrown);
                 break;
             }
-            if (attempt.thrown) {
-                EXPECT_NE(endingOf(attempt.thrown) & c.endings, 0u);
-            }
+            EXPECT_TRUE(!run.thrown || (endingOf(run.thrown) & c.endings) != 0);
             ASSERT_LT(n, 1000u);
         }
     }
 }
 
-class Token : public IObject
+// An edit with the strong guarantee: a failure leaves the value as `make`
+// makes it, success as the same edit does unarmed, and a copy that shared the
+// value's data keeps it either way.
+template <class T, class Equal = std::equal_to<T>>
+Case strong(std::string name, unsigned endings, std::function<T()> make, std::function<void(T&)> edit, Equal equal = {})
 {
-    CB_DECLARE_RTTI(Token)
-    CB_DECLARE_CLONE(Token)
+    T expected = make();
+    edit(expected);
+    return {std::move(name), endings, [=](Armed& run) {
+                T value = make();
+                const T sharer = value;
+                EXPECT_TRUE(equal(value, run([&] { edit(value); }) ? make() : expected));
+                EXPECT_TRUE(equal(sharer, make()));
+            }};
+}
 
-public:
-    explicit Token(int value)
-        : value(value)
-    {}
-    int value;
-};
-const CbRTTI Token::RTTI(L"AllocationFailureTest::Token", nullptr, &Token::CloneByFactory);
-
+// Variants holding objects hold exceptions here, told apart by their line.
 bool same(const CbVariant& left, const CbVariant& right)
 {
+    const auto line = [](const CbVariant& v) {
+        return dynamic_cast<const CbException&>(static_cast<const IObject&>(v)).GetCodeLine();
+    };
     if (left.GetType() == CbVariant::eVariantTypeObject && right.GetType() == CbVariant::eVariantTypeObject)
-        return static_cast<const Token&>(static_cast<const IObject&>(left)).value ==
-               static_cast<const Token&>(static_cast<const IObject&>(right)).value;
+        return line(left) == line(right);
     return left == right;
+}
+
+template <class Value>
+CbVariant variant(const Value& value)
+{
+    CbVariant v;
+    v = value;
+    return v;
 }
 
 CbVariant::ByteArray bytes(unsigned count, unsigned char first)
@@ -130,53 +175,44 @@ TEST(AllocationFailure, RegistrationIsAllOrNothing)
     const CbRTTI& b = CbExceptionStream::RTTI;
     const CbRTTI& c = CbStreamWrite::RTTI;
     const wchar_t* const name = L"AllocationFailureTest::Registered";
-    const std::vector<std::function<void(Descriptor&)>> constructors = {
+    const std::function<void(Descriptor&)> constructors[] = {
         [&](Descriptor& d) { d.emplace(name, nullptr, nullptr); },
         [&](Descriptor& d) { d.emplace(name, a, nullptr, nullptr); },
         [&](Descriptor& d) { d.emplace(name, a, b, nullptr, nullptr); },
         [&](Descriptor& d) { d.emplace(name, a, b, c, nullptr, nullptr); },
     };
     std::vector<Case> cases;
-    for (std::size_t bases = 0; bases < constructors.size(); ++bases) {
+    for (std::size_t bases = 0; bases < std::size(constructors); ++bases) {
         const auto& construct = constructors[bases];
-        cases.push_back({std::to_string(bases) + " bases", kBadAlloc | kOutOfMemory, [&, bases](std::size_t n) {
+        cases.push_back({std::to_string(bases) + " bases", kBadAlloc | kOutOfMemory, [&, bases](Armed& run) {
                              Descriptor d;
-                             Attempt attempt = underFailure(n, [&] { construct(d); });
+                             run([&] { construct(d); });
                              EXPECT_EQ(CbRTTI::Find(name), d ? &*d : nullptr);
-                             if (d && bases > 0) {
-                                 EXPECT_TRUE(d->IsKindOf(a));
-                             }
+                             EXPECT_TRUE(!d || bases == 0 || d->IsKindOf(a));
                              d.reset();
                              EXPECT_EQ(CbRTTI::Find(name), nullptr);
-                             return attempt;
                          }});
         // A second descriptor of a registered name must not take the name
         // over when the first goes, unless it was constructed whole.
-        cases.push_back(
-            {std::to_string(bases) + " bases, second of a name", kBadAlloc | kOutOfMemory, [&](std::size_t n) {
-                 Descriptor first(std::in_place, name, nullptr, nullptr);
-                 Descriptor second;
-                 Attempt attempt = underFailure(n, [&] { construct(second); });
-                 EXPECT_EQ(CbRTTI::Find(name), &*first);
-                 first.reset();
-                 EXPECT_EQ(CbRTTI::Find(name), second ? &*second : nullptr);
-                 return attempt;
-             }});
+        cases.push_back({std::to_string(bases) + " bases, second of a name", kBadAlloc | kOutOfMemory, [&](Armed& run) {
+                             Descriptor first(std::in_place, name, nullptr, nullptr);
+                             Descriptor second;
+                             run([&] { construct(second); });
+                             EXPECT_EQ(CbRTTI::Find(name), &*first);
+                             first.reset();
+                             EXPECT_EQ(CbRTTI::Find(name), second ? &*second : nullptr);
+                         }});
     }
     runUntilSuccess(cases);
 }
 
 TEST(AllocationFailure, StringEditsLeaveTheStringUnchanged)
 {
-    // Longer than the texts that copies copy rather than share, and shared
-    // by a second string, so that every edit first needs a text of its own.
+    // Longer than the texts that copies copy rather than share, so that every
+    // edit of a copy first needs a text of its own.
     const CStringW original(L'x', CStringW::kLongestCopiedText + 10);
-    struct Edit
-    {
-        const char* name;
-        std::function<void(CStringW&)> edit;
-    };
-    const std::vector<Edit> edits = {
+    const std::function<CStringW()> make = [&] { return original; };
+    const std::pair<const char*, std::function<void(CStringW&)>> edits[] = {
         {"assign", [](CStringW& s) { s = L"assigned"; }},
         {"assign narrow", [](CStringW& s) { s = "assigned"; }},
         {"append", [](CStringW& s) { s += L"appended"; }},
@@ -192,176 +228,123 @@ TEST(AllocationFailure, StringEditsLeaveTheStringUnchanged)
         {"concatenate", [](CStringW& s) { s = L"<" + s + L">"; }},
     };
     std::vector<Case> cases;
-    for (const Edit& edit : edits) {
-        CStringW expected = original;
-        edit.edit(expected);
-        cases.push_back({edit.name, kBadAlloc, [&, expected](std::size_t n) {
-                             CStringW text = original;
-                             const CStringW sharer = text;
-                             Attempt attempt = underFailure(n, [&] { edit.edit(text); });
-                             EXPECT_TRUE(text == (attempt.thrown ? original : expected));
-                             EXPECT_TRUE(sharer == original);
-                             return attempt;
-                         }});
-    }
-    cases.push_back({"narrow from wide", kBadAlloc, [&](std::size_t n) {
-                         CStringA narrow = "old";
-                         Attempt attempt = underFailure(n, [&] { narrow = original; });
-                         EXPECT_EQ(narrow, attempt.thrown ? CStringA("old") : CStringA(original));
-                         return attempt;
-                     }});
+    for (const auto& [name, edit] : edits)
+        cases.push_back(strong<CStringW>(name, kBadAlloc, make, edit));
+    cases.push_back(strong<CStringA>(
+        "narrow from wide", kBadAlloc, [] { return CStringA("old"); }, [&](CStringA& s) { s = original; }));
     runUntilSuccess(cases);
 }
 
 TEST(AllocationFailure, VariantsStayValid)
 {
-    struct Source
+    const struct
     {
         const char* name;
         CbVariant value;
         CbVariant sameType; // another value of the same type
         unsigned endings;
+    } sources[] = {
+        {"wide string", variant(L"wide text"), variant(CStringW(L'w', 100)), kBadAlloc},
+        {"narrow string", variant("narrow text"), variant(CStringA('n', 300)), kBadAlloc},
+        {"small byte array", variant(bytes(20, 1)), variant(bytes(5, 9)), kBadAlloc | kOutOfMemory},
+        {"large byte array", variant(bytes(3000, 2)), variant(bytes(10, 7)), kBadAlloc | kOutOfMemory},
+        {"date", variant(CbDateTime(1700000000LL)), variant(CbDateTime(86400LL)), kBadAlloc},
+        {"object", variant<IObject>(CbException("Object.cpp", 5, "f")),
+         variant<IObject>(CbException("Object.cpp", 6, "f")), kCloneFailed},
     };
-    auto make = [](const auto& value) {
-        CbVariant variant;
-        variant = value;
-        return variant;
-    };
-    const CbDateTime date(static_cast<__int64>(1700000000));
-    std::vector<Source> sources;
-    sources.push_back({"wide string", make(L"wide text"), make(CStringW(L'w', 100)), kBadAlloc});
-    sources.push_back({"narrow string", make("narrow text"), make(CStringA('n', 300)), kBadAlloc});
-    sources.push_back({"small byte array", make(bytes(20, 1)), make(bytes(5, 9)), kBadAlloc | kOutOfMemory});
-    sources.push_back({"large byte array", make(bytes(3000, 2)), make(bytes(10, 7)), kBadAlloc | kOutOfMemory});
-    sources.push_back({"date", make(date), make(CbDateTime(static_cast<__int64>(86400))), kBadAlloc});
-    sources.push_back({"object", make(Token(5)), make(Token(6)), kCloneFailed});
-
+    const CbVariant otherType = variant(7);
     std::vector<Case> cases;
-    for (const Source& source : sources) {
+    for (const auto& source : sources) {
         const std::string name = source.name;
-        const unsigned endings = source.endings;
-        cases.push_back({name + ": copy", endings, [&](std::size_t n) {
+        const bool isObject = source.value.GetType() == CbVariant::eVariantTypeObject;
+        cases.push_back({name + ": copy", source.endings, [&](Armed& run) {
                              std::optional<CbVariant> copy;
-                             Attempt attempt = underFailure(n, [&] { copy.emplace(source.value); });
-                             EXPECT_TRUE(attempt.thrown ? !copy : same(*copy, source.value));
-                             return attempt;
+                             EXPECT_TRUE(run([&] { copy.emplace(source.value); }) ? !copy : same(*copy, source.value));
                          }});
-        cases.push_back({name + ": assign over another type", endings, [&](std::size_t n) {
-                             CbVariant target = make(7);
-                             Attempt attempt = underFailure(n, [&] { target = source.value; });
-                             EXPECT_TRUE(attempt.thrown ? target.IsNull() : same(target, source.value));
-                             return attempt;
-                         }});
-        cases.push_back({name + ": assign over the same type", endings, [&](std::size_t n) {
-                             CbVariant target = source.sameType;
-                             Attempt attempt = underFailure(n, [&] { target = source.value; });
-                             // Objects are cloned anew; the other types change in place.
-                             if (!attempt.thrown) {
-                                 EXPECT_TRUE(same(target, source.value));
-                             } else if (target.GetType() == CbVariant::eVariantTypeObject) {
-                                 ADD_FAILURE() << "an object whose clone failed stays held";
-                             } else {
-                                 EXPECT_TRUE(target.IsNull() || same(target, source.sameType));
-                             }
-                             return attempt;
-                         }});
-        if (source.value.GetType() == CbVariant::eVariantTypeObject)
+        // Over another type a failure leaves null; over the same type the
+        // value changes in place, except objects, which are cloned anew.
+        for (const CbVariant* before : {&source.sameType, &otherType}) {
+            const bool inPlace = before == &source.sameType && !isObject;
+            cases.push_back(
+                {name + (before == &otherType ? ": assign over another type" : ": assign over the same type"),
+                 source.endings, [&, before, inPlace](Armed& run) {
+                     CbVariant target = *before;
+                     EXPECT_TRUE(!run([&] { target = source.value; })
+                                     ? same(target, source.value)
+                                     : target.IsNull() || (inPlace && same(target, *before)));
+                 }});
+        }
+        if (isObject)
             continue;
         CbStreamWriteBinaryMemory record;
         source.value.Serialize(record);
         const std::vector<unsigned char> recordBytes(record.GetData(), record.GetData() + record.GetSize());
-        cases.push_back({name + ": write", kBadAlloc, [&, recordBytes](std::size_t n) {
+        cases.push_back({name + ": write", kBadAlloc, [&, recordBytes](Armed& run) {
                              CbStreamWriteBinaryMemory out;
                              out << 1u;
-                             Attempt attempt = underFailure(n, [&] { source.value.Serialize(out); });
-                             if (!attempt.thrown) {
-                                 const std::vector<unsigned char> written(out.GetData() + 4,
-                                                                          out.GetData() + out.GetSize());
-                                 EXPECT_EQ(written, recordBytes);
-                             }
-                             return attempt;
+                             EXPECT_TRUE(run([&] { source.value.Serialize(out); }) ||
+                                         std::vector<unsigned char>(out.GetData() + 4, out.GetData() + out.GetSize()) ==
+                                             recordBytes);
                          }});
-        cases.push_back({name + ": read", endings, [&, recordBytes](std::size_t n) {
-                             CbVariant target = source.sameType;
-                             CbStreamReadBinaryMemory in(recordBytes.data(), recordBytes.size());
-                             Attempt attempt = underFailure(n, [&] { target.Serialize(in); });
-                             // A failure inside the value may leave the record's type with
-                             // part of the value; a date that cannot be made reads as null.
-                             const bool mayBeNull =
-                                 attempt.injected && source.value.GetType() == CbVariant::eVariantTypeDateTime;
-                             if (attempt.thrown) {
-                                 EXPECT_TRUE(target.IsNull() || target.GetType() == source.value.GetType());
-                             } else {
-                                 EXPECT_TRUE((mayBeNull && target.IsNull()) || same(target, source.value));
-                             }
-                             return attempt;
-                         }});
+        // A failure inside the value may leave the record's type with part of
+        // the value; a date that cannot be made reads as null.
+        cases.push_back(
+            {name + ": read", source.endings, [&, recordBytes](Armed& run) {
+                 CbVariant target = source.sameType;
+                 CbStreamReadBinaryMemory in(recordBytes.data(), recordBytes.size());
+                 run([&] { target.Serialize(in); });
+                 const bool mayBeNull =
+                     run.thrown || (run.injected && source.value.GetType() == CbVariant::eVariantTypeDateTime);
+                 EXPECT_TRUE((mayBeNull && target.IsNull()) ||
+                             (run.thrown ? target.GetType() == source.value.GetType() : same(target, source.value)));
+             }});
     }
     runUntilSuccess(cases);
 }
 
 TEST(AllocationFailure, ConversionsKeepTheValue)
 {
-    auto make = [](const auto& value) {
-        CbVariant variant;
-        variant = value;
-        return variant;
-    };
     const struct
     {
         const char* name;
         CbVariant source;
         CbVariant::EVariantType target;
     } conversions[] = {
-        {"int to wide text", make(-123456), CbVariant::eVariantTypeStringW},
-        {"double to narrow text", make(2.5), CbVariant::eVariantTypeStringA},
-        {"date to narrow text", make(CbDateTime(static_cast<__int64>(1700000000))), CbVariant::eVariantTypeStringA},
-        {"narrow to wide text", make("narrow text"), CbVariant::eVariantTypeStringW},
-        {"wide text to date", make(L"2024-02-29 13:05:09"), CbVariant::eVariantTypeDateTime},
-        {"wide text to double", make(L"0.125"), CbVariant::eVariantTypeDouble},
+        {"int to wide text", variant(-123456), CbVariant::eVariantTypeStringW},
+        {"double to narrow text", variant(2.5), CbVariant::eVariantTypeStringA},
+        {"date to narrow text", variant(CbDateTime(1700000000LL)), CbVariant::eVariantTypeStringA},
+        {"narrow to wide text", variant("narrow text"), CbVariant::eVariantTypeStringW},
+        {"wide text to date", variant(L"2024-02-29 13:05:09"), CbVariant::eVariantTypeDateTime},
+        {"wide text to double", variant(L"0.125"), CbVariant::eVariantTypeDouble},
     };
     std::vector<Case> cases;
-    for (const auto& conversion : conversions) {
-        cases.push_back({conversion.name, kBadAlloc | kConversionFailed, [&conversion](std::size_t n) {
-                             CbVariant v = conversion.source;
-                             Attempt attempt = underFailure(n, [&] { v.ConvertTo(conversion.target); });
-                             EXPECT_TRUE(attempt.thrown ? same(v, conversion.source)
-                                                        : v.GetType() == conversion.target);
-                             return attempt;
-                         }});
-    }
+    for (const auto& c : conversions)
+        cases.push_back(strong<CbVariant>(
+            c.name, kBadAlloc | kConversionFailed, [&] { return c.source; },
+            [&](CbVariant& v) { v.ConvertTo(c.target); }, same));
     runUntilSuccess(cases);
 }
 
 TEST(AllocationFailure, ByteArrayGrowthKeepsTheElements)
 {
-    struct Growth
-    {
-        const char* name;
-        std::function<void(CbVariant::ByteArray&)> grow;
-        unsigned count;
-    };
-    CbVariant::ByteArray large = bytes(5000, 3);
+    using Array = CbVariant::ByteArray;
+    Array large = bytes(5000, 3);
     large.SetUserValue(7);
-    const std::vector<Growth> growths = {
-        {"set size small", [](CbVariant::ByteArray& a) { a.SetSize(40); }, 40},
-        {"set size large", [](CbVariant::ByteArray& a) { a.SetSize(4000); }, 4000},
-        {"set capacity", [](CbVariant::ByteArray& a) { a.SetCapacity(1000); }, 10},
-        {"assign larger", [&](CbVariant::ByteArray& a) { a = large; }, 5000},
+    // Growth leaves the new elements' values unspecified: the first ten are the kept ones.
+    const auto equal = [](const Array& left, const Array& right) {
+        return left.GetCount() == right.GetCount() && left.GetUserValue() == right.GetUserValue() &&
+               std::memcmp(left.GetData(), right.GetData(), 10) == 0;
+    };
+    const std::pair<const char*, std::function<void(Array&)>> growths[] = {
+        {"set size small", [](Array& a) { a.SetSize(40); }},
+        {"set size large", [](Array& a) { a.SetSize(4000); }},
+        {"set capacity", [](Array& a) { a.SetCapacity(1000); }},
+        {"assign larger", [&](Array& a) { a = large; }},
     };
     std::vector<Case> cases;
-    for (const Growth& growth : growths) {
-        cases.push_back({growth.name, kOutOfMemory, [&](std::size_t n) {
-                             CbVariant::ByteArray array = bytes(10, 100);
-                             Attempt attempt = underFailure(n, [&] { growth.grow(array); });
-                             EXPECT_EQ(array.GetCount(), attempt.thrown ? 10u : growth.count);
-                             EXPECT_EQ(array.GetUserValue(), attempt.thrown || growth.count != 5000 ? 0u : 7u);
-                             const CbVariant::ByteArray& expected =
-                                 growth.count == 5000 && !attempt.thrown ? large : bytes(10, 100);
-                             EXPECT_EQ(std::memcmp(array.GetData(), expected.GetData(), 10), 0);
-                             return attempt;
-                         }});
-    }
+    for (const auto& [name, grow] : growths)
+        cases.push_back(strong<Array>(
+            name, kOutOfMemory, [] { return bytes(10, 100); }, grow, equal));
     runUntilSuccess(cases);
 }
 
@@ -369,35 +352,56 @@ TEST(AllocationFailure, ExceptionsWithHistory)
 {
     const CbExceptionWrongFileVersion cause(L"Reader.cpp", 3, CbExceptionStream(L"Deep.cpp", 1));
     const std::runtime_error standard("disk full");
-    std::vector<Case> cases;
     // A history that cannot be copied is dropped; the exception itself stands.
-    cases.push_back({"history copied through the registry", kBadAlloc, [&](std::size_t n) {
-                         std::optional<CbExceptionStream> e;
-                         Attempt attempt = underFailure(n, [&] { e.emplace(L"Writer.cpp", 12, cause); });
-                         if (e) {
-                             EXPECT_STREQ(e->GetFilename(), "Writer.cpp");
-                             const CbSmartPointer<const CbException> history = e->GetHistory();
-                             if (!history) {
-                                 EXPECT_TRUE(attempt.injected) << "history dropped without a failure";
-                             } else {
-                                 EXPECT_TRUE(history->Is(CbExceptionWrongFileVersion::RTTI));
-                                 EXPECT_STREQ(history->GetFilename(), "Reader.cpp");
-                                 EXPECT_EQ(history->GetHistory().Get(), cause.GetHistory().Get());
-                             }
-                         }
-                         return attempt;
-                     }});
-    cases.push_back({"history from a standard exception", kBadAlloc, [&](std::size_t n) {
-                         std::optional<CbException> e;
-                         Attempt attempt = underFailure(n, [&] { e.emplace("Writer.cpp", 12, "Write", standard); });
-                         if (e) {
-                             EXPECT_STREQ(e->GetFunctionName(), "Write");
-                             const CbSmartPointer<const CbException> history = e->GetHistory();
-                             EXPECT_TRUE(history && CStringA(history->GetFilename()) == "std::exception (disk full)");
-                         }
-                         return attempt;
-                     }});
+    const std::vector<Case> cases = {
+        {"history copied through the registry", kBadAlloc,
+         [&](Armed& run) {
+             std::optional<CbExceptionStream> e;
+             run([&] { e.emplace(L"Writer.cpp", 12, cause); });
+             if (e) {
+                 EXPECT_STREQ(e->GetFilename(), "Writer.cpp");
+                 const CbSmartPointer<const CbException> history = e->GetHistory();
+                 EXPECT_TRUE(history || run.injected) << "history dropped without a failure";
+                 EXPECT_TRUE(!history || (history->Is(CbExceptionWrongFileVersion::RTTI) &&
+                                          CStringA(history->GetFilename()) == "Reader.cpp" &&
+                                          history->GetHistory().Get() == cause.GetHistory().Get()));
+             }
+         }},
+        {"history from a standard exception", kBadAlloc,
+         [&](Armed& run) {
+             std::optional<CbException> e;
+             run([&] { e.emplace("Writer.cpp", 12, "Write", standard); });
+             EXPECT_TRUE(!e || (CStringA(e->GetFunctionName()) == "Write" && e->GetHistory() &&
+                                CStringA(e->GetHistory()->GetFilename()) == "std::exception (disk full)"));
+         }},
+    };
     runUntilSuccess(cases);
 }
 
 } // namespace
+
+#define CBF_TEST_EXPORT __attribute__((visibility("default")))
+
+// clang-format off
+CBF_TEST_EXPORT void* operator new(std::size_t size) { return allocateOrThrow(size, 0); }
+CBF_TEST_EXPORT void* operator new[](std::size_t size) { return allocateOrThrow(size, 0); }
+CBF_TEST_EXPORT void* operator new(std::size_t size, std::align_val_t a) { return allocateOrThrow(size, std::size_t(a)); }
+CBF_TEST_EXPORT void* operator new[](std::size_t size, std::align_val_t a) { return allocateOrThrow(size, std::size_t(a)); }
+CBF_TEST_EXPORT void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return allocate(size, 0); }
+CBF_TEST_EXPORT void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return allocate(size, 0); }
+CBF_TEST_EXPORT void* operator new(std::size_t size, std::align_val_t a, const std::nothrow_t&) noexcept { return allocate(size, std::size_t(a)); }
+CBF_TEST_EXPORT void* operator new[](std::size_t size, std::align_val_t a, const std::nothrow_t&) noexcept { return allocate(size, std::size_t(a)); }
+
+CBF_TEST_EXPORT void operator delete(void* p) noexcept { std::free(p); }
+CBF_TEST_EXPORT void operator delete[](void* p) noexcept { std::free(p); }
+CBF_TEST_EXPORT void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+CBF_TEST_EXPORT void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+CBF_TEST_EXPORT void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
+CBF_TEST_EXPORT void operator delete[](void* p, std::align_val_t) noexcept { std::free(p); }
+CBF_TEST_EXPORT void operator delete(void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
+CBF_TEST_EXPORT void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
+CBF_TEST_EXPORT void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+CBF_TEST_EXPORT void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
+CBF_TEST_EXPORT void operator delete(void* p, std::align_val_t, const std::nothrow_t&) noexcept { std::free(p); }
+CBF_TEST_EXPORT void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcept { std::free(p); }
+// clang-format on

@@ -1,39 +1,25 @@
 // GetExternalDataPath called from 8 threads at once, each on files of its own, answers as it does alone.
-#include <cbfoundation/entry/CbParameterFile.h>
-#include <cbfoundation/entry/GetExternalDataPath.h>
-
-#include "os/services/FileSystemTestSupport.h"
+#include "entry/ParameterFileTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <thread>
-#include <utility>
 #include <vector>
 
 namespace {
 
-using Answer = std::pair<std::uint32_t, std::u16string>;
-
-Answer Call(const std::string& path)
-{
-    std::uint32_t status = 99;
-    const BSTR result = GetExternalDataPath(path.c_str(), &status);
-    Answer answer{status, result == nullptr
-                              ? u"(null)"
-                              : std::u16string(reinterpret_cast<const char16_t*>(result), SysStringLen(result))};
-    SysFreeString(result);
-    return answer;
-}
+using namespace cbf::test;
 
 TEST(GetExternalDataPathConcurrencyTest, ThreadsOnDifferentFilesAnswerAsSequentialCalls)
 {
     constexpr int kThreads = 8;
     constexpr int kRounds = 20;
-    cbf::test::FileSystemSandbox sandbox;
+    FileSystemSandbox sandbox;
     // Per thread: a found text (plain or compressed by turns), a wrong type
     // and a missing file.
-    std::vector<std::vector<std::string>> paths(kThreads);
+    std::vector<std::vector<std::filesystem::path>> paths(kThreads);
+    std::vector<std::vector<Answer>> sequential(kThreads), concurrent(kThreads);
     for (int thread = 0; thread < kThreads; ++thread) {
         CbParameterFile file;
         for (int record = 0; record < 200; ++record) {
@@ -48,22 +34,19 @@ TEST(GetExternalDataPathConcurrencyTest, ThreadsOnDifferentFilesAnswerAsSequenti
         file.Save(sandbox((stem + L"-text.par").c_str()), format);
         file.parameters[150].value = thread;
         file.Save(sandbox((stem + L"-int.par").c_str()), format);
-        for (const wchar_t* suffix : {L"-text.par", L"-int.par", L"-missing.par"})
-            paths[thread].push_back((sandbox.Root() / (stem + suffix)).string());
+        for (const wchar_t* suffix : {L"-text.par", L"-int.par", L"-missing.par"}) {
+            paths[thread].push_back(sandbox.Root() / (stem + suffix));
+            sequential[thread].push_back(CallGetExternalDataPath(paths[thread].back()));
+        }
     }
-    std::vector<std::vector<Answer>> sequential(kThreads);
-    for (int thread = 0; thread < kThreads; ++thread)
-        for (const std::string& path : paths[thread])
-            sequential[thread].push_back(Call(path));
     ASSERT_EQ(sequential[3][0], Answer(0, u"value 3150"));
 
-    std::vector<std::vector<Answer>> concurrent(kThreads);
     std::vector<std::thread> threads;
     for (int thread = 0; thread < kThreads; ++thread) {
         threads.emplace_back([&, thread] {
             for (int round = 0; round < kRounds; ++round)
-                for (const std::string& path : paths[thread])
-                    concurrent[thread].push_back(Call(path));
+                for (const std::filesystem::path& path : paths[thread])
+                    concurrent[thread].push_back(CallGetExternalDataPath(path));
         });
     }
     for (std::thread& thread : threads)

@@ -1,10 +1,7 @@
 // Tests of GetExternalDataPath: the layout's edge cases, in every container, and the status words.
-#include <cbfoundation/entry/GetExternalDataPath.h>
 #include <cbfoundation/os/streams/OsStreamWriteBinaryFile.h>
-#include <cbfoundation/platform/CodePage.h>
 
 #include "entry/ParameterFileTestSupport.h"
-#include "os/streams/FileStreamTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -16,124 +13,78 @@ namespace {
 
 using namespace cbf::test;
 
-struct Answer
-{
-    std::uint32_t status;
-    std::u16string text;
-    bool operator==(const Answer&) const = default;
-};
-
-void PrintTo(const Answer& answer, std::ostream* out)
-{
-    *out << "status " << answer.status << ", " << answer.text.size() << " code units";
-}
-
-// The path as the function takes it: narrow text in the process code page.
-Answer Call(const std::filesystem::path& path)
-{
-    const CStringW wide = WideOf(path);
-    const std::string narrow =
-        cbf::platform::WideToNarrow(wide.GetString(), static_cast<std::size_t>(wide.GetLength()));
-    std::uint32_t status = 99;
-    const BSTR result = GetExternalDataPath(narrow.c_str(), &status);
-    EXPECT_NE(result, nullptr);
-    Answer answer{status, std::u16string(reinterpret_cast<const char16_t*>(result), SysStringLen(result))};
-    SysFreeString(result);
-    return answer;
-}
-
-// A wide string whose length field claims 2^40 code units.
-Bytes HugeWideBytes()
-{
-    return Concat({{0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, {0, 0, 0, 0, 0, 1, 0, 0}});
-}
-
 const Answer kFound{0, u"ExternalDataPath value"};
 const Answer kUnknown{1, u""};
 
-struct Case
+// A version-3 file without groups whose list declares `count` records.
+Bytes List(std::uint32_t count, std::initializer_list<Bytes> records)
 {
-    const char* name;
-    Bytes file;
-    Answer expected;
-};
-
-// The layouts GetExternalDataPath must walk, and what it answers for each.
-std::vector<Case> Cases()
-{
-    const Bytes noGroups = Le32(0);
-    return {
-        {"second record of version 3, the rest never read",
-         Concat({Le32(3), noGroups, Le32(5), RecordBytes(u"first", 0), RecordBytes(u"ExternalDataPath", 1), {0xAB}}),
-         kFound},
-        {"version 5", Concat({Le32(5), noGroups, Le32(1), RecordBytes(u"ExternalDataPath", 1)}), kUnknown},
-        {"only in the second group section",
-         Concat({Le32(4), noGroups, GroupSectionBytes(u"g", u"ExternalDataPath"), Le32(1), RecordBytes(u"x", 0)}),
-         kUnknown},
-        {"in a group and in the list: the list's",
-         Concat({Le32(4), GroupSectionBytes(u"g", u"ExternalDataPath"), GroupSectionBytes(u"h", u"ExternalDataPath"),
-                 Le32(1), RecordBytes(u"ExternalDataPath", u"list", 0)}),
-         {0, u"list"}},
-        {"other case", Concat({Le32(3), noGroups, Le32(1), RecordBytes(u"externaldatapath", 0)}), kUnknown},
-        {"longer name", Concat({Le32(3), noGroups, Le32(1), RecordBytes(u"ExternalDataPath2", 0)}), kUnknown},
-        {"shorter name", Concat({Le32(3), noGroups, Le32(1), RecordBytes(u"ExternalDataPat", 0)}), kUnknown},
-        {"a name cut at its NUL",
-         Concat({Le32(3), noGroups, Le32(1), RecordBytes(std::u16string(u"ExternalDataPath\0x", 18), 0)}),
-         {0, u"ExternalDataPath"}}, // the value is cut at its NUL too
-        {"an int value", Concat({Le32(3), noGroups, Le32(1), IntRecordBytes(u"ExternalDataPath", 7)}), kUnknown},
-        {"version 2 with the record in a group", Concat({Le32(2), GroupSectionBytes(u"g", u"ExternalDataPath")}),
-         kUnknown},
-        {"ends inside the list", Concat({Le32(3), noGroups, Le32(2), RecordBytes(u"a", 0), {1, 0}}), kUnknown},
-        {"empty file", {}, kUnknown},
-        {"negative group count", Concat({Le32(3), Le32(0xFFFFFFFF), Le32(1), RecordBytes(u"ExternalDataPath", 0)}),
-         kFound},
-        {"a record of stamp 2 takes no name from a group",
-         Concat({Le32(4), GroupSectionBytes(u"g", u"ExternalDataPath"), noGroups, Le32(1), Le32(2)}), kUnknown},
-        {"a record of stamp 2 is 4 bytes",
-         Concat({Le32(3), noGroups, Le32(2), Le32(2), RecordBytes(u"ExternalDataPath", 0)}), kFound},
-        {"values of every kind before the match",
-         Concat({Le32(3), noGroups, Le32(9), VariantRecordBytes(u"null", Le32(0)),
-                 VariantRecordBytes(u"short", Concat({Le32(14), {1, 2}})),
-                 VariantRecordBytes(u"narrow", Concat({Le32(18), Le32(3), {'a', 'b', 'c'}})),
-                 VariantRecordBytes(u"bytes", Concat({Le32(9), Le32(0xFFFFFFFF), Le32(1), Le32(2), Le32(1), {7, 8}})),
-                 VariantRecordBytes(u"old bytes", Concat({Le32(9), Le32(2), Le32(1), {7, 8}})),
-                 VariantRecordBytes(u"date", Concat({Le32(10), WideBytes(u"2024-01-31 23:59:07")})),
-                 VariantRecordBytes(u"bad date", Concat({Le32(10), WideBytes(u"yesterday")})),
-                 VariantRecordBytes(u"uint64", Concat({Le32(16), Le32(1), Le32(2)})),
-                 RecordBytes(u"ExternalDataPath", 0)}),
-         kFound},
-        {"bytes of element size 2",
-         Concat({Le32(3), noGroups, Le32(2), VariantRecordBytes(u"b", Concat({Le32(9), Le32(1), Le32(2), {7, 8}})),
-                 RecordBytes(u"ExternalDataPath", 0)}),
-         kUnknown},
-        {"bytes of format version 2",
-         Concat({Le32(3), noGroups, Le32(2),
-                 VariantRecordBytes(u"b", Concat({Le32(9), Le32(0xFFFFFFFF), Le32(2), Le32(1), Le32(1), {7}})),
-                 RecordBytes(u"ExternalDataPath", 0)}),
-         kUnknown},
-        {"a value of version 1",
-         Concat({Le32(3), noGroups, Le32(2), Concat({Le32(1), WideBytes(u"v"), Le32(1), Le32(2), Le32(5), Le32(0)}),
-                 RecordBytes(u"ExternalDataPath", 0)}),
-         kUnknown},
-        {"a value of type 11",
-         Concat({Le32(3), noGroups, Le32(2), VariantRecordBytes(u"v", Le32(11)), RecordBytes(u"ExternalDataPath", 0)}),
-         kUnknown},
-        {"non-BMP text",
-         Concat({Le32(3), noGroups, Le32(1), RecordBytes(u"ExternalDataPath", u"\u00e9\U0001F600", 0)}),
-         {0, u"\u00e9\U0001F600"}},
-        {"4294967295 records declared", Concat({Le32(3), noGroups, Le32(0xFFFFFFFF), RecordBytes(u"a", 0)}), kUnknown},
-        {"a group declaring 4294967295 records",
-         Concat({Le32(3), Le32(1), WideBytes(u"g"), Le32(0xFFFFFFFF), RecordBytes(u"a", 0)}), kUnknown},
-        {"a name of 2^40 code units", Concat({Le32(3), noGroups, Le32(1), Le32(1), HugeWideBytes()}), kUnknown},
-    };
+    return Concat({Le32(3), Le32(0), Le32(count), Concat(records)});
 }
 
 // Each layout reads the same plain, zlib-compressed, stored, and stored
 // behind the older magic.
 TEST(GetExternalDataPathTest, AnswersEachLayoutAlikeInEveryContainer)
 {
+    const Bytes match = RecordBytes(u"ExternalDataPath", 0);
+    const Bytes inGroup = GroupSectionBytes(u"g", u"ExternalDataPath");
+    const struct
+    {
+        const char* name;
+        Bytes file;
+        Answer expected;
+    } cases[] = {
+        {"second record, the rest never read", List(5, {RecordBytes(u"first", 0), match, {0xAB}}), kFound},
+        {"version 5", Concat({Le32(5), Le32(0), Le32(1), match}), kUnknown},
+        {"only in the second group section", Concat({Le32(4), Le32(0), inGroup, Le32(1), RecordBytes(u"x", 0)}),
+         kUnknown},
+        {"in a group and in the list: the list's",
+         Concat({Le32(4), inGroup, inGroup, Le32(1), RecordBytes(u"ExternalDataPath", u"list", 0)}),
+         {0, u"list"}},
+        {"other case, longer and shorter names",
+         List(3, {RecordBytes(u"externaldatapath", 0), RecordBytes(u"ExternalDataPath2", 0),
+                  RecordBytes(u"ExternalDataPat", 0)}),
+         kUnknown},
+        // The value is cut at its NUL too.
+        {"a name cut at its NUL",
+         List(1, {RecordBytes(std::u16string(u"ExternalDataPath\0x", 18), 0)}),
+         {0, u"ExternalDataPath"}},
+        {"an int value", List(1, {VariantRecordBytes(u"ExternalDataPath", Concat({Le32(2), Le32(7)}))}), kUnknown},
+        {"version 2 with the record in a group", Concat({Le32(2), inGroup}), kUnknown},
+        {"ends inside the list", List(2, {RecordBytes(u"a", 0), {1, 0}}), kUnknown},
+        {"empty file", {}, kUnknown},
+        {"negative group count", Concat({Le32(3), Le32(0xFFFFFFFF), Le32(1), match}), kFound},
+        {"a record of stamp 2 takes no name from a group", Concat({Le32(4), inGroup, Le32(0), Le32(1), Le32(2)}),
+         kUnknown},
+        {"a record of stamp 2 is 4 bytes", List(2, {Le32(2), match}), kFound},
+        {"values of every kind before the match",
+         List(9, {VariantRecordBytes(u"null", Le32(0)), VariantRecordBytes(u"short", Concat({Le32(14), {1, 2}})),
+                  VariantRecordBytes(u"narrow", Concat({Le32(18), Le32(3), {'a', 'b', 'c'}})),
+                  VariantRecordBytes(u"bytes", Concat({Le32(9), Le32(0xFFFFFFFF), Le32(1), Le32(2), Le32(1), {7, 8}})),
+                  VariantRecordBytes(u"old bytes", Concat({Le32(9), Le32(2), Le32(1), {7, 8}})),
+                  VariantRecordBytes(u"date", Concat({Le32(10), WideBytes(u"2024-01-31 23:59:07")})),
+                  VariantRecordBytes(u"bad date", Concat({Le32(10), WideBytes(u"yesterday")})),
+                  VariantRecordBytes(u"uint64", Concat({Le32(16), Le32(1), Le32(2)})), match}),
+         kFound},
+        {"bytes of element size 2",
+         List(2, {VariantRecordBytes(u"b", Concat({Le32(9), Le32(1), Le32(2), {7, 8}})), match}), kUnknown},
+        {"bytes of format version 2",
+         List(2,
+              {VariantRecordBytes(u"b", Concat({Le32(9), Le32(0xFFFFFFFF), Le32(2), Le32(1), Le32(1), {7}})), match}),
+         kUnknown},
+        {"a value of version 1",
+         List(2, {Concat({Le32(1), WideBytes(u"v"), Le32(1), Le32(2), Le32(5), Le32(0)}), match}), kUnknown},
+        {"a value of type 11", List(2, {VariantRecordBytes(u"v", Le32(11)), match}), kUnknown},
+        {"non-BMP text", List(1, {RecordBytes(u"ExternalDataPath", u"\u00e9\U0001F600", 0)}), {0, u"\u00e9\U0001F600"}},
+        {"4294967295 records declared", List(0xFFFFFFFF, {RecordBytes(u"a", 0)}), kUnknown},
+        {"a group declaring 4294967295 records",
+         Concat({Le32(3), Le32(1), WideBytes(u"g"), Le32(0xFFFFFFFF), RecordBytes(u"a", 0)}), kUnknown},
+        {"a name whose length claims 2^40 code units",
+         List(1, {Le32(1), {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0, 1, 0, 0}}),
+         kUnknown},
+    };
     FileSystemSandbox sandbox;
-    for (const Case& test : Cases()) {
+    for (const auto& test : cases) {
         SCOPED_TRACE(test.name);
         const std::string bytes = TextOf(test.file);
         WriteFile(sandbox.Root() / "plain.par", bytes);
@@ -148,7 +99,7 @@ TEST(GetExternalDataPathTest, AnswersEachLayoutAlikeInEveryContainer)
         }
         const auto started = std::chrono::steady_clock::now();
         for (const char* file : {"plain.par", "stored.par", "old.par", "zip.par"})
-            EXPECT_EQ(Call(sandbox.Root() / file), test.expected) << file;
+            EXPECT_EQ(CallGetExternalDataPath(sandbox.Root() / file), test.expected) << file;
         EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
     }
 }
@@ -156,18 +107,13 @@ TEST(GetExternalDataPathTest, AnswersEachLayoutAlikeInEveryContainer)
 TEST(GetExternalDataPathTest, TellsAMissingPathFromOtherFailures)
 {
     FileSystemSandbox sandbox;
-    EXPECT_EQ(Call(sandbox.Root() / "missing.par"), (Answer{2, u""}));
-    EXPECT_EQ(Call(sandbox.Root() / "tmp"), kUnknown); // a folder exists but is no file
+    EXPECT_EQ(CallGetExternalDataPath(sandbox.Root() / "missing.par"), Answer(ERROR_FILENOTFOUND, u""));
+    EXPECT_EQ(CallGetExternalDataPath(sandbox.Root() / "tmp"), kUnknown); // a folder exists but is no file
     const std::filesystem::path accented = sandbox.Root() / std::filesystem::path(u8"r\u00e9sum\u00e9.par");
     WriteFile(accented, TextOf(Concat({Le32(3), Le32(0), Le32(1), RecordBytes(u"ExternalDataPath", 0)})));
-    EXPECT_EQ(Call(accented), kFound);
-}
-
-TEST(GetExternalDataPathTest, ExportsItsStatusWords)
-{
-    EXPECT_EQ(OK, 0u);
-    EXPECT_EQ(ERROR_UNKNOWN, 1u);
-    EXPECT_EQ(ERROR_FILENOTFOUND, 2u);
+    EXPECT_EQ(CallGetExternalDataPath(accented), kFound);
+    EXPECT_EQ((std::vector<std::uint32_t>{OK, ERROR_UNKNOWN, ERROR_FILENOTFOUND}),
+              (std::vector<std::uint32_t>{0, 1, 2}));
 }
 
 } // namespace

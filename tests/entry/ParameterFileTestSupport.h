@@ -4,12 +4,16 @@
 #include <cbfoundation/base/streams/CbStreamWriteBinaryMemory.h>
 #include <cbfoundation/base/values/CbVariant.h>
 #include <cbfoundation/entry/CbParameterFile.h>
+#include <cbfoundation/entry/GetExternalDataPath.h>
+#include <cbfoundation/platform/CodePage.h>
 
-#include "base/streams/StreamTestSupport.h"
+#include "os/streams/FileStreamTestSupport.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <initializer_list>
 #include <string>
+#include <utility>
 
 namespace cbf::test {
 
@@ -38,11 +42,16 @@ inline Bytes WideBytes(const std::u16string& text)
     return bytes;
 }
 
-/// A record with a wide-text value: stamp 1, name, variant (stamp 0, tag 8, text), number.
+/// A record: stamp 1, name, variant (stamp 0, then `tagAndPayload`), number.
+inline Bytes VariantRecordBytes(const std::u16string& name, const Bytes& tagAndPayload, std::int32_t number = 0)
+{
+    return Concat({Le32(1), WideBytes(name), Le32(0), tagAndPayload, Le32(static_cast<std::uint32_t>(number))});
+}
+
+/// A record with the wide-text value `text` (tag 8).
 inline Bytes RecordBytes(const std::u16string& name, const std::u16string& text, std::int32_t number)
 {
-    return Concat(
-        {Le32(1), WideBytes(name), Le32(0), Le32(8), WideBytes(text), Le32(static_cast<std::uint32_t>(number))});
+    return VariantRecordBytes(name, Concat({Le32(8), WideBytes(text)}), number);
 }
 
 /// As above with the value `name` + u" value".
@@ -51,48 +60,42 @@ inline Bytes RecordBytes(const std::u16string& name, std::int32_t number)
     return RecordBytes(name, name + u" value", number);
 }
 
-/// A record whose variant form after stamp 0 is `tagAndPayload`.
-inline Bytes VariantRecordBytes(const std::u16string& name, const Bytes& tagAndPayload)
-{
-    return Concat({Le32(1), WideBytes(name), Le32(0), tagAndPayload, Le32(0)});
-}
-
-/// A record whose value is the int `value`.
-inline Bytes IntRecordBytes(const std::u16string& name, std::int32_t value)
-{
-    return Concat({Le32(1), WideBytes(name), Le32(0), Le32(2), Le32(static_cast<std::uint32_t>(value)), Le32(0)});
-}
-
 /// A group section of one group named `group` with one record `record`.
 inline Bytes GroupSectionBytes(const std::u16string& group, const std::u16string& record)
 {
     return Concat({Le32(1), WideBytes(group), Le32(1), RecordBytes(record, 0)});
 }
 
-/// A parameter list of one record per name, numbered from 0.
-inline Bytes ParameterListBytes(std::initializer_list<std::u16string> names)
-{
-    Bytes bytes = Le32(static_cast<std::uint32_t>(names.size()));
-    std::int32_t number = 0;
-    for (const std::u16string& name : names)
-        bytes = Concat({bytes, RecordBytes(name, number++)});
-    return bytes;
-}
-
 /// The model of a version-4 file with groups g1 (record a) and g2 (record b)
 /// and the parameter p, matching the bytes of the functions above.
 inline CbParameterFile SampleFile()
 {
-    const auto record = [](const wchar_t* name, int number) {
+    const auto record = [](const wchar_t* name) {
         CbVariant value;
         value = CStringW(name) + L" value";
-        return PmCParameter(name, value, false, number);
+        return PmCParameter(name, value, false, 0);
     };
     CbParameterFile file;
-    file.firstGroups.push_back({L"g1", {record(L"a", 0)}});
-    file.secondGroups.push_back({L"g2", {record(L"b", 0)}});
-    file.parameters.push_back(record(L"p", 0));
+    file.firstGroups.push_back({L"g1", {record(L"a")}});
+    file.secondGroups.push_back({L"g2", {record(L"b")}});
+    file.parameters.push_back(record(L"p"));
     return file;
+}
+
+/// GetExternalDataPath's status word and text for `path`, passed as the
+/// function takes it: narrow text in the process code page.
+using Answer = std::pair<std::uint32_t, std::u16string>;
+inline Answer CallGetExternalDataPath(const std::filesystem::path& path)
+{
+    const CStringW wide = WideOf(path);
+    const std::string narrow =
+        cbf::platform::WideToNarrow(wide.GetString(), static_cast<std::size_t>(wide.GetLength()));
+    std::uint32_t status = 99;
+    const BSTR result = GetExternalDataPath(narrow.c_str(), &status);
+    EXPECT_NE(result, nullptr);
+    Answer answer{status, std::u16string(reinterpret_cast<const char16_t*>(result), SysStringLen(result))};
+    SysFreeString(result);
+    return answer;
 }
 
 } // namespace cbf::test

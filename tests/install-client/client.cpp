@@ -16,8 +16,7 @@ int g_failures = 0;
 void check(bool condition, const char* what)
 {
     std::printf("%s: %s\n", condition ? "ok  " : "FAIL", what);
-    if (!condition)
-        ++g_failures;
+    g_failures += condition ? 0 : 1;
 }
 
 class ClientError : public CbException
@@ -38,26 +37,13 @@ class Widget : public IObject
 
 public:
     explicit Widget(int size = 0)
-        : m_size(size)
+        : size(size)
     {}
-    int Size() const { return m_size; }
-
-private:
-    int m_size;
-};
-
-class Gadget : public Widget
-{
-    CB_DECLARE_RTTI(Gadget)
-    CB_DECLARE_CLONE(Gadget)
-
-public:
-    using Widget::Widget;
+    int size;
 };
 
 const CbRTTI ClientError::RTTI(L"Client.ClientError", CbException::RTTI, nullptr, &ClientError::CloneByFactory);
 const CbRTTI Widget::RTTI(L"Client.Widget", nullptr, &Widget::CloneByFactory);
-const CbRTTI Gadget::RTTI(L"Client.Gadget", Widget::RTTI, nullptr, &Gadget::CloneByFactory);
 
 template <class Caught, class Exception>
 bool caughtAs(const Exception& thrown)
@@ -72,11 +58,10 @@ bool caughtAs(const Exception& thrown)
 }
 
 template <class Exception>
-void checkCatchable(const Exception& e, const char* name)
+bool catchable(const Exception& e)
 {
-    check(caughtAs<Exception>(e) && caughtAs<CbException>(e) && caughtAs<IException>(e) && caughtAs<IObject>(e) &&
-              caughtAs<IReferenceCounted>(e),
-          name);
+    return caughtAs<Exception>(e) && caughtAs<CbException>(e) && caughtAs<IException>(e) && caughtAs<IObject>(e) &&
+           caughtAs<IReferenceCounted>(e);
 }
 
 } // namespace
@@ -85,30 +70,25 @@ int main()
 {
     check(std::strcmp(CbFoundationVersion(), CBFOUNDATION_VERSION_STRING) == 0,
           "the library is the version of its headers");
-    check(CbRTTI::Find(L"Client.Gadget") == &Gadget::RTTI, "client classes are registered");
-    check(Gadget::RTTI.IsKindOf(L"Client.Widget"), "registry knows the client hierarchy");
-    check(ClientError::RTTI.IsKindOf(CbException::RTTI), "client exception derives from CbException");
+    check(CbRTTI::Find(L"Client.Widget") == &Widget::RTTI && ClientError::RTTI.IsKindOf(L"CbException"),
+          "client classes and their hierarchy are registered");
 
-    const Gadget gadget(7);
-    std::unique_ptr<IObject> clone(CbRTTI::CloneObject(gadget));
-    const auto* copy = dynamic_cast<const Gadget*>(clone.get());
-    check(copy && copy->Size() == 7 && copy->Is(Gadget::RTTI), "clone by class name keeps the full class");
+    const std::unique_ptr<IObject> clone(CbRTTI::CloneObject(Widget(7)));
+    const auto* copy = dynamic_cast<const Widget*>(clone.get());
+    check(copy && copy->size == 7 && copy->Is(Widget::RTTI), "clone by class name keeps the full class");
 
     const ClientError error("client.cpp", 77, CbExceptionStream(L"Reader", 155));
-    check(error.GetHistory() && error.GetHistory()->Is(CbExceptionStream::RTTI), "history crosses the boundary");
     const ClientError wrapped("client.cpp", 78, error);
-    check(wrapped.GetHistory()->Is(ClientError::RTTI), "a client exception is cloned as history");
-
-    checkCatchable(error, "client exception caught through every interface");
-    checkCatchable(CbExceptionStream(L"F", 5), "library exception caught through every interface");
-
+    check(error.GetHistory() && error.GetHistory()->Is(CbExceptionStream::RTTI) &&
+              wrapped.GetHistory()->Is(ClientError::RTTI),
+          "library and client exceptions are cloned as history");
+    check(catchable(error) && catchable(CbExceptionStream(L"F", 5)), "exceptions caught through every interface");
     try {
         CbScopedPointer<int> none(nullptr);
         check(false, "library throws across the boundary");
     } catch (const CbExceptionPreconditionViolation& e) {
         check(e.GetCodeLine() == 142, "library exception thrown inside the library is caught by its class");
     }
-
     std::printf("%d failed\n", g_failures);
     return g_failures == 0 ? 0 : 1;
 }
