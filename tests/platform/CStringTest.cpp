@@ -108,11 +108,7 @@ TYPED_TEST(CStringTest, EditingReturnsCountsAndClamps)
         {[](String& t) { return t.Delete(3, 99); }, 3, "abc"},
         {[](String& t) { return t.Delete(99); }, 3, "abc"},
         {[](String& t) { return t.Delete(1, -4); }, 3, "abc"},
-        {[&](String& t) {
-             t = s("banana");
-             return t.Remove(Char('a'));
-         },
-         3, "bnn"},
+        {[&](String& t) { return t = s("banana"), t.Remove(Char('a')); }, 3, "bnn"},
     };
     String text = s("a.b.c");
     for (const auto& [edit, count, expected] : edits) {
@@ -172,32 +168,12 @@ TYPED_TEST(CStringTest, CopiesShareTheTextUntilOneIsWritten)
         {[&](String& t) { t = s("new"); }, "new"},
         {[](String& t) { t.Empty(); }, ""},
         {[](String& t) { t.GetBuffer()[0] = Char('J'); }, "Jello world"},
-        {[](String& t) {
-             t.GetBuffer(20)[11] = Char('!');
-             t.ReleaseBuffer();
-         },
-         "Hello world!"},
-        {[](String& t) {
-             t.GetBufferSetLength(3)[0] = Char('J');
-             t.ReleaseBuffer();
-         },
-         "Jel"},
+        {[](String& t) { t.GetBuffer(20)[11] = Char('!'), t.ReleaseBuffer(); }, "Hello world!"},
+        {[](String& t) { t.GetBufferSetLength(3)[0] = Char('J'), t.ReleaseBuffer(); }, "Jel"},
         {[](String& t) { t.ReleaseBuffer(5); }, "Hello"},
-        {[](String& t) {
-             t.GetBuffer(2)[4] = Char();
-             t.ReleaseBuffer();
-         },
-         "Hell"},
-        {[](String& t) {
-             t.GetBuffer(0);
-             t.ReleaseBuffer(99);
-         },
-         "Hello world"},
-        {[](String& t) {
-             t.Preallocate(100);
-             t.GetBuffer()[0] = Char('J');
-         },
-         "Jello world"},
+        {[](String& t) { t.GetBuffer(2)[4] = Char(), t.ReleaseBuffer(); }, "Hell"},
+        {[](String& t) { t.GetBuffer(0), t.ReleaseBuffer(99); }, "Hello world"},
+        {[](String& t) { t.Preallocate(100), t.GetBuffer()[0] = Char('J'); }, "Jello world"},
     };
     const String original = s("Hello world");
     const String longOriginal = this->Long("Hello world");
@@ -286,18 +262,12 @@ TYPED_TEST(CStringTest, EmptyStringsHoldNoMemory)
         taker.Left(0),
         taker.Mid(3),
         movedFrom,
-        emptiedBy([](String& t) {
-            t.Preallocate(100);
-            t.Empty();
-        }),
+        emptiedBy([](String& t) { t.Preallocate(100), t.Empty(); }),
         emptiedBy([this](String& t) { t.Replace(this->S(" "), this->S("")); }),
         emptiedBy([](String& t) { t.Trim(); }),
         emptiedBy([](String& t) { t.Remove(Char(' ')); }),
         emptiedBy([](String& t) { t.Truncate(0); }),
-        emptiedBy([](String& t) {
-            t.GetBuffer(8)[0] = Char();
-            t.ReleaseBuffer();
-        }),
+        emptiedBy([](String& t) { t.GetBuffer(8)[0] = Char(), t.ReleaseBuffer(); }),
     };
     for (const String& empty : empties) {
         EXPECT_EQ(empty.GetLength(), 0);
