@@ -1,4 +1,4 @@
-// Tests of interlocked counts and the recursive lock across threads.
+// Tests of the recursive lock across threads.
 #include <cbfoundation/platform/RecursiveMutex.h>
 
 #include <gtest/gtest.h>
@@ -8,39 +8,30 @@
 
 using namespace cbf::platform;
 
-namespace {
-
-constexpr int threadCount = 4;
-constexpr int iterations = 20000;
-
-void runOnThreads(const auto& body)
-{
-    std::vector<std::thread> threads;
-    for (int t = 0; t < threadCount; ++t)
-        threads.emplace_back(body);
-    for (std::thread& thread : threads)
-        thread.join();
-}
-
-} // namespace
-
 TEST(PlatformConcurrencyTest, RecursiveMutexExcludesOtherThreads)
 {
+    constexpr int threadCount = 4;
+    constexpr int iterations = 20000;
     RecursiveMutex mutex;
     long inside = 0;
     long total = 0;
     bool overlapped = false;
-    runOnThreads([&] {
-        for (int i = 0; i < iterations; ++i) {
-            mutex.Enter();
-            mutex.Enter();
-            overlapped |= ++inside != 1 || mutex.GetRecursionCount() != 2;
-            ++total;
-            --inside;
-            mutex.Leave();
-            mutex.Leave();
-        }
-    });
+    std::vector<std::thread> threads;
+    for (int t = 0; t < threadCount; ++t) {
+        threads.emplace_back([&] {
+            for (int i = 0; i < iterations; ++i) {
+                mutex.Enter();
+                mutex.Enter();
+                overlapped |= ++inside != 1 || mutex.GetRecursionCount() != 2;
+                ++total;
+                --inside;
+                mutex.Leave();
+                mutex.Leave();
+            }
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
     EXPECT_FALSE(overlapped);
     EXPECT_EQ(total, long(threadCount) * iterations);
 }
