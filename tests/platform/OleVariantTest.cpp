@@ -16,14 +16,10 @@ std::wstring textOf(const VARIANT& value)
 TEST(OleVariant, CopiesOwnTheirTextAndClearingFreesIt)
 {
     const std::wstring text = L"\U0001F600 text";
-    VARIANT source;
-    VariantInit(&source);
-    EXPECT_EQ(source.vt, VT_EMPTY);
-    source.vt = VT_BSTR;
-    source.bstrVal = CbOleStringFromWide(text.data(), text.size());
-
+    _variant_t source(text.c_str());
     VARIANT copy;
     VariantInit(&copy);
+    EXPECT_EQ(copy.vt, VT_EMPTY);
     ASSERT_EQ(VariantCopy(&copy, &source), S_OK);
     EXPECT_NE(copy.bstrVal, source.bstrVal);
     EXPECT_EQ(textOf(copy), text);
@@ -34,7 +30,6 @@ TEST(OleVariant, CopiesOwnTheirTextAndClearingFreesIt)
     EXPECT_EQ(textOf(copy), text);
     EXPECT_EQ(VariantClear(&copy), S_OK);
     EXPECT_EQ(copy.vt, VT_EMPTY);
-    EXPECT_EQ(VariantClear(&source), S_OK);
 }
 
 TEST(OleVariant, NumbersConvertExactlyRoundHalfToEvenAndReportOverflow)

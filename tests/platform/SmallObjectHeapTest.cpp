@@ -82,13 +82,10 @@ TEST(SmallObjectHeapTest, NewAndDeleteRunConstructorsAndDestructors)
 {
     struct Probe
     {
-        explicit Probe(int value, int& destroyed)
-            : value(value)
+        Probe(int value, int& destroyed)
+            : value(value < 0 ? throw std::invalid_argument("negative") : value)
             , destroyed(destroyed)
-        {
-            if (value < 0)
-                throw std::invalid_argument("negative");
-        }
+        {}
         ~Probe() { ++destroyed; }
         int value;
         int& destroyed;
