@@ -20,12 +20,6 @@ namespace {
 using heap_test::Heap;
 using heap_test::kAddressSanitizer;
 
-bool usesSystemHeap()
-{
-    const char* value = std::getenv("CBFOUNDATION_HEAP");
-    return value && std::strcmp(value, "system") == 0;
-}
-
 // Allocates and frees more blocks than a cache keeps, so that every round
 // passes blocks through the depot and its lock.
 void churn(std::size_t size)
@@ -86,7 +80,7 @@ TEST(SmallObjectHeapPosixTest, MemoryGoesBackAfterABurst)
 {
     if (kAddressSanitizer)
         GTEST_SKIP() << "the sanitizer's allocator keeps freed memory in quarantine";
-    if (usesSystemHeap())
+    if (const char* heap = std::getenv("CBFOUNDATION_HEAP"); heap && std::strcmp(heap, "system") == 0)
         GTEST_SKIP() << "the system heap decides what it returns";
     constexpr std::size_t kMiB = 1024 * 1024;
     constexpr std::size_t kSizes[] = {24, 80, 200};
