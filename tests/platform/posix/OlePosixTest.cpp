@@ -14,7 +14,7 @@ namespace {
 TEST(OleStringLayout, LengthPrecedesTheTextInAMallocBlockThatStartsEightBytesBefore)
 {
     const std::u16string text(1000, u'\u20AC');
-    for (const unsigned int length : {0u, 1u, 5u, 1000u}) {
+    for (const unsigned int length : {0u, 5u, 1000u}) {
         const BSTR string = length == 5 ? CbSysAllocString(u"fives") : SysAllocStringLen(text.data(), length);
         ASSERT_NE(string, nullptr);
         auto* const bytes = reinterpret_cast<unsigned char*>(string);
@@ -40,9 +40,7 @@ TEST(OleVariantPosix, RefusesWhatItCannotHoldOrConvertAndLeavesTheTargetAlone)
     _variant_t target(7);
     EXPECT_EQ(VariantChangeType(&target, &text, 0, VT_INT), DISP_E_TYPEMISMATCH);
     EXPECT_EQ(VariantChangeType(&target, &target, 0, VT_BSTR), DISP_E_TYPEMISMATCH);
-    EXPECT_EQ(VariantChangeType(&target, &text, 0, VT_DISPATCH), DISP_E_BADVARTYPE);
     EXPECT_EQ(VariantChangeType(&target, &text, 0, VT_ARRAY | VT_I4), DISP_E_BADVARTYPE);
-    EXPECT_EQ(VariantChangeType(&target, &text, 0, VT_BYREF | VT_I4), DISP_E_BADVARTYPE);
     EXPECT_EQ(target.vt, VT_INT);
     EXPECT_EQ(target.intVal, 7);
 

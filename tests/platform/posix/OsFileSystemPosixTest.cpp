@@ -31,32 +31,17 @@ protected:
     cbf::test::FileSystemSandbox sandbox;
 };
 
-TEST(OsFileSystemPosixTextTest, BackslashesAreSeparatorsAndTheRootIsTheSlash)
+TEST_F(OsFileSystemPosixTest, EveryFunctionReadsBackslashesAsSlashesAndTheRootIsTheSlash)
 {
-    CStringW folder;
-    CStringW name;
-    CStringW extension;
+    CStringW folder, name, extension;
     SplitPath(L"/my.dir\\sub/file.tar.gz", folder, name, extension);
-    EXPECT_EQ(folder, L"/my.dir\\sub/");
-    EXPECT_EQ(name, L"file.tar");
-    EXPECT_EQ(extension, L"gz");
+    EXPECT_EQ(folder + L"|" + name + L"|" + extension, L"/my.dir\\sub/|file.tar|gz");
     EXPECT_EQ(InterpretEnvironment(L"\\a\\b/c"), L"/a/b/c");
+    EXPECT_TRUE(IsRoot(L"\\") && IsRoot(L"//") && !IsRoot(L"D:\\") && !IsRoot(L"/x") && IsDirectory(L"\\"));
 
-    for (const wchar_t* root : {L"/", L"\\", L"//"})
-        EXPECT_TRUE(IsRoot(root)) << root;
-    for (const wchar_t* notRoot : {L"D:", L"D:\\", L"/x", L""})
-        EXPECT_FALSE(IsRoot(notRoot)) << notRoot;
-    EXPECT_TRUE(CreateDirectoryW(L"/"));
-    EXPECT_TRUE(IsDirectory(L"\\"));
-}
-
-TEST_F(OsFileSystemPosixTest, EveryFunctionReadsBackslashesAsSlashes)
-{
     ASSERT_TRUE(CreateDirectoryW(backslashed("a/b")));
     WriteFile(sandbox.Root() / "a" / "file", "12345");
-    CbDateTime time;
-    EXPECT_TRUE(Exists(backslashed("a/file")) && IsDirectoryEmpty(backslashed("a/b")) &&
-                ReadFileCreationTime(backslashed("a/file"), time));
+    EXPECT_TRUE(Exists(backslashed("a/file")) && IsDirectoryEmpty(backslashed("a/b")));
     EXPECT_EQ(GetFileSize(backslashed("a/file")), 5u);
     EXPECT_TRUE(CopyFileW(backslashed("a/file"), backslashed("c/copy"), true));
     EXPECT_TRUE(MoveFileW(backslashed("c/copy"), backslashed("d/moved"), true));
@@ -65,6 +50,8 @@ TEST_F(OsFileSystemPosixTest, EveryFunctionReadsBackslashesAsSlashes)
     EXPECT_FALSE(fs::exists(sandbox.Root() / "a") || fs::exists(sandbox.Root() / "d" / "moved"));
 }
 
+// The user's folder names come from user-dirs.dirs (quoted, $HOME expanded,
+// relative ones ignored); others have no POSIX counterpart and are empty.
 TEST_F(OsFileSystemPosixTest, WellKnownFoldersFollowTheXdgDirectories)
 {
     const CStringW home = sandbox(L"home");
@@ -73,43 +60,19 @@ TEST_F(OsFileSystemPosixTest, WellKnownFoldersFollowTheXdgDirectories)
                                                             "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n"
                                                             "XDG_DOCUMENTS_DIR=\"/srv/docs \\\"shared\\\"\"\n"
                                                             "XDG_PUBLICSHARE_DIR=\"relative/is/ignored\"\n");
-    fs::create_directories(sandbox.Root() / "exe");
     const std::pair<ESpecialDirectory, CStringW> cases[] = {
         {eSpecialDirectoryDesktop, home + L"/Schreibtisch/"},
         {eSpecialDirectoryProgramFiles, L"/opt/"},
-        {eSpecialDirectoryProgramFilesX86, L""},
         {eSpecialDirectoryDocuments, L"/srv/docs \"shared\"/"},
         {eSpecialDirectoryLocalAppData, sandbox(L"data/")},
-        {eSpecialDirectoryCommonAppData, sandbox(L"system/")},
-        {eSpecialDirectoryFavorites, L""},
         {eSpecialDirectoryStartup, sandbox(L"config/autostart/")},
         {eSpecialDirectoryRecent, L""},
-        {eSpecialDirectorySendTo, L""},
         {eSpecialDirectoryCommonStartMenu, sandbox(L"system/applications/")},
-        {eSpecialDirectoryFonts, sandbox(L"data/fonts/")},
         {eSpecialDirectoryCommonDocuments, home + L"/Public/"},
+        {eSpecialDirectoryExecutable, WideOf(fs::read_symlink("/proc/self/exe").parent_path() / "")},
     };
     for (const auto& [directory, folder] : cases)
         EXPECT_EQ(GetDirectory(directory), folder) << directory;
-
-    // Without the XDG variables (a relative one counts as unset) the home
-    // folder's defaults stand in.
-    sandbox.Set(L"XDG_CONFIG_HOME", nullptr);
-    sandbox.Set(L"XDG_DATA_HOME", L"relative");
-    sandbox.Set(L"XDG_DATA_DIRS", L"relative:");
-    sandbox.Set(L"TMPDIR", nullptr);
-    EXPECT_EQ(GetDirectory(eSpecialDirectoryDesktop), home + L"/Desktop/");
-    EXPECT_EQ(GetDirectory(eSpecialDirectoryDocuments), home + L"/Documents/");
-    EXPECT_EQ(GetDirectory(eSpecialDirectoryLocalAppData), home + L"/.local/share/");
-    EXPECT_EQ(GetDirectory(eSpecialDirectoryStartup), home + L"/.config/autostart/");
-    EXPECT_EQ(GetDirectory(eSpecialDirectoryCommonAppData), L"/usr/local/share/");
-    EXPECT_EQ(GetDirectory(eSpecialDirectoryTemp), L"/tmp/");
-}
-
-TEST_F(OsFileSystemPosixTest, TheExecutableFolderIsThatOfTheProgram)
-{
-    const fs::path program = fs::read_symlink("/proc/self/exe");
-    EXPECT_EQ(GetDirectory(eSpecialDirectoryExecutable), WideOf(program.parent_path() / ""));
 }
 
 TEST_F(OsFileSystemPosixTest, DeletingATreeRemovesLinksButNotWhatTheyPointTo)
