@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <numeric>
 #include <string>
 
@@ -26,19 +25,6 @@ bool codePageIsUtf8()
 {
     return toNarrow(L"\u20AC") == "\xE2\x82\xAC";
 }
-
-// Switches LC_CTYPE for one test and restores it afterwards.
-struct CtypeLocale
-{
-    explicit CtypeLocale(const char* name)
-        : active(std::setlocale(LC_CTYPE, name) != nullptr)
-    {}
-
-    ~CtypeLocale() { std::setlocale(LC_CTYPE, previous.c_str()); }
-
-    const std::string previous = std::setlocale(LC_CTYPE, nullptr);
-    const bool active;
-};
 
 TEST(CodePage, AsciiSurvivesUnchangedAndTextOfTheCodePageRoundTrips)
 {
@@ -82,31 +68,6 @@ TEST(CodePageUtf8, EncodesWhatUtf8CannotCarryAsReplacementCharacter)
         const std::wstring outOfRange = {static_cast<wchar_t>(0x110000), static_cast<wchar_t>(-1)};
         EXPECT_EQ(toNarrow(outOfRange), "\xEF\xBF\xBD\xEF\xBF\xBD");
     }
-}
-
-TEST(CodePageUtf8, UsedInTheUtf8Locale)
-{
-    const CtypeLocale locale("C.UTF-8");
-    if (!locale.active || !codePageIsUtf8())
-        GTEST_SKIP() << "no C.UTF-8 locale, or the code page does not follow it";
-    EXPECT_EQ(toWide("\xE2\x82\xAC\x80"), L"\u20AC\uFFFD");
-}
-
-// Runs where the code page is Latin-1 or Windows-1252: the Windows ANSI code
-// page of a western system, or an ISO-8859-1 locale, which goes through the
-// C library's conversion.
-TEST(CodePageSingleByte, LatinTextMapsToSingleBytes)
-{
-    const char* const names[] = {"", "de_DE.ISO-8859-1", "en_US.ISO-8859-1", "de_DE.iso88591", "en_US.iso88591"};
-    for (const char* name : names) {
-        const CtypeLocale locale(name);
-        if (!locale.active || toNarrow(L"\u00FC") != "\xFC")
-            continue;
-        EXPECT_EQ(toWide("Gr\xFC\xDF!"), L"Gr\u00FC\u00DF!");
-        EXPECT_EQ(toNarrow(L"Gr\u00FC\u00DF \u65E5"), "Gr\xFC\xDF ?");
-        return;
-    }
-    GTEST_SKIP() << "neither a Latin-1 locale nor a western ANSI code page";
 }
 
 } // namespace

@@ -13,8 +13,7 @@ TEST(PlatformConcurrencyTest, RecursiveMutexExcludesOtherThreads)
     constexpr int threadCount = 4;
     constexpr int iterations = 20000;
     RecursiveMutex mutex;
-    long inside = 0;
-    long total = 0;
+    long inside = 0, total = 0;
     bool overlapped = false;
     std::vector<std::thread> threads;
     for (int t = 0; t < threadCount; ++t) {

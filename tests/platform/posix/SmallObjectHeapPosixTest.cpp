@@ -47,12 +47,9 @@ TEST(SmallObjectHeapPosixTest, AChildForkedWhileThreadsUseTheHeapCanUseIt)
 
     for (int fork = 0; fork < 50; ++fork) {
         const pid_t child = ::fork();
-        ASSERT_NE(child, -1);
         if (child == 0) {
             ::alarm(10); // a child stuck on a lock dies instead of hanging the test
-            churn(24);
-            churn(80);
-            ::_exit(0);
+            churn(24), churn(80), ::_exit(0);
         }
         int status = 0;
         ASSERT_EQ(::waitpid(child, &status, 0), child);
@@ -67,8 +64,7 @@ TEST(SmallObjectHeapPosixTest, AChildForkedWhileThreadsUseTheHeapCanUseIt)
 std::size_t residentBytes()
 {
     std::ifstream statm("/proc/self/statm");
-    std::size_t total = 0;
-    std::size_t resident = 0;
+    std::size_t total = 0, resident = 0;
     statm >> total >> resident;
     return resident * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
 }
