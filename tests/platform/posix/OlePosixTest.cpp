@@ -49,14 +49,13 @@ TEST(OleVariantPosix, RefusesWhatItCannotHoldOrConvertAndLeavesTheTargetAlone)
     unknown.vt = VT_UNKNOWN;
     EXPECT_EQ(VariantClear(&unknown), DISP_E_BADVARTYPE);
     EXPECT_EQ(VariantCopy(&target, &unknown), DISP_E_BADVARTYPE);
-    EXPECT_EQ(target.intVal, 7);
     EXPECT_THROW(target.ChangeType(VT_I1, &text), _com_error);
+    EXPECT_EQ(target.intVal, 7);
 
     // A signed char range for VT_I1, however char is signed.
-    _variant_t small(-128);
+    _variant_t small(-128), large(128);
     EXPECT_EQ(VariantChangeType(&target, &small, 0, VT_I1), S_OK);
     EXPECT_EQ(static_cast<signed char>(target.cVal), -128);
-    _variant_t large(128);
     EXPECT_EQ(VariantChangeType(&target, &large, 0, VT_I1), DISP_E_OVERFLOW);
 }
 

@@ -47,6 +47,7 @@ TEST(SmallObjectHeapPosixTest, AChildForkedWhileThreadsUseTheHeapCanUseIt)
 
     for (int fork = 0; fork < 50; ++fork) {
         const pid_t child = ::fork();
+        ASSERT_NE(child, -1);
         if (child == 0) {
             ::alarm(10); // a child stuck on a lock dies instead of hanging the test
             churn(24), churn(80), ::_exit(0);
