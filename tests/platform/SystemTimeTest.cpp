@@ -77,22 +77,6 @@ TEST(SystemTimeTest, TheRangeEndsAtTheLargestTickCountAndOnlyValidFieldsHaveTick
     }
 }
 
-TEST(SystemTimeTest, TheClockIsUtcWithMilliseconds)
-{
-    using namespace std::chrono;
-    const auto millisecondsNow = [] { return duration_cast<milliseconds>(system_clock::now().time_since_epoch()); };
-    const milliseconds before = millisecondsNow();
-    SYSTEMTIME now{};
-    GetCurrentSystemTime(now);
-    const milliseconds after = millisecondsNow();
-
-    unsigned __int64 ticks = 0;
-    ASSERT_TRUE(SystemTimeToTicks(now, ticks)) << TextOf(now);
-    const milliseconds clock(static_cast<__int64>((ticks - kTicksFrom1601To1970) / 10000));
-    EXPECT_GE(clock, before - milliseconds(20));
-    EXPECT_LE(clock, after + milliseconds(20));
-}
-
 // Around a switch only one direction holds: a skipped local time is read with
 // the offset before the switch, a repeated one as its first (daylight) occurrence.
 TEST(SystemTimeTest, LocalTimeFollowsTheZoneAcrossDaylightSavingSwitches)
@@ -140,18 +124,26 @@ TEST(SystemTimeTest, LocalConversionsRoundTripTimesAndRefuseFieldsThatAreNoTime)
     }
 }
 
-// An existing file's times and a removed file's are tested through CbDateTime;
-// here the paths only this layer sees. The name leaves ASCII so that the
-// path's conversion to narrow text counts.
-TEST(SystemTimeTest, FileTimesOfAnEntryAndOfNothing)
+// The clock is UTC with milliseconds, and so are a file's times. An existing
+// file's times and a removed file's are tested through CbDateTime; here the
+// paths only this layer sees. The name leaves ASCII so that the path's
+// conversion to narrow text counts.
+TEST(SystemTimeTest, TheClockAndFileTimesAreUtc)
 {
     const std::filesystem::path path = std::filesystem::temp_directory_path() / u8"cbf-dates-\u00e9t\u00e9.txt";
     const CStringW widePath = cbf::test::WideOf(path);
     std::ofstream(path) << "x";
+    using namespace std::chrono;
+    const auto millisecondsNow = [] { return duration_cast<milliseconds>(system_clock::now().time_since_epoch()); };
+    const milliseconds before = millisecondsNow();
     SYSTEMTIME now{};
     GetCurrentSystemTime(now);
+    const milliseconds after = millisecondsNow();
     unsigned __int64 nowTicks = 0;
     ASSERT_TRUE(SystemTimeToTicks(now, nowTicks));
+    const milliseconds clock(static_cast<__int64>((nowTicks - kTicksFrom1601To1970) / 10000));
+    EXPECT_TRUE(clock >= before - milliseconds(20) && clock <= after + milliseconds(20)) << TextOf(now);
+
     FILETIME creation{};
     FILETIME lastWrite{};
     EXPECT_TRUE(ReadFileTimes(widePath.GetString(), widePath.GetLength(), creation, lastWrite));
