@@ -45,7 +45,7 @@ TEST(SmallObjectHeapTest, LiveBlocksAreAlignedAndDisjoint)
 // once only.
 TEST(SmallObjectHeapTest, BlocksFreedOnOtherThreadsAreHandedOutOnceAgain)
 {
-    for (const std::size_t size : {24u, 256u}) {
+    for (const std::size_t size : {24u, 256u}) { // a small and the largest class
         for (const std::size_t count : {10u, 30000u}) {
             std::vector<void*> blocks(count);
             std::thread([&] {

@@ -51,7 +51,7 @@ TEST_F(OsFileSystemPosixTest, EveryFunctionReadsBackslashesAsSlashesAndTheRootIs
 }
 
 // The user's folder names come from user-dirs.dirs (quoted, $HOME expanded,
-// relative ones ignored); others have no POSIX counterpart and are empty.
+// relative ones ignored).
 TEST_F(OsFileSystemPosixTest, WellKnownFoldersFollowTheXdgDirectories)
 {
     const CStringW home = sandbox(L"home");
@@ -62,11 +62,10 @@ TEST_F(OsFileSystemPosixTest, WellKnownFoldersFollowTheXdgDirectories)
                                                             "XDG_PUBLICSHARE_DIR=\"relative/is/ignored\"\n");
     const std::pair<ESpecialDirectory, CStringW> cases[] = {
         {eSpecialDirectoryDesktop, home + L"/Schreibtisch/"},
-        {eSpecialDirectoryProgramFiles, L"/opt/"},
         {eSpecialDirectoryDocuments, L"/srv/docs \"shared\"/"},
         {eSpecialDirectoryLocalAppData, sandbox(L"data/")},
         {eSpecialDirectoryStartup, sandbox(L"config/autostart/")},
-        {eSpecialDirectoryRecent, L""},
+        {eSpecialDirectoryRecent, L""}, // no counterpart
         {eSpecialDirectoryCommonStartMenu, sandbox(L"system/applications/")},
         {eSpecialDirectoryCommonDocuments, home + L"/Public/"},
         {eSpecialDirectoryExecutable, WideOf(fs::read_symlink("/proc/self/exe").parent_path() / "")},
@@ -106,8 +105,7 @@ TEST_F(OsFileSystemPosixTest, APipeIsNoFileAndHoldsNothingUp)
 
 TEST_F(OsFileSystemPosixTest, AFileMovesToAnotherFileSystemAndAFolderDoesNot)
 {
-    struct stat here;
-    struct stat shm;
+    struct stat here, shm;
     if (::stat("/dev/shm", &shm) != 0 || ::stat(sandbox.Root().c_str(), &here) != 0 || shm.st_dev == here.st_dev)
         GTEST_SKIP() << "no /dev/shm on another file system";
     const fs::path away = fs::path("/dev/shm") / sandbox.Root().filename();
