@@ -21,23 +21,16 @@ TEST(FormatNarrow, ConversionsHaveTheirWindowsMeaning)
     const std::pair<CStringA, CStringA> cases[] = {
         {format("%s|%S|%hs|%ls|%ws", "a", L"b", "c", L"d", L"e"), "a|b|c|d|e"},
         {format("%c%C%hc%lc", 'w', L'x', 'y', L'z'), "wxyz"},
-        {format("%I64d|%I64i", INT64_MIN, std::int64_t{-1}), "-9223372036854775808|-1"},
-        {format("%I64u|%I64x|%I64X", UINT64_MAX, std::uint64_t{0x123456789ABCDEF0}, std::uint64_t{0xAB}),
-         "18446744073709551615|123456789abcdef0|AB"},
-        {format("%I32d|%I32u|%Iu|%zu|%lld", -5, 5u, std::size_t{7}, std::size_t{8}, -9LL), "-5|5|7|8|-9"},
-        {format("%d %i %u %x %X %o %ld", -1, 2, 3u, 255, 255, 8, 10L), "-1 2 3 ff FF 10 10"},
+        {format("%I64d|%I32d|%Iu|%zu|%lld", INT64_MIN, -5, std::size_t{7}, std::size_t{8}, -9LL),
+         "-9223372036854775808|-5|7|8|-9"},
         {format("%hd|%hu|%hhd|%hhu", 70000, 70000, 200, 300), "4464|4464|-56|44"},
-        {format("%5d|%-5d|%05d|%+d|% d|%#x", 42, 42, 42, 42, 42, 42), "   42|42   |00042|+42| 42|0x2a"},
+        {format("%-5d|%05d|%+d|%#x|%.3f|%Lf", 42, 42, 42, 42, 2.0, 1.25L), "42   |00042|+42|0x2a|2.000|1.250000"},
         {format("%*d|%-*d|%*d|%.*f", 4, 7, 4, 7, -3, 7, 2, 3.14159), "   7|7   |7  |3.14"},
-        {format("%.3f|%e|%g|%5.1f|%Lf", 2.0, 1500.0, 0.5, 3.14159, 1.25L), "2.000|1.500000e+03|0.5|  3.1|1.250000"},
         {format("[%6s|%-6s|%.2s|%06s|%.*s]", "ab", "ab", "abc", "ab", 1, "xyz"), "[    ab|ab    |ab|0000ab|x]"},
-        {format("%5.2S|", L"wide"), "   wi|"},
         {format("%s|%S", static_cast<const char*>(nullptr), static_cast<const wchar_t*>(nullptr)), "(null)|(null)"},
-        {format("100%%|%5%|%d%%", 7), "100%|%|7%"},
+        {format("100%%|%5%|%d%%|%", 7), "100%|%|7%|%"},
         {format("a%yb%s", "unused"), "a%yb%s"},
-        {format("trailing %"), "trailing %"},
         {format("%I6d", 1), "%I6d"},
-        {format("plain"), "plain"},
         {format("<%S>", L"Gr\u00FC\u00DFe \u20AC"), CStringA(L"<Gr\u00FC\u00DFe \u20AC>")},
     };
     for (const auto& [actual, expected] : cases)
@@ -48,12 +41,9 @@ TEST(FormatWide, ConversionsHaveTheirWindowsMeaning)
 {
     const std::pair<CStringW, const wchar_t*> cases[] = {
         {format(L"%s|%S|%hs|%ls|%ws", L"a", "b", "c", L"d", L"e"), L"a|b|c|d|e"},
-        {format(L"%c%C%hc%lc", L'w', 'x', 'y', L'z'), L"wxyz"},
         {format(L"%I64d|%I64u|%I64x", INT64_MIN, UINT64_MAX, std::uint64_t{0xABCDEF}),
          L"-9223372036854775808|18446744073709551615|abcdef"},
-        {format(L"%-4s|%4S|%.1s", L"ab", "cd", L"ef"), L"ab  |  cd|e"},
         {format(L"%s|%S", static_cast<const wchar_t*>(nullptr), static_cast<const char*>(nullptr)), L"(null)|(null)"},
-        {format(L"%d%%|%q", 5), L"5%|%q"},
         {format(L"%C|%S", 'A', CStringA(L"Gr\u00FC\u00DFe \u20AC").GetString()), L"A|Gr\u00FC\u00DFe \u20AC"},
         {format(L"%s|%S|%ls", CStringW(L"object"), CStringA("other"), CStringW(L"explicit")), L"object|other|explicit"},
     };
@@ -63,28 +53,14 @@ TEST(FormatWide, ConversionsHaveTheirWindowsMeaning)
 
 TEST(FormatLength, ResultsOfAnyLengthAreComplete)
 {
-    const std::string longNarrow(10000, 'n');
     const std::wstring longWide(10000, L'w');
-
-    EXPECT_EQ(std::string(format("<%s>", longNarrow.c_str())), "<" + longNarrow + ">");
-    EXPECT_EQ(std::wstring(format(L"<%s>", longWide.c_str())), L"<" + longWide + L">");
-    EXPECT_EQ(std::wstring(format(L"%S", longNarrow.c_str())), std::wstring(10000, L'n'));
-    EXPECT_EQ(format("%5000d", 1).GetLength(), 5000);
-    EXPECT_EQ(format(L"%-3000I64d|", std::int64_t{1}).GetLength(), 3001);
-
-    const CStringA huge = format("%.400f", 1e300);
-    EXPECT_EQ(huge.GetLength(), 301 + 1 + 400);
-    EXPECT_EQ(huge.Left(2), CStringA("10"));
+    EXPECT_EQ(std::wstring(format(L"<%S>", std::string(10000, 'w').c_str())), L"<" + longWide + L">");
+    EXPECT_EQ(format("%-3000I64d|", std::int64_t{1}).GetLength(), 3001);
+    EXPECT_EQ(format("%.400f", 1e300).GetLength(), 301 + 1 + 400);
 }
 
-TEST(FormatTarget, FormatReplacesAndAppendFormatAppends)
+TEST(FormatTarget, PercentNWritesNothingAndANullPatternThrows)
 {
-    CStringW text = L"ab";
-    text.Format(L"%s%s", text.GetString(), text.GetString());
-    EXPECT_STREQ(text, L"abab");
-    text.AppendFormat(L"-%d-%s", 3, text.GetString());
-    EXPECT_STREQ(text, L"abab-3-abab");
-
     int written = -1;
     CStringA counted;
     counted.Format("abc%n|%d", &written, 4);

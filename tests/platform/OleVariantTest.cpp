@@ -13,30 +13,6 @@ std::wstring textOf(const VARIANT& value)
     return std::wstring(text.GetString(), text.GetLength());
 }
 
-TEST(OleVariant, CopiesOwnTheirTextAndClearingFreesIt)
-{
-    const std::wstring text = L"\U0001F600 text";
-    VARIANT source;
-    VariantInit(&source);
-    EXPECT_EQ(source.vt, VT_EMPTY);
-    source.vt = VT_BSTR;
-    source.bstrVal = CbOleStringFromWide(text.data(), text.size());
-
-    VARIANT copy;
-    VariantInit(&copy);
-    ASSERT_EQ(VariantCopy(&copy, &source), S_OK);
-    EXPECT_NE(copy.bstrVal, source.bstrVal);
-    EXPECT_EQ(textOf(copy), text);
-    // Copying over a string frees it; changing a string to VT_BSTR in place
-    // keeps the text.
-    ASSERT_EQ(VariantCopy(&copy, &source), S_OK);
-    ASSERT_EQ(VariantChangeType(&copy, &copy, 0, VT_BSTR), S_OK);
-    EXPECT_EQ(textOf(copy), text);
-    EXPECT_EQ(VariantClear(&copy), S_OK);
-    EXPECT_EQ(copy.vt, VT_EMPTY);
-    EXPECT_EQ(VariantClear(&source), S_OK);
-}
-
 TEST(OleVariant, NumbersConvertExactlyRoundHalfToEvenAndReportOverflow)
 {
     // Not const: MinGW declares the source argument without it.
@@ -47,44 +23,46 @@ TEST(OleVariant, NumbersConvertExactlyRoundHalfToEvenAndReportOverflow)
         HRESULT status;
         double value;
     } cases[] = {
-        {_variant_t(300), VT_I2, S_OK, 300},
         {_variant_t(300), VT_UI1, DISP_E_OVERFLOW, 0},
-        {_variant_t(-1), VT_UI2, DISP_E_OVERFLOW, 0},
         {_variant_t(2.5), VT_INT, S_OK, 2},
         {_variant_t(3.5), VT_INT, S_OK, 4},
-        {_variant_t(-2.5f), VT_I2, S_OK, -2},
         {_variant_t(1e10), VT_INT, DISP_E_OVERFLOW, 0},
         {_variant_t(true), VT_INT, S_OK, -1},
         {_variant_t(7u), VT_BOOL, S_OK, -1},
-        {_variant_t(static_cast<unsigned short>(65535)), VT_R8, S_OK, 65535},
     };
+    // A failed change leaves the target as it was.
     for (auto& [source, type, status, value] : cases) {
         _variant_t result(1.0);
         ASSERT_EQ(VariantChangeType(&result, &source, 0, type), status) << "to type " << type;
-        if (status != S_OK) {
-            EXPECT_EQ(result.vt, VT_R8) << "a failed change leaves the target as it was";
-            continue;
-        }
-        ASSERT_EQ(result.vt, type);
+        EXPECT_EQ(result.vt, status == S_OK ? type : VARTYPE{VT_R8});
         _variant_t asDouble;
         ASSERT_EQ(VariantChangeType(&asDouble, &result, 0, VT_R8), S_OK);
-        EXPECT_EQ(asDouble.dblVal, value) << "to type " << type;
+        EXPECT_EQ(asDouble.dblVal, status == S_OK ? value : 1.0) << "to type " << type;
     }
 }
 
-TEST(OleVariant, VariantTCopiesDeeplyAndThrowsComErrorWithTheStatus)
+// Copying over a string frees it, changing a string to VT_BSTR in place keeps
+// it, and a detached value passes to its new owner.
+TEST(OleVariant, CopiesOwnTheirTextAndABadTypeThrowsComErrorWithTheStatus)
 {
-    _variant_t text(L"Gr\u00FC\u00DFe");
-    ASSERT_EQ(text.vt, VT_BSTR);
-    _variant_t copy(text);
-    EXPECT_NE(copy.bstrVal, text.bstrVal);
-    copy = _variant_t(5);
-    copy = text;
-    EXPECT_EQ(textOf(copy), L"Gr\u00FC\u00DFe");
-    VARIANT taken = copy.Detach();
+    const std::wstring text = L"\U0001F600 text";
+    _variant_t source(text.c_str());
+    VARIANT copy;
+    VariantInit(&copy);
+    ASSERT_EQ(VariantCopy(&copy, &source), S_OK);
+    ASSERT_EQ(VariantCopy(&copy, &source), S_OK);
+    ASSERT_EQ(VariantChangeType(&copy, &copy, 0, VT_BSTR), S_OK);
+    EXPECT_TRUE(copy.bstrVal != source.bstrVal && textOf(copy) == text);
+    EXPECT_EQ(VariantClear(&copy), S_OK);
     EXPECT_EQ(copy.vt, VT_EMPTY);
+
+    _variant_t assigned = _variant_t(5);
+    assigned = source;
+    EXPECT_NE(assigned.bstrVal, source.bstrVal);
+    VARIANT taken = assigned.Detach();
     _variant_t owner(taken, false);
-    EXPECT_EQ(textOf(owner), L"Gr\u00FC\u00DFe");
+    EXPECT_EQ(assigned.vt, VT_EMPTY);
+    EXPECT_EQ(textOf(owner), text);
 
     VARIANT unknown;
     VariantInit(&unknown);

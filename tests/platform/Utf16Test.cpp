@@ -37,13 +37,9 @@ TEST(Utf16, EncodesPairsAndLoneSurrogatesAndReplacesValuesBeyondUnicode)
 {
     const std::pair<std::wstring, std::u16string> cases[] = {
         {L"", u""},
-        {L"abc", u"abc"},
         {L"\u00FC\u20AC\uFFFF", u"\u00FC\u20AC\uFFFF"},
-        {L"\U0001F600", {0xD83D, 0xDE00}},
         {L"a\U00010000\U0010FFFFz", {u'a', 0xD800, 0xDC00, 0xDBFF, 0xDFFF, u'z'}},
-        {L"\xD800x", {0xD800, u'x'}},
-        {L"\xDC00\xD800", {0xDC00, 0xD800}},
-        {L"x\xDBFF", {u'x', 0xDBFF}},
+        {L"\xDC00\xD800x\xDBFF", {0xDC00, 0xD800, u'x', 0xDBFF}},
     };
     for (const auto& [text, units] : cases) {
         EXPECT_EQ(Utf16Length(text.data(), text.size()), units.size());
@@ -74,7 +70,6 @@ TEST(Utf16, AnyUnitSequenceSurvivesDecodeAndEncode)
             units.push_back(static_cast<char16_t>(std::uniform_int_distribution<unsigned>(low, high)(random)));
         }
         const std::wstring text = decode(units);
-        ASSERT_LE(text.size(), units.size());
         ASSERT_EQ(encode(text), units);
 
         const std::size_t bytes = 2 * units.size();
@@ -90,20 +85,16 @@ TEST(Utf16, AnyUnitSequenceSurvivesDecodeAndEncode)
                                         [](wchar_t c) { return c != 0 && (static_cast<std::uint32_t>(c) >> 16) == 0; });
         std::fill(written.begin(), written.end(), 0);
         ASSERT_EQ(ToUtf16LeSimple(text.data(), text.size(), written.data() + 1), simple);
-        if (simple) {
-            ASSERT_EQ(written, odd);
-        }
+        ASSERT_TRUE(!simple || written == odd);
     }
-    // A NUL or a character above U+FFFF at any place, vector block or tail,
-    // makes the common case fail.
-    for (std::size_t size = 1; size <= 24; ++size) {
-        for (std::size_t at = 0; at < size; ++at) {
-            for (const wchar_t special : {L'\0', static_cast<wchar_t>(0x10000)}) {
-                std::wstring text(size, L'\xFFFF');
-                text[at] = special;
-                std::vector<unsigned char> written(2 * size);
-                EXPECT_FALSE(ToUtf16LeSimple(text.data(), size, written.data())) << size << " " << at;
-            }
+    // A NUL or a character above U+FFFF in a vector block or the tail makes
+    // the common case fail.
+    for (const std::size_t at : {0, 7, 8, 15, 16, 20}) {
+        for (const wchar_t special : {L'\0', static_cast<wchar_t>(0x10000)}) {
+            std::wstring text(21, L'\xFFFF');
+            text[at] = special;
+            std::vector<unsigned char> written(2 * text.size());
+            EXPECT_FALSE(ToUtf16LeSimple(text.data(), text.size(), written.data())) << at;
         }
     }
 }

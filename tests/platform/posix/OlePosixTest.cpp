@@ -14,7 +14,7 @@ namespace {
 TEST(OleStringLayout, LengthPrecedesTheTextInAMallocBlockThatStartsEightBytesBefore)
 {
     const std::u16string text(1000, u'\u20AC');
-    for (const unsigned int length : {0u, 1u, 5u, 1000u}) {
+    for (const unsigned int length : {0u, 5u, 1000u}) {
         const BSTR string = length == 5 ? CbSysAllocString(u"fives") : SysAllocStringLen(text.data(), length);
         ASSERT_NE(string, nullptr);
         auto* const bytes = reinterpret_cast<unsigned char*>(string);
@@ -40,9 +40,7 @@ TEST(OleVariantPosix, RefusesWhatItCannotHoldOrConvertAndLeavesTheTargetAlone)
     _variant_t target(7);
     EXPECT_EQ(VariantChangeType(&target, &text, 0, VT_INT), DISP_E_TYPEMISMATCH);
     EXPECT_EQ(VariantChangeType(&target, &target, 0, VT_BSTR), DISP_E_TYPEMISMATCH);
-    EXPECT_EQ(VariantChangeType(&target, &text, 0, VT_DISPATCH), DISP_E_BADVARTYPE);
     EXPECT_EQ(VariantChangeType(&target, &text, 0, VT_ARRAY | VT_I4), DISP_E_BADVARTYPE);
-    EXPECT_EQ(VariantChangeType(&target, &text, 0, VT_BYREF | VT_I4), DISP_E_BADVARTYPE);
     EXPECT_EQ(target.vt, VT_INT);
     EXPECT_EQ(target.intVal, 7);
 
@@ -51,14 +49,13 @@ TEST(OleVariantPosix, RefusesWhatItCannotHoldOrConvertAndLeavesTheTargetAlone)
     unknown.vt = VT_UNKNOWN;
     EXPECT_EQ(VariantClear(&unknown), DISP_E_BADVARTYPE);
     EXPECT_EQ(VariantCopy(&target, &unknown), DISP_E_BADVARTYPE);
-    EXPECT_EQ(target.intVal, 7);
     EXPECT_THROW(target.ChangeType(VT_I1, &text), _com_error);
+    EXPECT_EQ(target.intVal, 7);
 
     // A signed char range for VT_I1, however char is signed.
-    _variant_t small(-128);
+    _variant_t small(-128), large(128);
     EXPECT_EQ(VariantChangeType(&target, &small, 0, VT_I1), S_OK);
     EXPECT_EQ(static_cast<signed char>(target.cVal), -128);
-    _variant_t large(128);
     EXPECT_EQ(VariantChangeType(&target, &large, 0, VT_I1), DISP_E_OVERFLOW);
 }
 

@@ -31,34 +31,17 @@ protected:
     cbf::test::FileSystemSandbox sandbox;
 };
 
-TEST(OsFileSystemPosixTextTest, BackslashesAreSeparatorsAndTheRootIsTheSlash)
+TEST_F(OsFileSystemPosixTest, EveryFunctionReadsBackslashesAsSlashesAndTheRootIsTheSlash)
 {
-    CStringW folder;
-    CStringW name;
-    CStringW extension;
+    CStringW folder, name, extension;
     SplitPath(L"/my.dir\\sub/file.tar.gz", folder, name, extension);
-    EXPECT_EQ(folder, L"/my.dir\\sub/");
-    EXPECT_EQ(name, L"file.tar");
-    EXPECT_EQ(extension, L"gz");
-    EXPECT_EQ(GetExtension(L"/my.dir\\"), L"");
-    EXPECT_EQ(GetFolder(L"\\dir\\file"), L"\\dir\\");
+    EXPECT_EQ(folder + L"|" + name + L"|" + extension, L"/my.dir\\sub/|file.tar|gz");
     EXPECT_EQ(InterpretEnvironment(L"\\a\\b/c"), L"/a/b/c");
+    EXPECT_TRUE(IsRoot(L"\\") && IsRoot(L"//") && !IsRoot(L"D:\\") && !IsRoot(L"/x") && IsDirectory(L"\\"));
 
-    for (const wchar_t* root : {L"/", L"\\", L"//"})
-        EXPECT_TRUE(IsRoot(root)) << root;
-    for (const wchar_t* notRoot : {L"D:", L"D:\\", L"/x", L""})
-        EXPECT_FALSE(IsRoot(notRoot)) << notRoot;
-    EXPECT_TRUE(CreateDirectoryW(L"/"));
-    EXPECT_TRUE(IsDirectory(L"\\"));
-}
-
-TEST_F(OsFileSystemPosixTest, EveryFunctionReadsBackslashesAsSlashes)
-{
     ASSERT_TRUE(CreateDirectoryW(backslashed("a/b")));
     WriteFile(sandbox.Root() / "a" / "file", "12345");
-    CbDateTime time;
-    EXPECT_TRUE(Exists(backslashed("a/file")) && IsDirectoryEmpty(backslashed("a/b")) &&
-                ReadFileCreationTime(backslashed("a/file"), time));
+    EXPECT_TRUE(Exists(backslashed("a/file")) && IsDirectoryEmpty(backslashed("a/b")));
     EXPECT_EQ(GetFileSize(backslashed("a/file")), 5u);
     EXPECT_TRUE(CopyFileW(backslashed("a/file"), backslashed("c/copy"), true));
     EXPECT_TRUE(MoveFileW(backslashed("c/copy"), backslashed("d/moved"), true));
@@ -67,6 +50,8 @@ TEST_F(OsFileSystemPosixTest, EveryFunctionReadsBackslashesAsSlashes)
     EXPECT_FALSE(fs::exists(sandbox.Root() / "a") || fs::exists(sandbox.Root() / "d" / "moved"));
 }
 
+// The user's folder names come from user-dirs.dirs (quoted, $HOME expanded,
+// relative ones ignored).
 TEST_F(OsFileSystemPosixTest, WellKnownFoldersFollowTheXdgDirectories)
 {
     const CStringW home = sandbox(L"home");
@@ -75,43 +60,18 @@ TEST_F(OsFileSystemPosixTest, WellKnownFoldersFollowTheXdgDirectories)
                                                             "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n"
                                                             "XDG_DOCUMENTS_DIR=\"/srv/docs \\\"shared\\\"\"\n"
                                                             "XDG_PUBLICSHARE_DIR=\"relative/is/ignored\"\n");
-    fs::create_directories(sandbox.Root() / "exe");
     const std::pair<ESpecialDirectory, CStringW> cases[] = {
         {eSpecialDirectoryDesktop, home + L"/Schreibtisch/"},
-        {eSpecialDirectoryProgramFiles, L"/opt/"},
-        {eSpecialDirectoryProgramFilesX86, L""},
         {eSpecialDirectoryDocuments, L"/srv/docs \"shared\"/"},
         {eSpecialDirectoryLocalAppData, sandbox(L"data/")},
-        {eSpecialDirectoryCommonAppData, sandbox(L"system/")},
-        {eSpecialDirectoryFavorites, L""},
         {eSpecialDirectoryStartup, sandbox(L"config/autostart/")},
-        {eSpecialDirectoryRecent, L""},
-        {eSpecialDirectorySendTo, L""},
+        {eSpecialDirectoryRecent, L""}, // no counterpart
         {eSpecialDirectoryCommonStartMenu, sandbox(L"system/applications/")},
-        {eSpecialDirectoryFonts, sandbox(L"data/fonts/")},
         {eSpecialDirectoryCommonDocuments, home + L"/Public/"},
+        {eSpecialDirectoryExecutable, WideOf(fs::read_symlink("/proc/self/exe").parent_path() / "")},
     };
     for (const auto& [directory, folder] : cases)
         EXPECT_EQ(GetDirectory(directory), folder) << directory;
-
-    // Without the XDG variables (a relative one counts as unset) the home
-    // folder's defaults stand in.
-    sandbox.Set(L"XDG_CONFIG_HOME", nullptr);
-    sandbox.Set(L"XDG_DATA_HOME", L"relative");
-    sandbox.Set(L"XDG_DATA_DIRS", L"relative:");
-    sandbox.Set(L"TMPDIR", nullptr);
-    EXPECT_EQ(GetDirectory(eSpecialDirectoryDesktop), home + L"/Desktop/");
-    EXPECT_EQ(GetDirectory(eSpecialDirectoryDocuments), home + L"/Documents/");
-    EXPECT_EQ(GetDirectory(eSpecialDirectoryLocalAppData), home + L"/.local/share/");
-    EXPECT_EQ(GetDirectory(eSpecialDirectoryStartup), home + L"/.config/autostart/");
-    EXPECT_EQ(GetDirectory(eSpecialDirectoryCommonAppData), L"/usr/local/share/");
-    EXPECT_EQ(GetDirectory(eSpecialDirectoryTemp), L"/tmp/");
-}
-
-TEST_F(OsFileSystemPosixTest, TheExecutableFolderIsThatOfTheProgram)
-{
-    const fs::path program = fs::read_symlink("/proc/self/exe");
-    EXPECT_EQ(GetDirectory(eSpecialDirectoryExecutable), WideOf(program.parent_path() / ""));
 }
 
 TEST_F(OsFileSystemPosixTest, DeletingATreeRemovesLinksButNotWhatTheyPointTo)
@@ -123,24 +83,21 @@ TEST_F(OsFileSystemPosixTest, DeletingATreeRemovesLinksButNotWhatTheyPointTo)
     fs::create_symlink(sandbox.Root() / "outside" / "kept" / "file", sandbox.Root() / "tree" / "file-link");
     fs::create_directory_symlink(sandbox.Root() / "outside", sandbox.Root() / "top-link");
 
-    EXPECT_TRUE(DeleteDirectory(sandbox(L"tree"), false));
-    EXPECT_FALSE(fs::exists(fs::symlink_status(sandbox.Root() / "tree")));
     // A link given itself, even with a trailing separator, goes as a link.
-    EXPECT_TRUE(DeleteDirectory(sandbox(L"top-link") + L"/", false));
-    EXPECT_FALSE(fs::exists(fs::symlink_status(sandbox.Root() / "top-link")));
+    EXPECT_TRUE(DeleteDirectory(sandbox(L"tree"), false) && DeleteDirectory(sandbox(L"top-link") + L"/", false));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(sandbox.Root() / "tree")) ||
+                 fs::exists(fs::symlink_status(sandbox.Root() / "top-link")));
     EXPECT_EQ(ReadFile(sandbox.Root() / "outside" / "kept" / "file"), "x");
 
     // A path that ends in ".." would name the folder above: nothing goes.
-    EXPECT_FALSE(DeleteDirectory(sandbox(L"outside/kept/.."), false));
-    EXPECT_FALSE(DeleteDirectory(sandbox(L"outside/."), false));
+    EXPECT_FALSE(DeleteDirectory(sandbox(L"outside/kept/.."), false) || DeleteDirectory(sandbox(L"outside/."), false));
     EXPECT_EQ(ReadFile(sandbox.Root() / "outside" / "kept" / "file"), "x");
 }
 
 TEST_F(OsFileSystemPosixTest, APipeIsNoFileAndHoldsNothingUp)
 {
     ASSERT_EQ(::mkfifo((sandbox.Root() / "pipe").c_str(), 0600), 0);
-    EXPECT_TRUE(Exists(sandbox(L"pipe")));
-    EXPECT_EQ(GetFileSize(sandbox(L"pipe")), 0u);
+    EXPECT_TRUE(Exists(sandbox(L"pipe")) && GetFileSize(sandbox(L"pipe")) == 0);
     EXPECT_FALSE(CopyFileW(sandbox(L"pipe"), sandbox(L"copy"), false));
     for (const fs::directory_entry& entry : fs::directory_iterator(sandbox.Root()))
         EXPECT_TRUE(entry.path().filename() != "copy" && entry.path().filename().string().rfind(".cbf", 0) != 0);
@@ -148,8 +105,7 @@ TEST_F(OsFileSystemPosixTest, APipeIsNoFileAndHoldsNothingUp)
 
 TEST_F(OsFileSystemPosixTest, AFileMovesToAnotherFileSystemAndAFolderDoesNot)
 {
-    struct stat here;
-    struct stat shm;
+    struct stat here, shm;
     if (::stat("/dev/shm", &shm) != 0 || ::stat(sandbox.Root().c_str(), &here) != 0 || shm.st_dev == here.st_dev)
         GTEST_SKIP() << "no /dev/shm on another file system";
     const fs::path away = fs::path("/dev/shm") / sandbox.Root().filename();
@@ -158,7 +114,6 @@ TEST_F(OsFileSystemPosixTest, AFileMovesToAnotherFileSystemAndAFolderDoesNot)
 
     const CStringW target = WideOf(away / "sub" / "file");
     EXPECT_TRUE(MoveFileW(sandbox(L"file"), target, true));
-    EXPECT_EQ(ReadFile(away / "sub" / "file"), "moved");
     EXPECT_FALSE(fs::exists(sandbox.Root() / "file"));
     EXPECT_TRUE(MoveFileW(target, sandbox(L"back"), true));
     EXPECT_EQ(ReadFile(sandbox.Root() / "back"), "moved");

@@ -20,12 +20,6 @@ namespace {
 using heap_test::Heap;
 using heap_test::kAddressSanitizer;
 
-bool usesSystemHeap()
-{
-    const char* value = std::getenv("CBFOUNDATION_HEAP");
-    return value && std::strcmp(value, "system") == 0;
-}
-
 // Allocates and frees more blocks than a cache keeps, so that every round
 // passes blocks through the depot and its lock.
 void churn(std::size_t size)
@@ -56,9 +50,7 @@ TEST(SmallObjectHeapPosixTest, AChildForkedWhileThreadsUseTheHeapCanUseIt)
         ASSERT_NE(child, -1);
         if (child == 0) {
             ::alarm(10); // a child stuck on a lock dies instead of hanging the test
-            churn(24);
-            churn(80);
-            ::_exit(0);
+            churn(24), churn(80), ::_exit(0);
         }
         int status = 0;
         ASSERT_EQ(::waitpid(child, &status, 0), child);
@@ -73,8 +65,7 @@ TEST(SmallObjectHeapPosixTest, AChildForkedWhileThreadsUseTheHeapCanUseIt)
 std::size_t residentBytes()
 {
     std::ifstream statm("/proc/self/statm");
-    std::size_t total = 0;
-    std::size_t resident = 0;
+    std::size_t total = 0, resident = 0;
     statm >> total >> resident;
     return resident * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
 }
@@ -86,7 +77,7 @@ TEST(SmallObjectHeapPosixTest, MemoryGoesBackAfterABurst)
 {
     if (kAddressSanitizer)
         GTEST_SKIP() << "the sanitizer's allocator keeps freed memory in quarantine";
-    if (usesSystemHeap())
+    if (const char* heap = std::getenv("CBFOUNDATION_HEAP"); heap && std::strcmp(heap, "system") == 0)
         GTEST_SKIP() << "the system heap decides what it returns";
     constexpr std::size_t kMiB = 1024 * 1024;
     constexpr std::size_t kSizes[] = {24, 80, 200};
