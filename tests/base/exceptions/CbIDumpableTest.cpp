@@ -1,18 +1,11 @@
 // Tests of text rendering of dumpable objects and of the last-error text.
-#include <cbfoundation/base/exceptions/CbExceptionCondition.h>
-#include <cbfoundation/base/exceptions/CbExceptionOutOfMemory.h>
-#include <cbfoundation/base/exceptions/CbExceptionPreconditionViolation.h>
-#include <cbfoundation/base/exceptions/CbExceptionStream.h>
-#include <cbfoundation/base/exceptions/CbExceptionWrongFileVersion.h>
+#include <cbfoundation/base/exceptions/CbException.h>
 #include <cbfoundation/base/exceptions/CbLatestError.h>
 #include <cbfoundation/base/streams/CbStreamWriteASCIIStringT.h>
-#include <cbfoundation/base/values/CbVariant.h>
 
 #include <gtest/gtest.h>
 
 #include <cwctype>
-#include <memory>
-#include <vector>
 
 // A client exception that describes itself. Outside the unnamed namespace, so
 // that the constructor it does not use raises no warning.
@@ -38,26 +31,13 @@ namespace {
 
 using dumptest::ParseFailure;
 
+// The library's own exceptions render nothing (see CbExceptionTest); a client
+// class renders its text without localization, whatever the writer it is
+// dumped into.
 TEST(CbIDumpableTest, LibraryExceptionsRenderNothingAndClientsTheirText)
 {
     const CbException cause(L"f", 1);
-    std::vector<std::unique_ptr<CbException>> library;
-    library.push_back(std::make_unique<CbException>("f", 2, "fn", cause, L"text"));
-    library.push_back(std::make_unique<CbExceptionCondition>("f", 3, "fn"));
-    library.push_back(std::make_unique<CbExceptionOutOfMemory>(L"f", 4));
-    library.push_back(std::make_unique<CbExceptionPreconditionViolation>(L"f", 5));
-    library.push_back(std::make_unique<CbExceptionStream>(L"f", 6, cause));
-    library.push_back(std::make_unique<CbExceptionWrongFileVersion>(L"f", 7));
-    library.push_back(std::make_unique<CbVariant::CbExceptionConversion>(8));
     CbStreamWriteASCIIStringT<CStringW> writer(CStringW(L"before"), true);
-    for (const auto& e : library) {
-        EXPECT_TRUE(e->ToString().IsEmpty()) << e->GetClassNameW();
-        e->Dump(writer);
-        e->Dump();
-    }
-    EXPECT_EQ(static_cast<const CStringW&>(writer), L"before");
-
-    // Rendered without localization, whatever the writer it is dumped into.
     CbStreamWriteASCII::SetLocaleItems(',', '.');
     const ParseFailure failure(L"input.txt", 1234, cause);
     EXPECT_EQ(failure.ToString(), L"parse failure at input.txt:1234, 2.500000");
@@ -77,17 +57,13 @@ TEST(CbIDumpableTest, LatestErrorHoldsTheNumberAndTheTrimmedSystemText)
     EXPECT_EQ(missing.GetLatestErrorNumber(), 2UL);
     const CStringW& text = missing.GetLatestErrorMessage();
     ASSERT_FALSE(text.IsEmpty());
-    EXPECT_FALSE(std::iswspace(static_cast<wint_t>(text[0])));
-    EXPECT_FALSE(std::iswspace(static_cast<wint_t>(text[text.GetLength() - 1])));
+    EXPECT_FALSE(std::iswspace(static_cast<wint_t>(text[0])) ||
+                 std::iswspace(static_cast<wint_t>(text[text.GetLength() - 1])));
 
     CbLatestError copy(missing);
     EXPECT_EQ(copy.GetLatestErrorMessage(), text);
-    const CbLatestError none(0);
-    EXPECT_FALSE(none.IsError());
-    copy = none;
+    copy = CbLatestError(0);
     EXPECT_FALSE(copy.IsError());
-    EXPECT_EQ(copy.GetLatestErrorMessage(), none.GetLatestErrorMessage());
-    EXPECT_EQ(missing.GetLatestErrorNumber(), 2UL);
 }
 
 } // namespace

@@ -188,6 +188,8 @@ TEST(CbStreamReadBinaryTest, MemoryReaderDeliversShortCountsAtTheEnd)
     EXPECT_EQ(in.GetPosition(), in.GetSize());
     EXPECT_THROW(CbStreamReadBinaryMemory(nullptr, 1), CbExceptionPreconditionViolation);
     EXPECT_EQ(CbStreamReadBinaryMemory(nullptr, 0).GetRemaining(), 0u);
+    // The memory streams are not registered: they answer as their base.
+    EXPECT_STREQ(CbStreamReadBinaryMemory(nullptr, 0).GetClassNameW(), L"CbStreamReadBinary");
 }
 
 } // namespace
