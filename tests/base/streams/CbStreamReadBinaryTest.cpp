@@ -6,6 +6,7 @@
 #include <cbfoundation/platform/Utf16.h>
 
 #include <string>
+#include <tuple>
 
 using cbf::test::Bytes;
 using cbf::test::ExpectFailure;
@@ -18,19 +19,17 @@ namespace {
 // 1; and texts cut at a NUL, `long` sign-extended.
 TEST(CbStreamReadBinaryTest, DecodesEveryFormItAccepts)
 {
-    const std::pair<Bytes, int> wideCases[] = {
-        {{0xFF, 0xFE, 0xFF, 0xFF, 3, 0, 'a', 0, 'b', 0, 'c', 0}, 3},
-        {{0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 3, 0, 0, 0, 'a', 0, 'b', 0, 'c', 0}, 3},
-        {{0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 1, 0, 0, 0, 0, 0, 0, 0, 'a', 0}, 1},
-        {{0xFF, 0xFE, 0xFF, 3, 'a', 0, 0, 0, 'c', 0}, 1},
-        {[] {
-             Bytes b = {0xFF, 0xFE, 0xFF, 0xFF, 0xFE, 0xFF};
-             b.resize(6 + 2 * 65534, 'x');
-             return b;
-         }(),
-         65534},
+    // The bytes up to the text, how many units of 'xx' follow, the length read.
+    const std::tuple<Bytes, int, int> wideCases[] = {
+        {{0xFF, 0xFE, 0xFF, 0xFF, 3, 0}, 3, 3},
+        {{0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 3, 0, 0, 0}, 3, 3},
+        {{0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 1, 0, 0, 0, 0, 0, 0, 0}, 1, 1},
+        {{0xFF, 0xFE, 0xFF, 0xFF, 0xFE, 0xFF}, 65534, 65534},
+        {{0xFF, 0xFE, 0xFF, 3, 'a', 0, 0, 0, 'c', 0}, 0, 1},
     };
-    for (const auto& [bytes, length] : wideCases) {
+    for (const auto& [head, units, length] : wideCases) {
+        Bytes bytes = head;
+        bytes.resize(head.size() + 2 * units, 'x');
         CbStreamReadBinaryMemory in(bytes.data(), bytes.size());
         CStringW value;
         in >> value;
