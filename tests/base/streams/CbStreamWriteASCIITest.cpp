@@ -87,7 +87,6 @@ TEST(CbStreamWriteASCIITest, StringWritersAccumulateEitherWidth)
     Narrow narrow;
     narrow << 42 << " apples" << false;
     EXPECT_STREQ(narrow, "42 applesfalse");
-    EXPECT_EQ(narrow.GetLength(), 14u);
 
     Wide wide(CStringW(L"x="));
     wide << "cafe" << L"!" << narrow;
@@ -99,7 +98,6 @@ TEST(CbStreamWriteASCIITest, StringWritersAccumulateEitherWidth)
     copy.SetTruncateFloats(true);
     wide = copy;
     wide << 1.0;
-    EXPECT_TRUE(wide.IsTruncateFloats());
     EXPECT_EQ(static_cast<const CStringW&>(wide), L"x=cafe!42 applesfalse1");
     wide.Empty();
     EXPECT_TRUE(wide.IsEmpty());
