@@ -1,9 +1,10 @@
-// Tests of CbException, its subclasses, the history chain and Condition.
+// Tests of CbException, its subclasses, the history chain, dumping, Condition and the last-error text.
 #include <cbfoundation/base/exceptions/CbExceptionCondition.h>
 #include <cbfoundation/base/exceptions/CbExceptionOutOfMemory.h>
 #include <cbfoundation/base/exceptions/CbExceptionPreconditionViolation.h>
 #include <cbfoundation/base/exceptions/CbExceptionStream.h>
 #include <cbfoundation/base/exceptions/CbExceptionWrongFileVersion.h>
+#include <cbfoundation/base/exceptions/CbLatestError.h>
 #include <cbfoundation/base/exceptions/Condition.h>
 #include <cbfoundation/base/streams/CbStreamWriteASCIIStringT.h>
 #include <cbfoundation/base/values/CbVariant.h>
@@ -15,6 +16,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cwctype>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -22,8 +24,9 @@
 #include <tuple>
 
 // Client classes declared the way the library declares its own subclasses:
-// one clones, one's cloning fails, one has no registered clone. Outside the
-// unnamed namespace, so that the constructors they do not use raise no warning.
+// one clones, one's cloning fails, one has no registered clone, one dumps.
+// Outside the unnamed namespace, so that the constructors they do not use
+// raise no warning.
 namespace exceptiontest {
 
 class ClientFailure : public CbException
@@ -45,6 +48,21 @@ const CbRTTI ClientFailure::RTTI(L"Test.ClientFailure", CbException::RTTI, nullp
 const CbRTTI Unclonable::RTTI(L"Test.Unclonable", CbException::RTTI, nullptr,
                               [](const IObject&) -> IObject* { throw std::runtime_error("no copies"); });
 const CbRTTI Unregistered::RTTI(L"Test.Unregistered", CbException::RTTI, nullptr, nullptr);
+
+// A client exception that describes itself.
+class ParseFailure : public CbException
+{
+    CB_DECLARE_EXCEPTION(ParseFailure)
+
+protected:
+    void dump(CbStreamWriteASCII& out) const override
+    {
+        out << "parse failure at " << GetFilename() << ':' << GetCodeLine() << ", " << 2.5;
+    }
+};
+
+CB_DEFINE_EXCEPTION(ParseFailure)
+const CbRTTI ParseFailure::RTTI(L"Test.ParseFailure", CbException::RTTI, nullptr, &ParseFailure::CloneByFactory);
 
 } // namespace exceptiontest
 
@@ -243,6 +261,41 @@ TEST(ConditionTest, OnlyThrowingHandlingThrows)
             Condition::HandleUnfulfilledCondition("Check.cpp", 77, "Check::run", Condition::eConditionHandlingThrow);
         },
         "Check.cpp", 77, "Check::run", &CbExceptionCondition::RTTI);
+}
+
+// The library's own exceptions render nothing (see expectClass); a client
+// class renders its text without localization, whatever the writer it is
+// dumped into.
+TEST(CbIDumpableTest, LibraryExceptionsRenderNothingAndClientsTheirText)
+{
+    const CbException cause(L"f", 1);
+    CbStreamWriteASCIIStringT<CStringW> writer(CStringW(L"before"), true);
+    CbStreamWriteASCII::SetLocaleItems(',', '.');
+    const ParseFailure failure(L"input.txt", 1234, cause);
+    EXPECT_EQ(failure.ToString(), L"parse failure at input.txt:1234, 2.500000");
+    writer.SetTruncateFloats(true);
+    failure.Dump(writer);
+    failure.Dump();
+    CbStreamWriteASCII::CaptureLocale();
+    EXPECT_EQ(static_cast<const CStringW&>(writer), L"beforeparse failure at input.txt:1234, 2.500000");
+    const CbException& asBase = failure;
+    EXPECT_EQ(asBase.ToString(), failure.ToString());
+}
+
+TEST(CbIDumpableTest, LatestErrorHoldsTheNumberAndTheTrimmedSystemText)
+{
+    const CbLatestError missing(2);
+    EXPECT_TRUE(missing.IsError());
+    EXPECT_EQ(missing.GetLatestErrorNumber(), 2UL);
+    const CStringW& text = missing.GetLatestErrorMessage();
+    ASSERT_FALSE(text.IsEmpty());
+    EXPECT_FALSE(std::iswspace(static_cast<wint_t>(text[0])) ||
+                 std::iswspace(static_cast<wint_t>(text[text.GetLength() - 1])));
+
+    CbLatestError copy(missing);
+    EXPECT_EQ(copy.GetLatestErrorMessage(), text);
+    copy = CbLatestError(0);
+    EXPECT_FALSE(copy.IsError());
 }
 
 } // namespace
