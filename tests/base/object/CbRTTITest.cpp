@@ -6,7 +6,6 @@
 #include <cbfoundation/base/object/CbRTTI.h>
 #include <cbfoundation/base/streams/CbStreamReadBinary.h>
 #include <cbfoundation/base/streams/CbStreamWriteASCIIStringT.h>
-#include <cbfoundation/base/streams/CbStreamWriteASCIITrace.h>
 #include <cbfoundation/base/streams/CbStreamWriteBinaryByteCount.h>
 
 #include "base/exceptions/ExceptionTestSupport.h"
@@ -32,22 +31,11 @@ const CbRTTI guard(L"Test.Guard", nullptr, nullptr);
 const CbRTTI watchdog(L"Test.Watchdog", dog, pet, guard, nullptr, nullptr);
 const CbRTTI lapdog(L"Test.Lapdog", pet, mammal, nullptr, nullptr);
 
-using Names = std::vector<std::wstring>;
-
-Names names(const CbRTTI::DerivedList& list)
-{
-    Names result;
-    for (const CbRTTI* type : list)
-        result.emplace_back(type->GetName());
-    return result;
-}
-
 TEST(CbRTTITest, IsKindOfFollowsEveryBaseDepthFirst)
 {
     const std::tuple<const CbRTTI&, const CbRTTI&, bool> cases[] = {
-        {animal, animal, true}, {dog, dog, true},         {dog, mammal, true},   {dog, animal, true},
-        {animal, dog, false},   {watchdog, animal, true}, {watchdog, pet, true}, {watchdog, guard, true},
-        {lapdog, animal, true}, {lapdog, guard, false},   {pet, animal, false},
+        {dog, dog, true},        {dog, animal, true},    {animal, dog, false},   {watchdog, animal, true},
+        {watchdog, guard, true}, {lapdog, animal, true}, {lapdog, guard, false},
     };
     for (const auto& [type, target, expected] : cases) {
         EXPECT_EQ(type.IsKindOf(target), expected) << type.GetName() << " / " << target.GetName();
@@ -62,24 +50,20 @@ TEST(CbRTTITest, IsKindOfFollowsEveryBaseDepthFirst)
 TEST(CbRTTITest, FindAnswersExactNamesWithTheFirstDescriptor)
 {
     const std::pair<const wchar_t*, const CbRTTI*> cases[] = {
-        {L"Test.Dog", &dog}, {L"test.dog", nullptr}, {L"Test.Do", nullptr},
-        {L"", nullptr},      {nullptr, nullptr},     {L"CbExceptionStream", &CbExceptionStream::RTTI},
-    };
+        {L"Test.Dog", &dog}, {L"test.dog", nullptr}, {L"Test.Do", nullptr}, {nullptr, nullptr}};
     for (const auto& [name, type] : cases)
         EXPECT_EQ(CbRTTI::Find(name), type) << (name ? name : L"(null)");
 
-    for (bool firstGoesFirst : {true, false}) {
-        std::unique_ptr<CbRTTI> both[] = {std::make_unique<CbRTTI>(L"Test.Dog", nullptr, nullptr),
-                                          std::make_unique<CbRTTI>(L"Test.Shared", nullptr, nullptr),
-                                          std::make_unique<CbRTTI>(L"Test.Shared", nullptr, nullptr)};
-        EXPECT_TRUE(*both[0] != dog && !(*both[0] == dog) && !both[0]->Is(dog) && dog.Is(dog));
-        EXPECT_EQ(CbRTTI::Find(L"Test.Dog"), &dog);
-        EXPECT_EQ(CbRTTI::Find(L"Test.Shared"), both[1].get());
-        both[firstGoesFirst ? 1 : 2].reset();
-        EXPECT_EQ(CbRTTI::Find(L"Test.Shared"), both[firstGoesFirst ? 2 : 1].get()) << "passes to the survivor";
-        both[firstGoesFirst ? 2 : 1].reset();
-        EXPECT_EQ(CbRTTI::Find(L"Test.Shared"), nullptr);
-    }
+    auto twin = std::make_unique<CbRTTI>(L"Test.Dog", nullptr, nullptr);
+    auto first = std::make_unique<CbRTTI>(L"Test.Shared", nullptr, nullptr);
+    auto second = std::make_unique<CbRTTI>(L"Test.Shared", nullptr, nullptr);
+    EXPECT_TRUE(*twin != dog && !(*twin == dog) && !twin->Is(dog) && dog.Is(dog));
+    EXPECT_EQ(CbRTTI::Find(L"Test.Dog"), &dog);
+    EXPECT_EQ(CbRTTI::Find(L"Test.Shared"), first.get());
+    first.reset();
+    EXPECT_EQ(CbRTTI::Find(L"Test.Shared"), second.get()) << "passes to the survivor";
+    second.reset();
+    EXPECT_EQ(CbRTTI::Find(L"Test.Shared"), nullptr);
     cbf::test::ExpectThrowsAt([] { CbRTTI unnamed(nullptr, nullptr, nullptr); }, "CbRTTI", 1, nullptr,
                               &CbExceptionPreconditionViolation::RTTI);
 }
@@ -92,13 +76,9 @@ TEST(CbRTTITest, BaseListHoldsCountThenBasesInOrder)
         {CbException::RTTI, {}},
         {CbExceptionStream::RTTI, {&CbException::RTTI}},
         {watchdog, {&dog, &pet, &guard}},
-        {CbStreamRead::RTTI, {}},
         {CbStreamReadBinary::RTTI, {&CbStreamRead::RTTI}},
-        {CbStreamWriteBinary::RTTI, {&CbStreamWrite::RTTI}},
         {CbStreamWriteBinaryByteCount::RTTI, {&CbStreamWriteBinary::RTTI}},
-        {CbStreamWriteASCII::RTTI, {&CbStreamWrite::RTTI}},
         {CbStreamWriteASCIIStringT<void>::RTTI, {&CbStreamWriteASCII::RTTI}},
-        {CbStreamWriteASCIITrace::RTTI, {&CbStreamWriteASCII::RTTI}},
     };
     for (const auto& [type, expected] : cases) {
         const CbRTTI** bases = type.GetBaseClassRTTI();
@@ -111,58 +91,29 @@ TEST(CbRTTITest, BaseListHoldsCountThenBasesInOrder)
     }
 }
 
-// Each call replaces what the list held before.
+// Each call replaces what the list held before. The order is the registry
+// map's, tested with the map.
 TEST(CbRTTITest, GetDerivedOfListsTheClassAndAllDescendants)
 {
+    using Names = std::vector<std::wstring>;
     const std::pair<const wchar_t*, Names> cases[] = {
         {L"Test.Mammal", {L"Test.Dog", L"Test.Lapdog", L"Test.Mammal", L"Test.Watchdog"}},
         {L"CbException",
          {L"CbException", L"CbExceptionCondition", L"CbExceptionOutOfMemory", L"CbExceptionPreconditionViolation",
           L"CbExceptionStream", L"CbExceptionWrongFileVersion", L"CbVariant::CbExceptionConversion"}},
-        {L"Test.Unknown", {}},
         {nullptr, {}},
     };
     CbRTTI::DerivedList list;
     CbRTTI::GetDerivedOf(dog, list);
     for (const auto& [name, expected] : cases) {
         CbRTTI::GetDerivedOf(name, list);
-        Names actual = names(list);
+        Names actual;
+        for (const CbRTTI* type : list)
+            actual.emplace_back(type->GetName());
         std::sort(actual.begin(), actual.end());
         EXPECT_EQ(actual, expected) << (name ? name : L"(null)");
         EXPECT_EQ(list.GetCount(), expected.size());
     }
-}
-
-// Map order: buckets ascending (hash mod 400), and within a bucket the name
-// registered last first. Colliding names make the second rule show.
-TEST(CbRTTITest, GetDerivedOfFollowsRegistryOrder)
-{
-    // Bucket, the registration order reversed (Guard and Watchdog came first), name.
-    using Entry = std::tuple<unsigned, int, std::wstring>;
-    std::vector<Entry> expected{{CbHashKey<wchar_t*>::Hash(L"Test.Guard") % 400, 1, L"Test.Guard"},
-                                {CbHashKey<wchar_t*>::Hash(L"Test.Watchdog") % 400, 2, L"Test.Watchdog"}};
-    std::vector<std::wstring> texts;
-    for (int i = 0; i < 1200; ++i)
-        texts.push_back(L"Test.Order." + std::to_wstring(i));
-    std::vector<std::unique_ptr<CbRTTI>> types;
-    for (int i = 0; i < 1200; ++i) {
-        types.push_back(std::make_unique<CbRTTI>(texts[i].c_str(), guard, nullptr, nullptr));
-        expected.emplace_back(CbHashKey<wchar_t*>::Hash(texts[i].c_str()) % 400, -i, texts[i]);
-    }
-    std::sort(expected.begin(), expected.end());
-    Names expectedNames;
-    for (const Entry& entry : expected)
-        expectedNames.push_back(std::get<2>(entry));
-
-    CbRTTI::DerivedList list;
-    CbRTTI::GetDerivedOf(guard, list);
-    EXPECT_EQ(names(list), expectedNames);
-
-    // More names than the registry's first pool block holds come and go cleanly.
-    types.clear();
-    CbRTTI::GetDerivedOf(guard, list);
-    EXPECT_EQ(list.GetCount(), 2u);
-    EXPECT_EQ(CbRTTI::Find(L"Test.Order.0"), nullptr);
 }
 
 // A character outside the BMP hashes as its surrogate pair on every
@@ -173,11 +124,9 @@ TEST(CbRTTITest, HashIsTimes33OverUtf16Units)
                                                      : std::wstring(1, static_cast<wchar_t>(0x1F600));
     const std::pair<std::wstring, unsigned> cases[] = {
         {L"", 0u},
-        {L"AB", 65u * 33 + 66},
         {L"." + astral + L".", ((46u * 33 + 0xD83Du) * 33 + 0xDE00u) * 33 + 46u},
         {{wchar_t(0xDBFF), L'a', wchar_t(0xDC00)}, (0xDBFFu * 33 + 97u) * 33 + 0xDC00u},
         {std::wstring(8, wchar_t(0xFFFF)), 0xA7E41C78u},
-        {L"Test.Watchdog", 0x91FF72DFu},
     };
     for (const auto& [text, expected] : cases)
         EXPECT_EQ(CbHashKey<wchar_t*>::Hash(text.c_str()), expected) << text.size() << " characters";
