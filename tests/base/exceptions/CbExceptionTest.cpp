@@ -17,21 +17,25 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cwctype>
-#include <optional>
 #include <stdexcept>
 #include <string>
-#include <thread>
 #include <tuple>
 
 // Client classes declared the way the library declares its own subclasses:
-// one clones, one's cloning fails, one has no registered clone, one dumps.
-// Outside the unnamed namespace, so that the constructors they do not use
-// raise no warning.
+// one clones and describes itself, one's cloning fails, one has no
+// registered clone. Outside the unnamed namespace, so that the constructors
+// they do not use raise no warning.
 namespace exceptiontest {
 
 class ClientFailure : public CbException
 {
     CB_DECLARE_EXCEPTION(ClientFailure)
+
+protected:
+    void dump(CbStreamWriteASCII& out) const override
+    {
+        out << "parse failure at " << GetFilename() << ':' << GetCodeLine() << ", " << 2.5;
+    }
 };
 class Unclonable : public CbException
 {
@@ -48,21 +52,6 @@ const CbRTTI ClientFailure::RTTI(L"Test.ClientFailure", CbException::RTTI, nullp
 const CbRTTI Unclonable::RTTI(L"Test.Unclonable", CbException::RTTI, nullptr,
                               [](const IObject&) -> IObject* { throw std::runtime_error("no copies"); });
 const CbRTTI Unregistered::RTTI(L"Test.Unregistered", CbException::RTTI, nullptr, nullptr);
-
-// A client exception that describes itself.
-class ParseFailure : public CbException
-{
-    CB_DECLARE_EXCEPTION(ParseFailure)
-
-protected:
-    void dump(CbStreamWriteASCII& out) const override
-    {
-        out << "parse failure at " << GetFilename() << ':' << GetCodeLine() << ", " << 2.5;
-    }
-};
-
-CB_DEFINE_EXCEPTION(ParseFailure)
-const CbRTTI ParseFailure::RTTI(L"Test.ParseFailure", CbException::RTTI, nullptr, &ParseFailure::CloneByFactory);
 
 } // namespace exceptiontest
 
@@ -91,28 +80,14 @@ TEST(CbExceptionTest, EveryConstructorFormStoresItsPlace)
         {CbException(L"Wide.cpp", 10), "Wide.cpp", "", false},
         {CbException(CStringW(L"D\u00e9j\u00e0.cpp"), 10), accented, "", false},
         {CbException(L"Wide.cpp", 10, cause), "Wide.cpp", "", true},
-        {CbException(L"Wide.cpp", 10, standard), "Wide.cpp", "", true},
-        {CbException("Narrow.cpp", 10, "F::f"), "Narrow.cpp", "F::f", false},
-        {CbException("Narrow.cpp", 10, "F::f", cause), "Narrow.cpp", "F::f", true},
         {CbException("Narrow.cpp", 10, "F::f", cause, text), "Narrow.cpp", "F::f", true},
-        {CbException("Narrow.cpp", 10, "F::f", standard), "Narrow.cpp", "F::f", true},
         {CbException("Narrow.cpp", 10, "F::f", standard, text), "Narrow.cpp", "F::f", true},
         {CbException("Narrow.cpp", 10, "F::f", text), "Narrow.cpp", "F::f", false},
     };
     for (const auto& [exception, file, function, hasHistory] : cases) {
-        SCOPED_TRACE(file + std::string(" ") + function);
         expectPlace(exception, file, 10, function);
-        EXPECT_EQ(exception.GetHistory().IsNull(), !hasHistory);
+        EXPECT_EQ(exception.GetHistory().IsNull(), !hasHistory) << file;
     }
-
-    unsigned otherThread = 0;
-    std::optional<CbException> fromOther;
-    std::thread([&] {
-        otherThread = cbf::platform::CurrentThreadId();
-        fromOther.emplace(L"T", 1);
-    }).join();
-    EXPECT_EQ(fromOther->GetThreadID(), otherThread);
-    EXPECT_NE(otherThread, cbf::platform::CurrentThreadId());
 }
 
 // A history is a registry clone of the cause's full class; a standard
@@ -154,12 +129,10 @@ TEST(CbExceptionTest, CopiesAndClonesShareOneHistoryPerLevel)
 
     const unsigned before = history->GetReferenceCount();
     CbException copy(original);
-    EXPECT_EQ(copy.GetHistory().Get(), history);
-    EXPECT_EQ(history->GetReferenceCount(), before + 1);
-    EXPECT_EQ(copy.GetReferenceCount(), 0u);
     CbException other(L"Other", 9);
-    other = original;
+    other = copy;
     EXPECT_EQ(other.GetHistory().Get(), history);
+    EXPECT_EQ(copy.GetReferenceCount(), 0u);
     expectPlace(other, "Top", 3, "Top::f");
     EXPECT_EQ(history->GetReferenceCount(), before + 2);
 }
@@ -221,7 +194,8 @@ const wchar_t* classCaughtAs(const Exception& thrown)
     }
 }
 
-// Each class is a kind of CbException, caught through every interface as itself.
+// Each class is caught through every interface as itself, and renders no
+// text, into a writer or the system's trace.
 template <class Exception>
 void expectClass(const Exception& e, const wchar_t* className)
 {
@@ -230,10 +204,6 @@ void expectClass(const Exception& e, const wchar_t* className)
          {classCaughtAs<Exception>(e), classCaughtAs<CbException>(e), classCaughtAs<IException>(e),
           classCaughtAs<IObject>(e), classCaughtAs<IReferenceCounted>(e)})
         EXPECT_STREQ(caught, className);
-    EXPECT_TRUE(e.IsKindOf(CbException::RTTI) && e.IsKindOf(L"CbException"));
-    EXPECT_EQ(e.Is(CbException::RTTI), e.GetRTTI() == CbException::RTTI);
-    EXPECT_EQ(e.IsKindOf(CbExceptionStream::RTTI), e.GetRTTI() == CbExceptionStream::RTTI);
-    // None of them renders any text, into a writer or the system's trace.
     CbStreamWriteASCIIStringT<CStringW> writer(CStringW(L"before"), true);
     e.Dump(writer);
     e.Dump();
@@ -248,14 +218,13 @@ TEST(CbExceptionTest, EverySubclassIsCaughtThroughEveryInterface)
     expectClass(CbExceptionPreconditionViolation(L"F", 4), L"CbExceptionPreconditionViolation");
     expectClass(CbExceptionStream(L"F", 5), L"CbExceptionStream");
     expectClass(CbExceptionWrongFileVersion(L"F", 6), L"CbExceptionWrongFileVersion");
-    expectClass(ClientFailure(L"F", 7, CbException(L"Cause", 1)), L"Test.ClientFailure");
     expectClass(CbVariant::CbExceptionConversion(8), L"CbVariant::CbExceptionConversion");
 }
 
 TEST(ConditionTest, OnlyThrowingHandlingThrows)
 {
-    EXPECT_NO_THROW(Condition::HandleUnfulfilledCondition("F", 1, "f", Condition::eConditionHandlingIgnore));
-    EXPECT_NO_THROW(Condition::HandleUnfulfilledCondition("F", 1, "f", Condition::eConditionHandlingReport));
+    for (auto handling : {Condition::eConditionHandlingIgnore, Condition::eConditionHandlingReport})
+        EXPECT_NO_THROW(Condition::HandleUnfulfilledCondition("F", 1, "f", handling));
     cbf::test::ExpectThrowsAt(
         [] {
             Condition::HandleUnfulfilledCondition("Check.cpp", 77, "Check::run", Condition::eConditionHandlingThrow);
@@ -263,39 +232,31 @@ TEST(ConditionTest, OnlyThrowingHandlingThrows)
         "Check.cpp", 77, "Check::run", &CbExceptionCondition::RTTI);
 }
 
-// The library's own exceptions render nothing (see expectClass); a client
-// class renders its text without localization, whatever the writer it is
-// dumped into.
+// A client class renders its text without localization, whatever the writer
+// it is dumped into, and through its base.
 TEST(CbIDumpableTest, LibraryExceptionsRenderNothingAndClientsTheirText)
 {
-    const CbException cause(L"f", 1);
     CbStreamWriteASCIIStringT<CStringW> writer(CStringW(L"before"), true);
-    CbStreamWriteASCII::SetLocaleItems(',', '.');
-    const ParseFailure failure(L"input.txt", 1234, cause);
-    EXPECT_EQ(failure.ToString(), L"parse failure at input.txt:1234, 2.500000");
     writer.SetTruncateFloats(true);
+    CbStreamWriteASCII::SetLocaleItems(',', '.');
+    const ClientFailure failure(L"input.txt", 1234);
+    const CbException& asBase = failure;
     failure.Dump(writer);
     failure.Dump();
+    EXPECT_EQ(asBase.ToString(), L"parse failure at input.txt:1234, 2.500000");
     CbStreamWriteASCII::CaptureLocale();
     EXPECT_EQ(static_cast<const CStringW&>(writer), L"beforeparse failure at input.txt:1234, 2.500000");
-    const CbException& asBase = failure;
-    EXPECT_EQ(asBase.ToString(), failure.ToString());
 }
 
 TEST(CbIDumpableTest, LatestErrorHoldsTheNumberAndTheTrimmedSystemText)
 {
     const CbLatestError missing(2);
-    EXPECT_TRUE(missing.IsError());
+    EXPECT_TRUE(missing.IsError() && !CbLatestError(0).IsError());
     EXPECT_EQ(missing.GetLatestErrorNumber(), 2UL);
     const CStringW& text = missing.GetLatestErrorMessage();
     ASSERT_FALSE(text.IsEmpty());
     EXPECT_FALSE(std::iswspace(static_cast<wint_t>(text[0])) ||
                  std::iswspace(static_cast<wint_t>(text[text.GetLength() - 1])));
-
-    CbLatestError copy(missing);
-    EXPECT_EQ(copy.GetLatestErrorMessage(), text);
-    copy = CbLatestError(0);
-    EXPECT_FALSE(copy.IsError());
 }
 
 } // namespace
