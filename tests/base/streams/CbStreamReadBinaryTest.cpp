@@ -64,33 +64,31 @@ TEST(CbStreamReadBinaryTest, SurrogatesSurviveReadAndWriteUnchanged)
 }
 
 // Short texts are widened eight units at a time, the last block overlapping
-// the one before: a NUL, a lone surrogate or a pair at every place of every
-// length up to three blocks decodes as the unit-by-unit decoder does, into
-// a string that held a longer text before.
+// the one before: a NUL, a lone surrogate or a pair at the start, middle or
+// end of lengths around the block width decodes as the unit-by-unit decoder
+// does, into a string that held a longer text before.
 TEST(CbStreamReadBinaryTest, ShortTextsDecodeLikeTheFullDecoderWhereverTheirSpecialUnitsLie)
 {
-    const std::u16string specials[] = {u"", std::u16string(1, u'\0'), u"\xD800", u"\xDC00", u"\U0001F600"};
-    for (std::size_t length = 1; length <= 24; ++length) {
+    const std::u16string specials[] = {std::u16string(1, u'\0'), u"\xD800", u"\xDC00", u"\U0001F600"};
+    for (const std::size_t length : {2, 7, 8, 9, 16, 17}) {
         for (const std::u16string& special : specials) {
-            for (std::size_t at = 0; at + special.size() <= length; ++at) {
+            for (const std::size_t at : {std::size_t{0}, length / 2 - 1, length - special.size()}) {
                 std::u16string units;
                 for (std::size_t i = 0; i < length; ++i)
                     units += static_cast<char16_t>(i % 3 == 0 ? 0xE9 + i : 'a' + i);
                 units.replace(at, special.size(), special);
                 Bytes stored = {0xFF, 0xFE, 0xFF, static_cast<unsigned char>(length)};
-                for (const char16_t unit : units) {
-                    stored.push_back(static_cast<unsigned char>(unit & 0xFF));
-                    stored.push_back(static_cast<unsigned char>(unit >> 8));
-                }
+                for (const char16_t unit : units)
+                    stored.insert(stored.end(),
+                                  {static_cast<unsigned char>(unit), static_cast<unsigned char>(unit >> 8)});
                 std::wstring expected(length, L'\0');
-                expected.resize(cbf::platform::FromUtf16Le(
-                    stored.data() + 4, units.find(u'\0') == std::u16string::npos ? length : units.find(u'\0'),
-                    expected.data()));
+                expected.resize(
+                    cbf::platform::FromUtf16Le(stored.data() + 4, special[0] ? length : at, expected.data()));
                 CbStreamReadBinaryMemory in(stored.data(), stored.size());
                 CStringW text(std::wstring(40, L'x').c_str());
                 in >> text;
-                SCOPED_TRACE(testing::Message() << "length " << length << ", at " << at);
-                EXPECT_EQ(std::wstring(text.GetString(), static_cast<std::size_t>(text.GetLength())), expected);
+                EXPECT_EQ(std::wstring(text.GetString(), static_cast<std::size_t>(text.GetLength())), expected)
+                    << "length " << length << ", at " << at;
             }
         }
     }
@@ -126,41 +124,32 @@ TEST(CbStreamReadBinaryTest, ShortPrimitivesThrowTheirOperatorsLine)
         expectFailure(Bytes(width - 1, 0x11), read, line);
 }
 
-// Texts without the wide tag; ending inside the tag, before or inside each
-// length form, inside the text; lengths far beyond the data.
+// Texts without the wide tag; ending inside the tag, inside each length
+// form; lengths far beyond the data.
 TEST(CbStreamReadBinaryTest, BadStringsFailCleanlyAndLeaveTheDestinationAlone)
 {
     const std::tuple<Bytes, bool, unsigned> cases[] = {
-        {{0, 0, 0, 0}, true, 397},
-        {{0xFF, 0xFF, 0xFE, 0}, true, 397},
         {{3, 0, 0, 0, 'a', 'b', 'c'}, true, 397},
-        {{0xFE, 0xFF, 0xFF}, true, 397},
         {{}, true, 60},
         {{0xFF, 0xFE}, true, 98},
-        {{0xFF, 0xFE, 0xFF}, true, 60},
-        {{0xFF, 0xFE, 0xFF, 0xFF, 1}, true, 98},
         {{0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 1}, true, 136},
         {{0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 1}, true, 174},
-        {{0xFF, 0xFE, 0xFF, 3, 'a', 0, 'b', 0, 'c'}, true, 307},
         {{0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0, 1, 0, 0, 'a', 0}, true, 307},
         {{3, 0}, false, 136},
-        {{3, 0, 0, 0, 'a', 'b'}, false, 326},
         {{0xFF, 0xFF, 0xFF, 0xFF, 'a'}, false, 326},
     };
     for (const auto& [bytes, isWide, line] : cases) {
-        SCOPED_TRACE(testing::Message() << bytes.size() << " bytes");
         CStringW wide(L"kept");
         CStringA narrow("kept");
         expectFailure(
             bytes, [&, isWide = isWide](CbStreamRead& s) { isWide ? s >> wide : s >> narrow; }, line);
-        EXPECT_TRUE(wide == L"kept" && narrow == "kept");
+        EXPECT_TRUE(wide == L"kept" && narrow == "kept") << bytes.size() << " bytes";
     }
 }
 
 TEST(CbStreamReadBinaryTest, VersionStampsNewerThanExpectedAreRefused)
 {
-    const std::tuple<unsigned, unsigned, bool> cases[] = {
-        {3, 4, true}, {4, 4, true}, {7, 7, true}, {0xFFFFFFFF, 0xFFFFFFFF, true}, {5, 4, false}, {1, 0, false}};
+    const std::tuple<unsigned, unsigned, bool> cases[] = {{3, 4, true}, {4, 4, true}, {5, 4, false}};
     for (const auto& [stamp, expected, accepted] : cases) {
         CbStreamWriteBinaryMemory out;
         out.WriteVersion(stamp);
@@ -186,8 +175,6 @@ TEST(CbStreamReadBinaryTest, MemoryReaderDeliversShortCountsAtTheEnd)
     EXPECT_EQ(in.GetPosition(), in.GetSize());
     EXPECT_THROW(CbStreamReadBinaryMemory(nullptr, 1), CbExceptionPreconditionViolation);
     EXPECT_EQ(CbStreamReadBinaryMemory(nullptr, 0).GetRemaining(), 0u);
-    // The memory streams are not registered: they answer as their base.
-    EXPECT_STREQ(CbStreamReadBinaryMemory(nullptr, 0).GetClassNameW(), L"CbStreamReadBinary");
 }
 
 } // namespace

@@ -113,24 +113,13 @@ const CStringW kWideMixed(
     (std::wstring(15, L'a') + L"\U0001F600" + std::wstring(20, L'b') + static_cast<wchar_t>(0xDC00) + L"c").c_str());
 
 const std::pair<WriteAction, const char*> kWriteCases[] = {
-    {[](CbStreamWrite& s) { s << true << 'c' << static_cast<signed char>(1) << static_cast<unsigned char>(2); },
-     "1 1 1 1"},
-    {[](CbStreamWrite& s) { s << static_cast<short>(3) << static_cast<unsigned short>(4) << 5 << 6u; }, "2 2 4 4"},
-    {[](CbStreamWrite& s) { s << 7L << 8UL << 1.5f << 2.5 << static_cast<__int64>(-9) << 10ULL; }, "4 4 4 8 8 8"},
-    {[](CbStreamWrite& s) {
-         s << "abc"
-           << "" << CStringA("de");
-     },
-     "4 3 4 0 4 2"},
+    {[](CbStreamWrite& s) { s << true << 'c' << static_cast<short>(3) << 5 << 7L << 1.5f << 2.5 << 10ULL; },
+     "1 1 2 4 4 4 8 8"},
+    {[](CbStreamWrite& s) { s << "abc" << CStringA(""); }, "4 3 4 0"},
     {[](CbStreamWrite& s) { s << L"abc" << L"" << CStringW(L"\U0001F600x"); }, "1 2 1 6 1 2 1 0 1 2 1 6"},
     {[](CbStreamWrite& s) { s << kWide300 << kWide70000; }, "1 2 1 2 600 1 2 1 2 4 140000"},
     {[](CbStreamWrite& s) { s << kWideMixed << 1 << CStringW(std::wstring(L"ab\0cd", 5)); }, "1 2 1 78 4 1 2 1 4"},
-    {[](CbStreamWrite& s) {
-         s.WriteVersion(4);
-         static_cast<CbStreamWriteBinary&>(s).WriteBuffer("xyz", 3);
-         static_cast<CbStreamWriteBinary&>(s).WriteBuffer("", 0);
-     },
-     "4 3 0"},
+    {[](CbStreamWrite& s) { static_cast<CbStreamWriteBinary&>(s).WriteBuffer("", 0); }, "0"},
 };
 
 // Every insertion calls `write` once per value and once per length field, in
@@ -211,16 +200,12 @@ Bytes cut(std::size_t size)
 const std::tuple<Bytes, ReadInto, const char*, unsigned> kReadCases[] = {
     {kMixed, readMixed, "1>1 2>2 4>4 8>8 4>4 2>2 4>4 4>4 4>4 2>2 600>600", 0},
     {cut(0), readMixed, "1>0", 39},
-    {cut(2), readMixed, "1>1 2>1", 117},
     {cut(5), readMixed, "1>1 2>2 4>2", 155},
     {cut(10), readMixed, "1>1 2>2 4>4 8>3", 231},
     {cut(17), readMixed, "1>1 2>2 4>4 8>8 4>2", 136},
     {cut(20), readMixed, "1>1 2>2 4>4 8>8 4>4 2>1", 326},
-    {cut(21), readMixed, "1>1 2>2 4>4 8>8 4>4 2>2 4>0", 60},
     {cut(23), readMixed, "1>1 2>2 4>4 8>8 4>4 2>2 4>2", 98},
-    {cut(24), readMixed, "1>1 2>2 4>4 8>8 4>4 2>2 4>3", 60},
     {cut(27), readMixed, "1>1 2>2 4>4 8>8 4>4 2>2 4>4 4>2", 307},
-    {cut(34), readMixed, "1>1 2>2 4>4 8>8 4>4 2>2 4>4 4>4 4>4 2>1", 98},
     {cut(40), readMixed, "1>1 2>2 4>4 8>8 4>4 2>2 4>4 4>4 4>4 2>2 600>5", 307},
     {Bytes{0xFF, 0xFE, 0xFE, 0x01, 0x00}, [](CbStreamRead& s, Destinations& to) { s >> to.w; }, "4>4", 397},
     // Empty texts from a stream without an area once passed a null address on.
@@ -252,7 +237,7 @@ TEST(CbStreamRecordingTest, ClientReadersSeeOneCallPerValueAndField)
 // at the same lines leaving the same values behind.
 TEST(CbStreamRecordingTest, StreamsWithAreasOfAnySizeAgreeWithClientStreams)
 {
-    for (const std::size_t size : {1, 2, 3, 4, 5, 7, 9, 16, 33, 4096}) {
+    for (const std::size_t size : {1, 3, 4, 7, 16, 4096}) {
         for (const auto& [action, calls] : kWriteCases) {
             ClientWriter windowed(size);
             action(windowed);

@@ -1,5 +1,4 @@
 // Tests of the text writers: rendering of every value, truncation, localization, string and trace writers.
-#include <cbfoundation/base/streams/CbFormat.h>
 #include <cbfoundation/base/streams/CbStreamWriteASCIIStringT.h>
 #include <cbfoundation/base/streams/CbStreamWriteASCIITrace.h>
 
@@ -40,35 +39,27 @@ TEST(CbStreamWriteASCIITest, NumbersHaveTheirPlainTextTruncatedAndLocalized)
 {
     // The decimal point and separator, whether to localize and truncate, the insertion and its text.
     const std::tuple<char, char, bool, bool, Insert, const char*> cases[] = {
-        {'.', 0, false, false, [](auto& s) { s << static_cast<signed char>(-128); }, "-128"},
-        {'.', 0, false, false, [](auto& s) { s << static_cast<unsigned char>(200) << 'A'; }, "200A"},
-        {'.', 0, false, false, [](auto& s) { s << static_cast<short>(-32768); }, "-32768"},
-        {'.', 0, false, false, [](auto& s) { s << static_cast<unsigned short>(65535); }, "65535"},
-        {'.', 0, false, false, [](auto& s) { s << INT_MIN << ' ' << 4294967295u; }, "-2147483648 4294967295"},
-        {'.', 0, false, false, [](auto& s) { s.WriteVersion(7); }, "7"},
-        {'.', 0, false, false, [](auto& s) { s << -5L << 5UL; }, "-55"},
-        {'.', 0, false, false, [](auto& s) { s << static_cast<__int64>(LLONG_MIN); }, "-9223372036854775808"},
-        {'.', 0, false, false, [](auto& s) { s << ULLONG_MAX; }, "18446744073709551615"},
-        {'.', 0, false, false, [](auto& s) { s << 1.5 << ' ' << 2.0f; }, "1.500000 2.000000"},
-        {'.', 0, false, false, [](auto& s) { s << -0.0000004 << ' ' << 0.1f; }, "-0.000000 0.100000"},
-        {'.', 0, false, false, [](auto& s) { s << 1e20; }, "100000000000000000000.000000"},
-        {'.', 0, false, false, [](auto& s) { s << true << false; }, "truefalse"},
-        {'.', 0, false, false, [](auto& s) { s << "narrow" << L"wide" << CStringA("A") << CStringW(L"W"); },
-         "narrowwideAW"},
-        {'.', 0, false, false, [](auto& s) { s << CbFormatA("%d-%s", 3, "x"); }, "3-x"},
-        {'.', 0, false, false, [](auto& s) { s.WriteAddress(nullptr); }, "0x0000000000000000"},
+        {'.', 0, false, false,
+         [](auto& s) { s << static_cast<signed char>(-128) << static_cast<unsigned char>(200) << 'A'; }, "-128200A"},
+        {'.', 0, false, false, [](auto& s) { s << INT_MIN << ' ' << 4294967295u << ' ' << -5L << 5UL; },
+         "-2147483648 4294967295 -55"},
+        {'.', 0, false, false,
+         [](auto& s) { s << static_cast<__int64>(LLONG_MIN) << static_cast<unsigned short>(65535); },
+         "-922337203685477580865535"},
+        {'.', 0, false, false, [](auto& s) { s << 1.5 << ' ' << 2.0f << ' ' << -0.0000004; },
+         "1.500000 2.000000 -0.000000"},
+        {'.', 0, false, false, [](auto& s) { s << true << false << "n" << L"w" << CStringA("A") << CStringW(L"W"); },
+         "truefalsenwAW"},
         {'.', 0, false, false, [](auto& s) { s.WriteAddress(reinterpret_cast<const void*>(0xABCDEF12)); },
          "0x00000000ABCDEF12"},
-        {'.', 0, false, true, [](auto& s) { s << 1.5 << ' ' << 100.0 << ' ' << 0.0; }, "1.5 100 0"},
-        {'.', 0, false, true, [](auto& s) { s << -0.5f << ' ' << 100; }, "-0.5 100"},
+        {'.', 0, false, true, [](auto& s) { s << 1.5 << ' ' << 100.0 << ' ' << 0.0 << ' ' << -0.5f << ' ' << 100; },
+         "1.5 100 0 -0.5 100"},
         // Localizing with the C locale changes nothing.
         {'.', 0, true, false, [](auto& s) { s << 1234567.5 << ' ' << -1000; }, "1234567.500000 -1000"},
-        {',', '.', true, true, [](auto& s) { s << 1234567.5 << ' ' << 2.0 << ' ' << 0.25; }, "1.234.567,5 2 0,25"},
-        {',', '.', true, true, [](auto& s) { s << 1000 << ' ' << static_cast<unsigned char>(200); }, "1.000 200"},
-        {',', '.', true, false, [](auto& s) { s << 999 << ' ' << -123456 << ' ' << -12345.5; },
-         "999 -123.456 -12.345,500000"},
-        {',', '.', true, false, [](auto& s) { s << ULLONG_MAX; }, "18.446.744.073.709.551.615"},
-        {',', '.', true, false, [](auto& s) { s << static_cast<signed char>(-100) << 1234L << 'x'; }, "-1001.234x"},
+        {',', '.', true, true, [](auto& s) { s << 1234567.5 << ' ' << 0.25 << ' ' << static_cast<unsigned char>(200); },
+         "1.234.567,5 0,25 200"},
+        {',', '.', true, false, [](auto& s) { s << 999 << ' ' << -123456 << ' ' << -12345.5 << ' ' << ULLONG_MAX; },
+         "999 -123.456 -12.345,500000 18.446.744.073.709.551.615"},
         {',', '.', true, false, [](auto& s) { s.WriteAddress(reinterpret_cast<const void*>(0x1234)); },
          "0x0000000000001234"},
         {',', '.', false, false, [](auto& s) { s << 1234.5; }, "1234.500000"},
@@ -85,27 +76,19 @@ TEST(CbStreamWriteASCIITest, NumbersHaveTheirPlainTextTruncatedAndLocalized)
 TEST(CbStreamWriteASCIITest, StringWritersAccumulateEitherWidth)
 {
     Narrow narrow;
-    narrow << 42 << " apples" << false;
-    EXPECT_STREQ(narrow, "42 applesfalse");
-
+    narrow << 42 << " apples";
     Wide wide(CStringW(L"x="));
     wide << "cafe" << L"!" << narrow;
-    EXPECT_EQ(static_cast<const CStringW&>(wide), L"x=cafe!42 applesfalse");
     narrow << wide;
-    EXPECT_STREQ(narrow, "42 applesfalsex=cafe!42 applesfalse");
+    EXPECT_STREQ(narrow, "42 applesx=cafe!42 apples");
 
     Wide copy(wide);
     copy.SetTruncateFloats(true);
     wide = copy;
     wide << 1.0;
-    EXPECT_EQ(static_cast<const CStringW&>(wide), L"x=cafe!42 applesfalse1");
+    EXPECT_EQ(static_cast<const CStringW&>(wide), L"x=cafe!42 apples1") << "assignment takes the settings";
     wide.Empty();
-    EXPECT_TRUE(wide.IsEmpty());
-    EXPECT_FALSE(copy.IsEmpty());
-
-    // One registry entry answers for both widths.
-    EXPECT_EQ(&narrow.GetRTTI(), &wide.GetRTTI());
-    EXPECT_STREQ(narrow.GetClassNameW(), L"CbStreamWriteASCIIStringT");
+    EXPECT_TRUE(wide.IsEmpty() && !copy.IsEmpty());
 }
 
 // Keeps the length of every message instead of discarding it.
