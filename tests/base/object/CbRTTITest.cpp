@@ -4,9 +4,7 @@
 #include <cbfoundation/base/object/CbHashKey.h>
 #include <cbfoundation/base/object/CbList.h>
 #include <cbfoundation/base/object/CbRTTI.h>
-#include <cbfoundation/base/streams/CbStreamReadBinary.h>
 #include <cbfoundation/base/streams/CbStreamWriteASCIIStringT.h>
-#include <cbfoundation/base/streams/CbStreamWriteBinaryByteCount.h>
 
 #include "base/exceptions/ExceptionTestSupport.h"
 
@@ -76,8 +74,6 @@ TEST(CbRTTITest, BaseListHoldsCountThenBasesInOrder)
         {CbException::RTTI, {}},
         {CbExceptionStream::RTTI, {&CbException::RTTI}},
         {watchdog, {&dog, &pet, &guard}},
-        {CbStreamReadBinary::RTTI, {&CbStreamRead::RTTI}},
-        {CbStreamWriteBinaryByteCount::RTTI, {&CbStreamWriteBinary::RTTI}},
         {CbStreamWriteASCIIStringT<void>::RTTI, {&CbStreamWriteASCII::RTTI}},
     };
     for (const auto& [type, expected] : cases) {

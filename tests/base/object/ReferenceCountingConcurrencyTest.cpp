@@ -1,4 +1,4 @@
-// Tests of reference counts released and copied on several threads at once.
+// Tests of reference counts released on two threads at once.
 #include <cbfoundation/base/object/CbCriticalSection.h>
 #include <cbfoundation/base/object/CbReferenceCounted.h>
 #include <cbfoundation/base/object/CbSmartPointer.h>
@@ -6,60 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <thread>
-#include <vector>
 
 namespace {
-
-class Counted : public CbReferenceCounted
-{
-public:
-    explicit Counted(std::atomic<int>& destroyed)
-        : m_destroyed(destroyed)
-    {}
-    ~Counted() override { m_destroyed.fetch_add(1); }
-
-private:
-    std::atomic<int>& m_destroyed;
-};
-
-void spinUntil(const std::atomic<int>& value, int atLeast)
-{
-    while (value.load() < atLeast)
-        std::this_thread::yield();
-}
-
-TEST(ReferenceCountingConcurrencyTest, TwoLastReleasesDestroyOnce)
-{
-    // Round by round in lockstep, the two threads drop the last two
-    // references of one object at the same moment. One helper thread serves
-    // every round: starting threads is slow, above all under Wine.
-    constexpr int kRounds = 5000;
-    std::vector<std::atomic<int>> destroyed(kRounds);
-    std::vector<CbSmartPointer<Counted>> mine, theirs;
-    for (int round = 0; round < kRounds; ++round) {
-        mine.emplace_back(new Counted(destroyed[round]));
-        theirs.push_back(mine.back());
-    }
-
-    std::atomic<int> started{-1}, finished{0};
-    std::thread other([&] {
-        for (int round = 0; round < kRounds; ++round) {
-            spinUntil(started, round);
-            theirs[round].Release();
-            finished.store(round + 1);
-        }
-    });
-    for (int round = 0; round < kRounds; ++round) {
-        spinUntil(finished, round);
-        started.store(round);
-        mine[round].Release();
-    }
-    other.join();
-
-    for (int round = 0; round < kRounds; ++round)
-        ASSERT_EQ(destroyed[round].load(), 1) << "round " << round;
-}
 
 // Counts its final releases through the counter's deleter and stays alive,
 // so a second final release is counted rather than touching freed memory.
@@ -74,39 +24,75 @@ private:
     static void countFinalRelease(IReferenceCounted* object) { ++static_cast<Revivable*>(object)->finalReleases; }
 };
 
-// Thread A drops the last reference while B holds the pool lock; B takes a
-// new reference under the lock and drops it again, while A's final release
-// waits for the lock. Both final releases find the count at zero; one must
-// destroy.
-TEST(ReferenceCountingConcurrencyTest, RevivalUnderThePoolLockStillDestroysOnce)
+void spinUntil(const std::atomic<int>& value, int atLeast)
 {
-    constexpr int kRounds = 2000;
-    Revivable object;
-    CbCriticalSection& poolLock = ReferenceCounter_GetCriticalSection(&object.counter());
+    while (value.load() < atLeast)
+        std::this_thread::yield();
+}
+
+using Side = std::function<void(CbSmartPointer<Revivable>&)>;
+
+// Runs rounds in lockstep: each round this thread takes a reference (and one
+// for the other thread when `shared`), then `mine` and `theirs` run at the
+// same moment. Returns the rounds that did not end in one final release. One
+// helper thread serves every round: starting threads is slow, above all under
+// Wine.
+int roundsWithoutOneFinalRelease(Revivable& object, bool shared, const Side& mine, const Side& theirs)
+{
+    constexpr int kRounds = 3000;
     std::atomic<int> step{0};
-    int wrongRounds = 0;
-    std::thread revivingThread([&] {
+    CbSmartPointer<Revivable> myReference, theirReference;
+    std::thread other([&] {
         for (int round = 0; round < kRounds; ++round) {
-            spinUntil(step, 3 * round + 1);
-            poolLock.Enter();
-            step.store(3 * round + 2);
-            while (object.GetReferenceCount() != 0)
-                std::this_thread::yield();
-            CbSmartPointer<Revivable>(&object).Release();
-            poolLock.Leave();
-            step.store(3 * round + 3);
+            spinUntil(step, 2 * round + 1);
+            theirs(theirReference);
+            step.store(2 * round + 2);
         }
     });
+    int wrongRounds = 0;
     for (int round = 0; round < kRounds; ++round) {
-        CbSmartPointer<Revivable> last(&object);
-        step.store(3 * round + 1);
-        spinUntil(step, 3 * round + 2);
-        last.Release();
-        spinUntil(step, 3 * round + 3);
+        myReference = &object;
+        if (shared)
+            theirReference = &object;
+        step.store(2 * round + 1);
+        mine(myReference);
+        spinUntil(step, 2 * round + 2);
         wrongRounds += object.finalReleases.exchange(0) != 1;
     }
-    revivingThread.join();
-    EXPECT_EQ(wrongRounds, 0);
+    other.join();
+    return wrongRounds;
+}
+
+TEST(ReferenceCountingConcurrencyTest, TwoLastReleasesDestroyOnce)
+{
+    Revivable object;
+    const Side release = [](CbSmartPointer<Revivable>& reference) { reference.Release(); };
+    EXPECT_EQ(roundsWithoutOneFinalRelease(object, true, release, release), 0);
+}
+
+// This thread drops the last reference while the other holds the pool lock;
+// the other takes a new reference under the lock and drops it again, while
+// this thread's final release waits for the lock. Both final releases find
+// the count at zero; one must destroy.
+TEST(ReferenceCountingConcurrencyTest, RevivalUnderThePoolLockStillDestroysOnce)
+{
+    Revivable object;
+    CbCriticalSection& poolLock = ReferenceCounter_GetCriticalSection(&object.counter());
+    std::atomic<int> locked{0};
+    const Side releaseWhenLocked = [&](CbSmartPointer<Revivable>& reference) {
+        spinUntil(locked, 1);
+        locked.store(0);
+        reference.Release();
+    };
+    const Side revive = [&](CbSmartPointer<Revivable>&) {
+        poolLock.Enter();
+        locked.store(1);
+        while (object.GetReferenceCount() != 0)
+            std::this_thread::yield();
+        CbSmartPointer<Revivable>(&object).Release();
+        poolLock.Leave();
+    };
+    EXPECT_EQ(roundsWithoutOneFinalRelease(object, false, releaseWhenLocked, revive), 0);
 }
 
 } // namespace
