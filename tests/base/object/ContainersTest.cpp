@@ -1,8 +1,9 @@
-// Tests of the record pools, lists and maps beneath the type registry.
+// Tests of the record pools and maps beneath the type registry, and of CbArray and its storage blocks.
 #include <cbfoundation/base/exceptions/CbExceptionCondition.h>
 #include <cbfoundation/base/exceptions/CbExceptionOutOfMemory.h>
 #include <cbfoundation/base/exceptions/CbExceptionPreconditionViolation.h>
-#include <cbfoundation/base/object/CbList.h>
+#include <cbfoundation/base/object/CbArray.h>
+#include <cbfoundation/base/object/CbMemoryBlock.h>
 #include <cbfoundation/base/object/CbPlexManager.h>
 #include <cbfoundation/base/object/CbRTTIRegistration.h>
 #include <cbfoundation/base/object/CbScopedPointer.h>
@@ -12,6 +13,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <tuple>
@@ -20,6 +24,7 @@
 namespace {
 
 using RegistryMap = CbRTTIRegistration::Map;
+using WideArray = CbArray<std::uint64_t, 0, CbArrayPolicyConstructDefault>;
 
 struct Record
 {
@@ -58,9 +63,16 @@ TEST(ContainersTest, FailuresNameTheirClassSourceAndLine)
          "CbHashKey<wchar_t *> >::InitHashTable"},
         {[] { RegistryMap(0).InitHashTable(400); }, CbExceptionPreconditionViolation::RTTI, "CbScopedPointer", 142,
          nullptr},
+        // 2^29 eight-byte elements need 2^32 bytes, one more than a block holds.
+        {[] { WideArray().SetSize(1u << 29); }, CbException::RTTI, "CbArray", 944, "CbArray::allocate"},
+        {[] { CbMemoryBlock<0, std::uint64_t> impossible(~0ull); }, CbExceptionOutOfMemory::RTTI, "CbMemoryBlock",
+         CbMemoryBlock<0, std::uint64_t>::kOutOfMemoryLine, nullptr},
     };
     for (const auto& [action, type, file, line, function] : cases)
         cbf::test::ExpectThrowsAt(action, file, line, function, &type);
+    WideArray refused;
+    EXPECT_ANY_THROW(refused.SetSize(1u << 29));
+    EXPECT_EQ(refused.GetCount(), 0u) << "a refused allocation leaves the array as it was";
 }
 
 // Map order: buckets ascending, each chain from the record inserted last.
@@ -94,19 +106,71 @@ TEST(CbMapTest, RehashingKeepsEveryRecordFindable)
     EXPECT_EQ(map.GetCount(), keys.size() - 1);
 }
 
-TEST(CbListTest, RemoveAllReturnsNodesToThePoolAndResetsTheCount)
+using ByteArray = CbArray<unsigned char, 0, CbArrayPolicyConstructDefault>;
+using Bytes = std::vector<unsigned char>;
+
+ByteArray makeArray(const Bytes& bytes, unsigned capacity = 0)
 {
-    CbList<int, 17, unsigned> list;
-    for (int i = 0; i < 40; ++i)
-        list.AddTail(i);
-    EXPECT_EQ(list.GetTail()->previous->value, 38);
-    list.RemoveAll();
-    EXPECT_EQ(list.GetCount(), 0u);
-    list.AddTail(7);
-    EXPECT_EQ(list.GetHead()->previous, nullptr);
-    CbList<int, 17, unsigned> copy(list);
-    list.AddTail(8);
-    EXPECT_EQ(copy.GetCount(), 1u);
+    ByteArray array;
+    array.SetCapacity(capacity);
+    array.SetSize(static_cast<unsigned>(bytes.size()));
+    if (!bytes.empty())
+        std::memcpy(array.GetData(), bytes.data(), bytes.size());
+    return array;
+}
+
+Bytes contents(const ByteArray& array)
+{
+    return {array.GetData(), array.GetData() + array.GetCount()};
+}
+
+TEST(CbArrayTest, SetSizeGrowsToExactlyTheCountAndShrinkingKeepsTheStorage)
+{
+    ByteArray array = makeArray({1, 2, 3, 4, 5});
+    EXPECT_EQ(array.GetCapacity(), 5u);
+    unsigned char* storage = array.GetData();
+    array.SetSize(3);
+    EXPECT_EQ(array.GetData(), storage);
+    array.SetSize(6);
+    EXPECT_EQ(array.GetCapacity(), 6u);
+    array.SetCapacity(2);
+    EXPECT_EQ(contents(array), (Bytes{1, 2})) << "elements survive the moves; a smaller capacity cuts the count";
+    array.SetCapacity(0);
+    EXPECT_EQ(array.GetData(), nullptr);
+}
+
+TEST(CbArrayTest, CopiesAreDeepWithExactCapacities)
+{
+    // The target, the source, the target's capacity before and after the assignment.
+    const std::tuple<Bytes, Bytes, unsigned, unsigned> cases[] = {
+        {{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, {0xA, 0xB}, 16, 10},
+        {{1}, {5, 6, 7}, 0, 3},
+        {{1, 2, 3}, {}, 0, 3},
+    };
+    for (const auto& [targetBytes, sourceBytes, targetCapacity, expectedCapacity] : cases) {
+        ByteArray target = makeArray(targetBytes, targetCapacity);
+        ByteArray source = makeArray(sourceBytes, 8);
+        source.SetUserValue(42);
+        target = source;
+        const ByteArray copy(source);
+        EXPECT_EQ(target.GetCapacity(), expectedCapacity);
+        EXPECT_EQ(copy.GetCapacity(), source.GetCount());
+        EXPECT_EQ(target.GetUserValue() + copy.GetUserValue(), 84u);
+        if (source.GetCount() > 0)
+            source[0] = 0xEE;
+        EXPECT_EQ(contents(copy), sourceBytes) << "copies never share storage";
+        EXPECT_EQ(contents(target), sourceBytes);
+    }
+}
+
+// A block holds its buffer in the same allocation, aligned for any element.
+TEST(CbArrayTest, StorageBlocksHoldTheirBufferInOneAllocation)
+{
+    using Block = CbMemoryBlock<0, unsigned>;
+    CbSmartPointer<Block> block(Block::Create(1000)), empty(Block::Create(0));
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(block->GetData()) % alignof(std::max_align_t), 0u);
+    std::memset(block->GetData(), 0xAB, 1000); // the sanitizers check the bounds
+    EXPECT_EQ(empty->GetData(), nullptr);
 }
 
 } // namespace
