@@ -54,14 +54,12 @@ TEST(CbSmartPointerTest, SharingReleasingAndCopyingCountExactly)
     EXPECT_EQ(original->GetReferenceCount(), 2u);
 }
 
-int g_deleterCalls = 0;
-bool g_deleterRanUnlocked = false;
+int g_deleterCallsUnlocked = 0;
 
 void countingDeleter(IReferenceCounted* object)
 {
-    ++g_deleterCalls;
-    auto* tracked = static_cast<Tracked*>(object);
-    g_deleterRanUnlocked = !ReferenceCounter_GetCriticalSection(&tracked->counter()).IsLocking();
+    g_deleterCallsUnlocked +=
+        !ReferenceCounter_GetCriticalSection(&static_cast<Tracked*>(object)->counter()).IsLocking();
 }
 
 TEST(CbSmartPointerTest, FinalReleaseDetachesObserversAndCallsTheDeleterUnlocked)
@@ -79,8 +77,7 @@ TEST(CbSmartPointerTest, FinalReleaseDetachesObserversAndCallsTheDeleterUnlocked
     EXPECT_EQ(second.next, &first);
 
     CbSmartPointer<Tracked>(&object).Release();
-    EXPECT_EQ(g_deleterCalls, 1);
-    EXPECT_TRUE(g_deleterRanUnlocked);
+    EXPECT_EQ(g_deleterCallsUnlocked, 1);
     EXPECT_EQ(destroyed, 0) << "a deleter replaces the delete";
     for (const auto* observer : {&first, &second})
         EXPECT_TRUE(!observer->object && !observer->counter && !observer->next);

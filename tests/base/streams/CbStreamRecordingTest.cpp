@@ -14,6 +14,11 @@ using cbf::test::WriteAction;
 
 namespace {
 
+void append(std::string& calls, const std::string& call)
+{
+    calls += (calls.empty() ? "" : " ") + call;
+}
+
 // A writer as a client writes one: only the primitive, which notes the size
 // of each call and keeps the bytes. With `area` bytes it also offers a put
 // area, as a buffered file writer does, and takes the area's bytes first.
@@ -39,7 +44,7 @@ protected:
     CbStreamWrite& write(const void* buffer, unsigned __int64 count) override
     {
         takeArea();
-        calls += (calls.empty() ? "" : " ") + std::to_string(count);
+        append(calls, std::to_string(count));
         const auto* begin = static_cast<const unsigned char*>(buffer);
         bytes.insert(bytes.end(), begin, begin + count);
         return *this;
@@ -80,7 +85,7 @@ protected:
                     static_cast<unsigned char*>(buffer) + taken);
         m_next += more;
         refill();
-        calls += (calls.empty() ? "" : " ") + std::to_string(count) + ">" + std::to_string(taken + more);
+        append(calls, std::to_string(count) + ">" + std::to_string(taken + more));
         return taken + more;
     }
 
@@ -137,11 +142,7 @@ struct Destinations
     double d = -1;
     CStringA a = "old";
     CStringW w = L"old", w2 = L"old";
-    unsigned __int64 u = 0;
-    char c = 'o';
     long l = -1;
-    unsigned long ul = 1;
-    float f = -1;
     signed char sc = -1;
     unsigned char buffer[2] = {7, 7};
 
@@ -157,7 +158,7 @@ void readMixed(CbStreamRead& s, Destinations& to)
 
 void readTheRest(CbStreamRead& s, Destinations& to)
 {
-    s >> to.w >> to.w2 >> to.u >> to.c >> to.l >> to.ul >> to.f;
+    s >> to.w >> to.w2 >> to.l;
     static_cast<CbStreamReadBinary&>(s).ReadBuffer(to.buffer, 0);
     static_cast<CbStreamReadBinary&>(s).ReadBuffer(to.buffer, 2);
     s >> to.sc;
@@ -199,8 +200,8 @@ const std::tuple<Bytes, ReadInto, const char*, unsigned> kReadCases[] = {
     // Empty texts from a stream without an area once passed a null address on.
     {Encode([](CbStreamWrite& s) { s << "" << L""; }), [](CbStreamRead& s, Destinations& to) { s >> to.a >> to.w; },
      "4>4 4>4", 0},
-    {Encode([](CbStreamWrite& s) { s << kWide70000 << kWideMixed << 1ULL << 'x' << 1L << 2UL << 1.0f; }), readTheRest,
-     "4>4 2>2 4>4 131072>131072 8928>8928 4>4 78>78 8>8 1>1 4>4 4>4 4>4 0>0 2>0 1>0", 79},
+    {Encode([](CbStreamWrite& s) { s << kWide70000 << kWideMixed << -1L; }), readTheRest,
+     "4>4 2>2 4>4 131072>131072 8928>8928 4>4 78>78 4>4 0>0 2>0 1>0", 79},
     {unknownChunk(300, 300), skipChunk, "4>4 14>14 8>8 256>256 32>32 8>8 4>4", 0},
     {unknownChunk(255, 255), skipChunk, "4>4 14>14 8>8 128>128 64>64 32>32 16>16 8>8 4>4 2>2 1>1", 0},
     {unknownChunk(1000, 300), skipChunk, "4>4 14>14 8>8 256>256 256>44", 0},
