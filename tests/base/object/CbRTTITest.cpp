@@ -87,8 +87,8 @@ TEST(CbRTTITest, BaseListHoldsCountThenBasesInOrder)
     }
 }
 
-// Each call replaces what the list held before. The order is the registry
-// map's, tested with the map.
+// Each call replaces what the list held before. The list is in the registry
+// map's order, whose chains are tested with the map.
 TEST(CbRTTITest, GetDerivedOfListsTheClassAndAllDescendants)
 {
     using Names = std::vector<std::wstring>;
@@ -106,6 +106,9 @@ TEST(CbRTTITest, GetDerivedOfListsTheClassAndAllDescendants)
         Names actual;
         for (const CbRTTI* type : list)
             actual.emplace_back(type->GetName());
+        EXPECT_TRUE(std::is_sorted(actual.begin(), actual.end(), [](const auto& a, const auto& b) {
+            return CbHashKey<wchar_t*>::Hash(a.c_str()) % 400 < CbHashKey<wchar_t*>::Hash(b.c_str()) % 400;
+        })) << "map order over the registry's 400 buckets";
         std::sort(actual.begin(), actual.end());
         EXPECT_EQ(actual, expected) << (name ? name : L"(null)");
         EXPECT_EQ(list.GetCount(), expected.size());
