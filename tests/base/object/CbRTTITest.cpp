@@ -4,6 +4,7 @@
 #include <cbfoundation/base/object/CbHashKey.h>
 #include <cbfoundation/base/object/CbList.h>
 #include <cbfoundation/base/object/CbRTTI.h>
+#include <cbfoundation/base/streams/CbStreamWriteASCIIStringT.h>
 
 #include "base/exceptions/ExceptionTestSupport.h"
 
@@ -14,7 +15,6 @@
 #include <memory>
 #include <string>
 #include <tuple>
-#include <utility>
 #include <vector>
 
 namespace {
@@ -29,26 +29,11 @@ const CbRTTI guard(L"Test.Guard", nullptr, nullptr);
 const CbRTTI watchdog(L"Test.Watchdog", dog, pet, guard, nullptr, nullptr);
 const CbRTTI lapdog(L"Test.Lapdog", pet, mammal, nullptr, nullptr);
 
-std::vector<std::wstring> names(const CbRTTI::DerivedList& list)
-{
-    std::vector<std::wstring> result;
-    for (const CbRTTI* type : list)
-        result.emplace_back(type->GetName());
-    return result;
-}
-
-std::vector<std::wstring> sorted(std::vector<std::wstring> v)
-{
-    std::sort(v.begin(), v.end());
-    return v;
-}
-
 TEST(CbRTTITest, IsKindOfFollowsEveryBaseDepthFirst)
 {
     const std::tuple<const CbRTTI&, const CbRTTI&, bool> cases[] = {
-        {animal, animal, true}, {dog, dog, true},         {dog, mammal, true},   {dog, animal, true},
-        {animal, dog, false},   {watchdog, animal, true}, {watchdog, pet, true}, {watchdog, guard, true},
-        {lapdog, animal, true}, {lapdog, guard, false},   {pet, animal, false},
+        {dog, dog, true},        {dog, animal, true},    {animal, dog, false},   {watchdog, animal, true},
+        {watchdog, guard, true}, {lapdog, animal, true}, {lapdog, guard, false},
     };
     for (const auto& [type, target, expected] : cases) {
         EXPECT_EQ(type.IsKindOf(target), expected) << type.GetName() << " / " << target.GetName();
@@ -58,29 +43,39 @@ TEST(CbRTTITest, IsKindOfFollowsEveryBaseDepthFirst)
     EXPECT_FALSE(dog.IsKindOf(static_cast<const wchar_t*>(nullptr)));
 }
 
+// Identity is by address: a second descriptor of a name is another type, and
+// the name stays registered, to the first, while any descriptor of it lives.
 TEST(CbRTTITest, FindAnswersExactNamesWithTheFirstDescriptor)
 {
     const std::pair<const wchar_t*, const CbRTTI*> cases[] = {
-        {L"Test.Dog", &dog}, {L"test.dog", nullptr}, {L"Test.Do", nullptr},
-        {L"", nullptr},      {nullptr, nullptr},     {L"CbExceptionStream", &CbExceptionStream::RTTI},
-    };
+        {L"Test.Dog", &dog}, {L"test.dog", nullptr}, {L"Test.Do", nullptr}, {nullptr, nullptr}};
     for (const auto& [name, type] : cases)
         EXPECT_EQ(CbRTTI::Find(name), type) << (name ? name : L"(null)");
 
-    // Identity is by address: a second descriptor of a name is another type.
-    const CbRTTI twin(L"Test.Dog", nullptr, nullptr);
-    EXPECT_TRUE(twin != dog && !(twin == dog) && !twin.Is(dog));
-    EXPECT_TRUE(dog.Is(dog));
-    EXPECT_EQ(CbRTTI::Find(L"Test.Dog"), &dog) << "the first descriptor of a name stays registered";
+    auto twin = std::make_unique<CbRTTI>(L"Test.Dog", nullptr, nullptr);
+    auto first = std::make_unique<CbRTTI>(L"Test.Shared", nullptr, nullptr);
+    auto second = std::make_unique<CbRTTI>(L"Test.Shared", nullptr, nullptr);
+    EXPECT_TRUE(*twin != dog && !(*twin == dog) && !twin->Is(dog) && dog.Is(dog));
+    EXPECT_EQ(CbRTTI::Find(L"Test.Dog"), &dog);
+    EXPECT_EQ(CbRTTI::Find(L"Test.Shared"), first.get());
+    first.reset();
+    EXPECT_EQ(CbRTTI::Find(L"Test.Shared"), second.get()) << "passes to the survivor";
+    second.reset();
+    EXPECT_EQ(CbRTTI::Find(L"Test.Shared"), nullptr);
     cbf::test::ExpectThrowsAt([] { CbRTTI unnamed(nullptr, nullptr, nullptr); }, "CbRTTI", 1, nullptr,
                               &CbExceptionPreconditionViolation::RTTI);
 }
 
-// The base list is null without bases, else their count followed by the bases in order.
+// The base list is null without bases, else their count followed by the bases
+// in order. The library's own classes are registered under their names.
 TEST(CbRTTITest, BaseListHoldsCountThenBasesInOrder)
 {
     const std::pair<const CbRTTI&, std::vector<const CbRTTI*>> cases[] = {
-        {CbException::RTTI, {}}, {CbExceptionStream::RTTI, {&CbException::RTTI}}, {watchdog, {&dog, &pet, &guard}}};
+        {CbException::RTTI, {}},
+        {CbExceptionStream::RTTI, {&CbException::RTTI}},
+        {watchdog, {&dog, &pet, &guard}},
+        {CbStreamWriteASCIIStringT<void>::RTTI, {&CbStreamWriteASCII::RTTI}},
+    };
     for (const auto& [type, expected] : cases) {
         const CbRTTI** bases = type.GetBaseClassRTTI();
         std::vector<const CbRTTI*> actual;
@@ -88,10 +83,12 @@ TEST(CbRTTITest, BaseListHoldsCountThenBasesInOrder)
             actual.assign(bases + 1, bases + 1 + reinterpret_cast<std::uintptr_t>(bases[0]));
         EXPECT_EQ(actual, expected) << type.GetName();
         EXPECT_EQ(bases == nullptr, expected.empty()) << type.GetName();
+        EXPECT_EQ(CbRTTI::Find(type.GetName()), &type);
     }
 }
 
-// Each call replaces what the list held before.
+// Each call replaces what the list held before. The list is in the registry
+// map's order, whose chains are tested with the map.
 TEST(CbRTTITest, GetDerivedOfListsTheClassAndAllDescendants)
 {
     using Names = std::vector<std::wstring>;
@@ -100,51 +97,22 @@ TEST(CbRTTITest, GetDerivedOfListsTheClassAndAllDescendants)
         {L"CbException",
          {L"CbException", L"CbExceptionCondition", L"CbExceptionOutOfMemory", L"CbExceptionPreconditionViolation",
           L"CbExceptionStream", L"CbExceptionWrongFileVersion", L"CbVariant::CbExceptionConversion"}},
-        {L"Test.Unknown", {}},
         {nullptr, {}},
     };
     CbRTTI::DerivedList list;
     CbRTTI::GetDerivedOf(dog, list);
     for (const auto& [name, expected] : cases) {
         CbRTTI::GetDerivedOf(name, list);
-        EXPECT_EQ(sorted(names(list)), expected) << (name ? name : L"(null)");
+        Names actual;
+        for (const CbRTTI* type : list)
+            actual.emplace_back(type->GetName());
+        EXPECT_TRUE(std::is_sorted(actual.begin(), actual.end(), [](const auto& a, const auto& b) {
+            return CbHashKey<wchar_t*>::Hash(a.c_str()) % 400 < CbHashKey<wchar_t*>::Hash(b.c_str()) % 400;
+        })) << "map order over the registry's 400 buckets";
+        std::sort(actual.begin(), actual.end());
+        EXPECT_EQ(actual, expected) << (name ? name : L"(null)");
         EXPECT_EQ(list.GetCount(), expected.size());
     }
-    CbRTTI::GetDerivedOf(mammal, list);
-    EXPECT_EQ(list.GetCount(), 4u);
-}
-
-TEST(CbRTTITest, GetDerivedOfFollowsRegistryOrder)
-{
-    // Map order: buckets ascending (hash mod 400), and within a bucket the
-    // name registered last first. Colliding names make the second rule show.
-    std::vector<std::wstring> texts;
-    for (int i = 0; i < 1200; ++i)
-        texts.push_back(L"Test.Order." + std::to_wstring(i));
-    std::vector<std::unique_ptr<CbRTTI>> types;
-    for (const std::wstring& text : texts)
-        types.push_back(std::make_unique<CbRTTI>(text.c_str(), guard, nullptr, nullptr));
-
-    // Bucket, then the registration order reversed (Guard and Watchdog came first).
-    using Entry = std::tuple<unsigned, int, std::wstring>;
-    std::vector<Entry> expected{{CbHashKey<wchar_t*>::Hash(L"Test.Guard") % 400, 1, L"Test.Guard"},
-                                {CbHashKey<wchar_t*>::Hash(L"Test.Watchdog") % 400, 2, L"Test.Watchdog"}};
-    for (int i = 0; i < static_cast<int>(texts.size()); ++i)
-        expected.emplace_back(CbHashKey<wchar_t*>::Hash(texts[i].c_str()) % 400, -i, texts[i]);
-    std::sort(expected.begin(), expected.end());
-    std::vector<std::wstring> expectedNames;
-    for (const Entry& entry : expected)
-        expectedNames.push_back(std::get<2>(entry));
-
-    CbRTTI::DerivedList list;
-    CbRTTI::GetDerivedOf(guard, list);
-    EXPECT_EQ(names(list), expectedNames);
-
-    // More names than the registry's first pool block holds come and go cleanly.
-    types.clear();
-    CbRTTI::GetDerivedOf(guard, list);
-    EXPECT_EQ(list.GetCount(), 2u);
-    EXPECT_EQ(CbRTTI::Find(L"Test.Order.0"), nullptr);
 }
 
 // A character outside the BMP hashes as its surrogate pair on every
@@ -155,31 +123,12 @@ TEST(CbRTTITest, HashIsTimes33OverUtf16Units)
                                                      : std::wstring(1, static_cast<wchar_t>(0x1F600));
     const std::pair<std::wstring, unsigned> cases[] = {
         {L"", 0u},
-        {L"A", 65u},
-        {L"AB", 65u * 33 + 66},
-        {astral, 0xD83Du * 33 + 0xDE00u},
         {L"." + astral + L".", ((46u * 33 + 0xD83Du) * 33 + 0xDE00u) * 33 + 46u},
         {{wchar_t(0xDBFF), L'a', wchar_t(0xDC00)}, (0xDBFFu * 33 + 97u) * 33 + 0xDC00u},
         {std::wstring(8, wchar_t(0xFFFF)), 0xA7E41C78u},
-        {L"Test.Watchdog", 0x91FF72DFu},
     };
     for (const auto& [text, expected] : cases)
         EXPECT_EQ(CbHashKey<wchar_t*>::Hash(text.c_str()), expected) << text.size() << " characters";
-}
-
-TEST(CbRTTITest, NameStaysRegisteredWhileAnyDescriptorOfItLives)
-{
-    for (bool firstGoesFirst : {true, false}) {
-        std::unique_ptr<CbRTTI> both[] = {std::make_unique<CbRTTI>(L"Test.Shared", nullptr, nullptr),
-                                          std::make_unique<CbRTTI>(L"Test.Shared", nullptr, nullptr)};
-        EXPECT_EQ(CbRTTI::Find(L"Test.Shared"), both[0].get());
-        auto& goes = both[firstGoesFirst ? 0 : 1];
-        auto& stays = both[firstGoesFirst ? 1 : 0];
-        goes.reset();
-        EXPECT_EQ(CbRTTI::Find(L"Test.Shared"), stays.get()) << "the name passes to the survivor";
-        stays.reset();
-        EXPECT_EQ(CbRTTI::Find(L"Test.Shared"), nullptr);
-    }
 }
 
 } // namespace

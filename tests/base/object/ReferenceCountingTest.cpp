@@ -31,47 +31,35 @@ TEST(CbSmartPointerTest, SharingReleasingAndCopyingCountExactly)
 {
     int destroyed = 0;
     CbSmartPointer<Tracked> a(new Tracked(&destroyed));
-    EXPECT_EQ(a->GetReferenceCount(), 1u);
     {
         CbSmartPointer<Tracked> b(a);
         CbSmartPointer<const Tracked> c(b);
-        EXPECT_EQ(a->GetReferenceCount(), 3u);
-        b = a; // same object: no change
         b = b;
-        EXPECT_EQ(a->GetReferenceCount(), 3u);
         c = CbSmartPointer<const Tracked>();
-        EXPECT_EQ(a->GetReferenceCount(), 2u);
+        EXPECT_EQ(a->GetReferenceCount(), 2u) << "assigning the same object changes no count";
     }
-    EXPECT_EQ(destroyed, 0);
-
     CbSmartPointer<Tracked> moved(std::move(a));
-    EXPECT_TRUE(a.IsNull());
+    EXPECT_TRUE(a.IsNull() && destroyed == 0);
     EXPECT_EQ(moved->GetReferenceCount(), 1u);
     moved = new Tracked(&destroyed);
     EXPECT_EQ(destroyed, 1) << "reassignment releases the old object";
     moved.Release();
     moved.Release();
     EXPECT_EQ(destroyed, 2);
-    CbSmartPointer<Tracked> none(nullptr);
-    EXPECT_FALSE(none);
 
     // A copied object starts unowned, and assignment keeps both counts.
-    CbSmartPointer<Tracked> original(new Tracked), alias(original);
-    EXPECT_EQ(Tracked(*original).GetReferenceCount(), 0u);
-    CbSmartPointer<Tracked> copy(new Tracked(*original));
+    CbSmartPointer<Tracked> original(new Tracked), alias(original), copy(new Tracked(*original));
     *copy = *original;
     EXPECT_EQ(copy->GetReferenceCount(), 1u);
     EXPECT_EQ(original->GetReferenceCount(), 2u);
 }
 
-int g_deleterCalls = 0;
-bool g_deleterRanUnlocked = false;
+int g_deleterCallsUnlocked = 0;
 
 void countingDeleter(IReferenceCounted* object)
 {
-    ++g_deleterCalls;
-    auto* tracked = static_cast<Tracked*>(object);
-    g_deleterRanUnlocked = !ReferenceCounter_GetCriticalSection(&tracked->counter()).IsLocking();
+    g_deleterCallsUnlocked +=
+        !ReferenceCounter_GetCriticalSection(&static_cast<Tracked*>(object)->counter()).IsLocking();
 }
 
 TEST(CbSmartPointerTest, FinalReleaseDetachesObserversAndCallsTheDeleterUnlocked)
@@ -89,14 +77,10 @@ TEST(CbSmartPointerTest, FinalReleaseDetachesObserversAndCallsTheDeleterUnlocked
     EXPECT_EQ(second.next, &first);
 
     CbSmartPointer<Tracked>(&object).Release();
-    EXPECT_EQ(g_deleterCalls, 1);
-    EXPECT_TRUE(g_deleterRanUnlocked);
+    EXPECT_EQ(g_deleterCallsUnlocked, 1);
     EXPECT_EQ(destroyed, 0) << "a deleter replaces the delete";
-    for (const auto* observer : {&first, &second}) {
-        EXPECT_EQ(observer->object, nullptr);
-        EXPECT_EQ(observer->counter, nullptr);
-        EXPECT_EQ(observer->next, nullptr);
-    }
+    for (const auto* observer : {&first, &second})
+        EXPECT_TRUE(!observer->object && !observer->counter && !observer->next);
 }
 
 bool enteredFromAnotherThread(CbCriticalSection& section)
@@ -115,34 +99,24 @@ bool enteredFromAnotherThread(CbCriticalSection& section)
 TEST(CbCriticalSectionTest, OwnerAndRecursionFollowEnterAndLeave)
 {
     CbCriticalSection section;
-    EXPECT_TRUE(enteredFromAnotherThread(section));
-    EXPECT_FALSE(section.IsLocking());
-    section.Enter();
     section.Enter();
     ASSERT_TRUE(section.TryEnter());
     EXPECT_TRUE(section.IsLocking(cbf::platform::CurrentThreadId()));
     long seenByOther = -1;
     std::thread([&] { seenByOther = section.GetRecursionCount(); }).join();
-    EXPECT_EQ(seenByOther, 3);
-
-    for (long remaining = 2; remaining >= 0; --remaining) {
+    EXPECT_EQ(seenByOther, 2);
+    for (long remaining = 1; remaining >= 0; --remaining) {
         section.Leave();
-        EXPECT_EQ(section.GetRecursionCount(), remaining);
         EXPECT_EQ(section.IsLocking(), remaining > 0);
         EXPECT_EQ(enteredFromAnotherThread(section), remaining == 0) << remaining;
     }
-}
 
-TEST(CbCriticalSectionTest, AutoLeavesExactlyOnce)
-{
-    CbCriticalSection section;
+    // An automatic lock leaves once, however often it is told to.
     section.Enter();
     {
         CbCriticalSectionAuto guard(section);
-        EXPECT_EQ(section.GetRecursionCount(), 2);
         guard.Leave();
         guard.Leave();
-        EXPECT_EQ(section.GetRecursionCount(), 1);
     }
     EXPECT_EQ(section.GetRecursionCount(), 1);
     section.Leave();

@@ -5,65 +5,102 @@
 #include <cbfoundation/base/streams/CbStreamWriteBinary.h>
 
 #include <algorithm>
-#include <cstring>
 #include <string>
+#include <tuple>
 
 using cbf::test::Bytes;
 using cbf::test::Encode;
-using cbf::test::ReadAction;
 using cbf::test::WriteAction;
 
 namespace {
 
 void append(std::string& calls, const std::string& call)
 {
-    if (!calls.empty())
-        calls += ' ';
-    calls += call;
+    calls += (calls.empty() ? "" : " ") + call;
 }
 
 // A writer as a client writes one: only the primitive, which notes the size
-// of each call and keeps the bytes.
-class RecordingWriter : public CbStreamWriteBinary
+// of each call and keeps the bytes. With `area` bytes it also offers a put
+// area, as a buffered file writer does, and takes the area's bytes first.
+class ClientWriter : public CbStreamWriteBinary
 {
 public:
+    explicit ClientWriter(std::size_t area = 0)
+        : m_area(area)
+    {
+        takeArea();
+    }
+
+    Bytes Flush()
+    {
+        takeArea();
+        return bytes;
+    }
+
     std::string calls;
     Bytes bytes;
 
 protected:
     CbStreamWrite& write(const void* buffer, unsigned __int64 count) override
     {
+        takeArea();
         append(calls, std::to_string(count));
         const auto* begin = static_cast<const unsigned char*>(buffer);
         bytes.insert(bytes.end(), begin, begin + count);
         return *this;
     }
+
+private:
+    void takeArea()
+    {
+        bytes.insert(bytes.end(), putBase(), putNext());
+        if (!m_area.empty())
+            setPutArea(m_area.data(), m_area.data(), m_area.data() + m_area.size());
+    }
+
+    Bytes m_area;
 };
 
 // A reader as a client writes one, over bytes in memory: notes each call as
-// "asked>delivered".
-class RecordingReader : public CbStreamReadBinary
+// "asked>delivered". With `area` bytes it also offers a get area, refilled
+// after each `read`, as a buffered file reader does.
+class ClientReader : public CbStreamReadBinary
 {
 public:
-    explicit RecordingReader(Bytes source)
+    explicit ClientReader(Bytes source, std::size_t area = 0)
         : m_source(std::move(source))
-    {}
+        , m_area(area)
+    {
+        refill();
+    }
 
     std::string calls;
 
 protected:
     unsigned __int64 read(void* buffer, unsigned __int64 count) override
     {
-        const auto delivered = std::min<unsigned __int64>(count, m_source.size() - m_next);
-        std::copy_n(m_source.begin() + static_cast<std::ptrdiff_t>(m_next), delivered,
-                    static_cast<unsigned char*>(buffer));
-        m_next += delivered;
-        append(calls, std::to_string(count) + ">" + std::to_string(delivered));
-        return delivered;
+        const unsigned __int64 taken = takeFromGetArea(buffer, count);
+        const auto more = std::min<unsigned __int64>(count - taken, m_source.size() - m_next);
+        std::copy_n(m_source.begin() + static_cast<std::ptrdiff_t>(m_next), more,
+                    static_cast<unsigned char*>(buffer) + taken);
+        m_next += more;
+        refill();
+        append(calls, std::to_string(count) + ">" + std::to_string(taken + more));
+        return taken + more;
     }
 
 private:
+    void refill()
+    {
+        const std::size_t size = std::min(m_area.size(), m_source.size() - m_next);
+        std::copy_n(m_source.begin() + static_cast<std::ptrdiff_t>(m_next), size, m_area.begin());
+        m_next += size;
+        if (size > 0)
+            setGetArea(m_area.data(), m_area.data() + size);
+    }
+
     Bytes m_source;
+    Bytes m_area;
     std::size_t m_next = 0;
 };
 
@@ -74,24 +111,13 @@ const CStringW kWideMixed(
     (std::wstring(15, L'a') + L"\U0001F600" + std::wstring(20, L'b') + static_cast<wchar_t>(0xDC00) + L"c").c_str());
 
 const std::pair<WriteAction, const char*> kWriteCases[] = {
-    {[](CbStreamWrite& s) { s << true << 'c' << static_cast<signed char>(1) << static_cast<unsigned char>(2); },
-     "1 1 1 1"},
-    {[](CbStreamWrite& s) { s << static_cast<short>(3) << static_cast<unsigned short>(4) << 5 << 6u; }, "2 2 4 4"},
-    {[](CbStreamWrite& s) { s << 7L << 8UL << 1.5f << 2.5 << static_cast<__int64>(-9) << 10ULL; }, "4 4 4 8 8 8"},
-    {[](CbStreamWrite& s) {
-         s << "abc"
-           << "" << CStringA("de");
-     },
-     "4 3 4 0 4 2"},
+    {[](CbStreamWrite& s) { s << true << 'c' << static_cast<short>(3) << 5 << 7L << 1.5f << 2.5 << 10ULL; },
+     "1 1 2 4 4 4 8 8"},
+    {[](CbStreamWrite& s) { s << "abc" << CStringA(""); }, "4 3 4 0"},
     {[](CbStreamWrite& s) { s << L"abc" << L"" << CStringW(L"\U0001F600x"); }, "1 2 1 6 1 2 1 0 1 2 1 6"},
     {[](CbStreamWrite& s) { s << kWide300 << kWide70000; }, "1 2 1 2 600 1 2 1 2 4 140000"},
     {[](CbStreamWrite& s) { s << kWideMixed << 1 << CStringW(std::wstring(L"ab\0cd", 5)); }, "1 2 1 78 4 1 2 1 4"},
-    {[](CbStreamWrite& s) {
-         s.WriteVersion(4);
-         static_cast<CbStreamWriteBinary&>(s).WriteBuffer("xyz", 3);
-         static_cast<CbStreamWriteBinary&>(s).WriteBuffer("", 0);
-     },
-     "4 3 0"},
+    {[](CbStreamWrite& s) { static_cast<CbStreamWriteBinary&>(s).WriteBuffer("", 0); }, "0"},
 };
 
 // Every insertion calls `write` once per value and once per length field, in
@@ -99,7 +125,7 @@ const std::pair<WriteAction, const char*> kWriteCases[] = {
 TEST(CbStreamRecordingTest, ClientWritersSeeOneCallPerValueAndField)
 {
     for (const auto& [action, calls] : kWriteCases) {
-        RecordingWriter recorder;
+        ClientWriter recorder;
         action(recorder);
         EXPECT_EQ(recorder.calls, calls);
         EXPECT_EQ(recorder.bytes, Encode(action));
@@ -115,23 +141,12 @@ struct Destinations
     int i = -1;
     double d = -1;
     CStringA a = "old";
-    CStringW w = L"old";
-    CStringW w2 = L"old";
-    unsigned __int64 u = 0;
-    char c = 'o';
+    CStringW w = L"old", w2 = L"old";
     long l = -1;
-    unsigned long ul = 1;
-    float f = -1;
     signed char sc = -1;
     unsigned char buffer[2] = {7, 7};
 
-    bool operator==(const Destinations& other) const
-    {
-        return b == other.b && h == other.h && i == other.i && std::memcmp(&d, &other.d, sizeof d) == 0 &&
-               a == other.a && w == other.w && w2 == other.w2 && u == other.u && c == other.c && l == other.l &&
-               ul == other.ul && std::memcmp(&f, &other.f, sizeof f) == 0 && sc == other.sc &&
-               std::memcmp(buffer, other.buffer, sizeof buffer) == 0;
-    }
+    bool operator==(const Destinations&) const = default;
 };
 
 using ReadInto = void (*)(CbStreamRead&, Destinations&);
@@ -141,22 +156,26 @@ void readMixed(CbStreamRead& s, Destinations& to)
     s >> to.b >> to.h >> to.i >> to.d >> to.a >> to.w >> to.w2;
 }
 
-void readWide(CbStreamRead& s, Destinations& to)
-{
-    s >> to.w;
-}
-
-void readTexts(CbStreamRead& s, Destinations& to)
-{
-    s >> to.a >> to.w;
-}
-
 void readTheRest(CbStreamRead& s, Destinations& to)
 {
-    s >> to.w >> to.w2 >> to.u >> to.c >> to.l >> to.ul >> to.f;
+    s >> to.w >> to.w2 >> to.l;
     static_cast<CbStreamReadBinary&>(s).ReadBuffer(to.buffer, 0);
     static_cast<CbStreamReadBinary&>(s).ReadBuffer(to.buffer, 2);
     s >> to.sc;
+}
+
+// A chunk of an unregistered class is skipped in halving blocks of at most
+// 256 bytes; a source that ends inside it stops the skip quietly.
+void skipChunk(CbStreamRead& s, Destinations&)
+{
+    EXPECT_EQ(static_cast<CbStreamReadBinary&>(s).ReadChunk(), nullptr);
+}
+
+Bytes unknownChunk(unsigned __int64 size, std::size_t available)
+{
+    Bytes bytes = Encode([&](CbStreamWrite& s) { s << L"Unknown" << size; });
+    bytes.resize(bytes.size() + available);
+    return bytes;
 }
 
 const Bytes kMixed =
@@ -170,21 +189,23 @@ Bytes cut(std::size_t size)
 const std::tuple<Bytes, ReadInto, const char*, unsigned> kReadCases[] = {
     {kMixed, readMixed, "1>1 2>2 4>4 8>8 4>4 2>2 4>4 4>4 4>4 2>2 600>600", 0},
     {cut(0), readMixed, "1>0", 39},
-    {cut(2), readMixed, "1>1 2>1", 117},
     {cut(5), readMixed, "1>1 2>2 4>2", 155},
     {cut(10), readMixed, "1>1 2>2 4>4 8>3", 231},
     {cut(17), readMixed, "1>1 2>2 4>4 8>8 4>2", 136},
     {cut(20), readMixed, "1>1 2>2 4>4 8>8 4>4 2>1", 326},
-    {cut(21), readMixed, "1>1 2>2 4>4 8>8 4>4 2>2 4>0", 60},
     {cut(23), readMixed, "1>1 2>2 4>4 8>8 4>4 2>2 4>2", 98},
-    {cut(24), readMixed, "1>1 2>2 4>4 8>8 4>4 2>2 4>3", 60},
     {cut(27), readMixed, "1>1 2>2 4>4 8>8 4>4 2>2 4>4 4>2", 307},
-    {cut(34), readMixed, "1>1 2>2 4>4 8>8 4>4 2>2 4>4 4>4 4>4 2>1", 98},
     {cut(40), readMixed, "1>1 2>2 4>4 8>8 4>4 2>2 4>4 4>4 4>4 2>2 600>5", 307},
-    {Bytes{0xFF, 0xFE, 0xFE, 0x01, 0x00}, readWide, "4>4", 397},
-    {Encode([](CbStreamWrite& s) { s << "" << L""; }), readTexts, "4>4 4>4", 0},
-    {Encode([](CbStreamWrite& s) { s << kWide70000 << kWideMixed << 1ULL << 'x' << 1L << 2UL << 1.0f; }), readTheRest,
-     "4>4 2>2 4>4 131072>131072 8928>8928 4>4 78>78 8>8 1>1 4>4 4>4 4>4 0>0 2>0 1>0", 79},
+    {Bytes{0xFF, 0xFE, 0xFE, 0x01, 0x00}, [](CbStreamRead& s, Destinations& to) { s >> to.w; }, "4>4", 397},
+    // Empty texts from a stream without an area once passed a null address on.
+    {Encode([](CbStreamWrite& s) { s << "" << L""; }), [](CbStreamRead& s, Destinations& to) { s >> to.a >> to.w; },
+     "4>4 4>4", 0},
+    {Encode([](CbStreamWrite& s) { s << kWide70000 << kWideMixed << -1L; }), readTheRest,
+     "4>4 2>2 4>4 131072>131072 8928>8928 4>4 78>78 4>4 0>0 2>0 1>0", 79},
+    {unknownChunk(300, 300), skipChunk, "4>4 14>14 8>8 256>256 32>32 8>8 4>4", 0},
+    {unknownChunk(255, 255), skipChunk, "4>4 14>14 8>8 128>128 64>64 32>32 16>16 8>8 4>4 2>2 1>1", 0},
+    {unknownChunk(1000, 300), skipChunk, "4>4 14>14 8>8 256>256 256>44", 0},
+    {unknownChunk(~0ULL, 0), skipChunk, "4>4 14>14 8>8 256>0", 0},
 };
 
 // Each extraction asks `read` once per value and per length field (a wide
@@ -193,114 +214,33 @@ const std::tuple<Bytes, ReadInto, const char*, unsigned> kReadCases[] = {
 TEST(CbStreamRecordingTest, ClientReadersSeeOneCallPerValueAndField)
 {
     for (const auto& [bytes, readInto, calls, line] : kReadCases) {
-        RecordingReader recorder(bytes);
+        ClientReader recorder(bytes);
         Destinations to;
-        const unsigned thrown = cbf::test::StreamFailureLine([&] { readInto(recorder, to); });
-        EXPECT_EQ(thrown, line);
+        EXPECT_EQ(cbf::test::StreamFailureLine([&] { readInto(recorder, to); }), line);
         EXPECT_EQ(recorder.calls, calls);
     }
 }
-
-// A writer with a put area of a few bytes, as a buffered file writer has one:
-// `write` takes the area's bytes first, then the ones it is given.
-class WindowedWriter : public CbStreamWriteBinary
-{
-public:
-    explicit WindowedWriter(std::size_t size)
-        : m_area(size)
-    {
-        offerArea();
-    }
-
-    Bytes Flush()
-    {
-        takeArea();
-        return m_taken;
-    }
-
-protected:
-    CbStreamWrite& write(const void* buffer, unsigned __int64 count) override
-    {
-        takeArea();
-        const auto* begin = static_cast<const unsigned char*>(buffer);
-        m_taken.insert(m_taken.end(), begin, begin + count);
-        return *this;
-    }
-
-private:
-    void takeArea()
-    {
-        m_taken.insert(m_taken.end(), putBase(), putNext());
-        offerArea();
-    }
-
-    void offerArea() { setPutArea(m_area.data(), m_area.data(), m_area.data() + m_area.size()); }
-
-    Bytes m_area;
-    Bytes m_taken;
-};
-
-// A reader with a get area of a few bytes, refilled from its source after
-// each `read`, as a buffered file reader has one.
-class WindowedReader : public CbStreamReadBinary
-{
-public:
-    WindowedReader(Bytes source, std::size_t size)
-        : m_source(std::move(source))
-        , m_area(size)
-    {
-        refill();
-    }
-
-protected:
-    unsigned __int64 read(void* buffer, unsigned __int64 count) override
-    {
-        const unsigned __int64 taken = takeFromGetArea(buffer, count);
-        const auto more = std::min<unsigned __int64>(count - taken, m_source.size() - m_next);
-        std::copy_n(m_source.begin() + static_cast<std::ptrdiff_t>(m_next), more,
-                    static_cast<unsigned char*>(buffer) + taken);
-        m_next += more;
-        refill();
-        return taken + more;
-    }
-
-private:
-    void refill()
-    {
-        const std::size_t size = std::min(m_area.size(), m_source.size() - m_next);
-        std::copy_n(m_source.begin() + static_cast<std::ptrdiff_t>(m_next), size, m_area.begin());
-        m_next += size;
-        setGetArea(m_area.data(), m_area.data() + size);
-    }
-
-    Bytes m_source;
-    Bytes m_area;
-    std::size_t m_next = 0;
-};
-
-constexpr std::size_t kAreaSizes[] = {1, 2, 3, 4, 5, 7, 9, 16, 33, 4096};
 
 // Streams that offer their buffers to the encoders store and deliver the same
 // bytes, however the values fall across the edges of their areas, and fail
 // at the same lines leaving the same values behind.
 TEST(CbStreamRecordingTest, StreamsWithAreasOfAnySizeAgreeWithClientStreams)
 {
-    for (const std::size_t size : kAreaSizes) {
+    for (const std::size_t size : {1, 3, 4, 7, 16, 4096}) {
         for (const auto& [action, calls] : kWriteCases) {
-            WindowedWriter windowed(size);
+            ClientWriter windowed(size);
             action(windowed);
             EXPECT_EQ(windowed.Flush(), Encode(action)) << size << " " << calls;
         }
         for (const auto& [bytes, readInto, calls, line] : kReadCases) {
-            RecordingReader recorder(bytes);
-            WindowedReader windowed(bytes, size);
+            ClientReader recorder(bytes), windowed(bytes, size);
             CbStreamReadBinaryMemory memory(bytes.data(), bytes.size());
             Destinations expected, fromArea, fromMemory;
             cbf::test::StreamFailureLine([&] { readInto(recorder, expected); });
             EXPECT_EQ(cbf::test::StreamFailureLine([&] { readInto(windowed, fromArea); }), line) << size;
             EXPECT_EQ(cbf::test::StreamFailureLine([&] { readInto(memory, fromMemory); }), line);
-            EXPECT_TRUE(fromArea == expected) << size << " " << calls;
-            EXPECT_TRUE(fromMemory == expected) << calls;
+            EXPECT_EQ(fromArea, expected) << size << " " << calls;
+            EXPECT_EQ(fromMemory, expected) << calls;
         }
     }
 }

@@ -1,7 +1,6 @@
 // Tests of the binary writer: wire bytes, string length forms and refused values.
 #include "StreamTestSupport.h"
 
-#include <cbfoundation/base/streams/CbFormat.h>
 #include <cbfoundation/base/streams/CbStreamWriteBinaryByteCount.h>
 
 #include <cstdint>
@@ -15,46 +14,24 @@ namespace {
 
 TEST(CbStreamWriteBinaryTest, EveryFormHasItsWireBytes)
 {
-    const std::tuple<const char*, WriteAction, Bytes> cases[] = {
-        {"bool", [](CbStreamWrite& s) { s << true << false; }, {1, 0}},
-        {"chars",
-         [](CbStreamWrite& s) { s << 'A' << static_cast<signed char>(-2) << static_cast<unsigned char>(0xAB); },
-         {0x41, 0xFE, 0xAB}},
-        {"shorts",
-         [](CbStreamWrite& s) { s << static_cast<short>(-2) << static_cast<unsigned short>(0x1234); },
+    const std::pair<WriteAction, Bytes> cases[] = {
+        {[](CbStreamWrite& s) { s << true << false << 'A' << static_cast<signed char>(-2); }, {1, 0, 0x41, 0xFE}},
+        {[](CbStreamWrite& s) { s << static_cast<short>(-2) << static_cast<unsigned short>(0x1234); },
          {0xFE, 0xFF, 0x34, 0x12}},
-        {"ints",
-         [](CbStreamWrite& s) { s << 1 << 0xDEADBEEFu << -2L << 0x80000000UL; },
+        {[](CbStreamWrite& s) { s << 1 << 0xDEADBEEFu << -2L << 0x80000000UL; },
          {1, 0, 0, 0, 0xEF, 0xBE, 0xAD, 0xDE, 0xFE, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0x80}},
-        {"64-bit ints",
-         [](CbStreamWrite& s) { s << static_cast<__int64>(-2) << 0x0102030405060708ULL; },
+        {[](CbStreamWrite& s) { s << static_cast<__int64>(-2) << 0x0102030405060708ULL; },
          {0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 8, 7, 6, 5, 4, 3, 2, 1}},
-        {"float, double -0",
-         [](CbStreamWrite& s) { s << 1.0f << -0.0; },
-         {0, 0, 0x80, 0x3F, 0, 0, 0, 0, 0, 0, 0, 0x80}},
-        {"version", [](CbStreamWrite& s) { s.WriteVersion(4); }, {4, 0, 0, 0}},
-        {"narrow, empty",
-         [](CbStreamWrite& s) {
-             s << "abc"
-               << "";
-         },
-         {3, 0, 0, 0, 'a', 'b', 'c', 0, 0, 0, 0}},
-        {"narrow object ends at NUL", [](CbStreamWrite& s) { s << CStringA("ab\0c", 4); }, {2, 0, 0, 0, 'a', 'b'}},
-        {"wide, empty",
-         [](CbStreamWrite& s) { s << L"abc" << L""; },
+        {[](CbStreamWrite& s) { s << 1.0f << -0.0; }, {0, 0, 0x80, 0x3F, 0, 0, 0, 0, 0, 0, 0, 0x80}},
+        {[](CbStreamWrite& s) { s << "abc"; }, {3, 0, 0, 0, 'a', 'b', 'c'}},
+        // String objects end at their first NUL.
+        {[](CbStreamWrite& s) { s << CStringA("ab\0c", 4); }, {2, 0, 0, 0, 'a', 'b'}},
+        {[](CbStreamWrite& s) { s << CStringW(L"a\0b", 3); }, {0xFF, 0xFE, 0xFF, 1, 'a', 0}},
+        {[](CbStreamWrite& s) { s << L"abc" << L""; },
          {0xFF, 0xFE, 0xFF, 3, 'a', 0, 'b', 0, 'c', 0, 0xFF, 0xFE, 0xFF, 0}},
-        {"wide object ends at NUL", [](CbStreamWrite& s) { s << CStringW(L"a\0b", 3); }, {0xFF, 0xFE, 0xFF, 1, 'a', 0}},
-        {"wide beyond U+FFFF",
-         [](CbStreamWrite& s) { s << L"\U0001F600"; },
-         {0xFF, 0xFE, 0xFF, 2, 0x3D, 0xD8, 0x00, 0xDE}},
-        {"CbFormatA", [](CbStreamWrite& s) { s << CbFormatA("%d-%s", 7, CStringA("x")); }, {3, 0, 0, 0, '7', '-', 'x'}},
-        {"CbFormatW", [](CbStreamWrite& s) { s << CbFormatW(L"%d", 42); }, {0xFF, 0xFE, 0xFF, 2, '4', 0, '2', 0}},
-        {"CbFormat",
-         [](CbStreamWrite& s) { s << CbFormat(L"%s%S", CStringW(L"\u00e9"), "!"); },
-         {0xFF, 0xFE, 0xFF, 2, 0xE9, 0, '!', 0}},
+        {[](CbStreamWrite& s) { s << L"\U0001F600"; }, {0xFF, 0xFE, 0xFF, 2, 0x3D, 0xD8, 0x00, 0xDE}},
     };
-    for (const auto& [name, write, bytes] : cases) {
-        SCOPED_TRACE(name);
+    for (const auto& [write, bytes] : cases) {
         EXPECT_EQ(Encode(write), bytes);
         CbStreamWriteBinaryByteCount counter;
         write(counter);
@@ -69,13 +46,11 @@ TEST(CbStreamWriteBinaryTest, WideLengthsTakeTheShortestFormAndReadBack)
     const std::tuple<const wchar_t*, int, std::size_t, Bytes> cases[] = {
         {L"a", 254, 254, {0xFF, 0xFE, 0xFF, 0xFE}},
         {L"a", 255, 255, {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0x00}},
-        {L"a", 300, 300, {0xFF, 0xFE, 0xFF, 0xFF, 0x2C, 0x01}},
         {L"a", 65533, 65533, {0xFF, 0xFE, 0xFF, 0xFF, 0xFD, 0xFF}},
         {L"a", 65534, 65534, {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE, 0xFF, 0x00, 0x00}},
         {L"\U0001F600", 40000, 80000, {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0x80, 0x38, 0x01, 0x00}},
     };
     for (const auto& [piece, repeat, units, header] : cases) {
-        SCOPED_TRACE(units);
         CStringW text;
         for (int i = 0; i < repeat; ++i)
             text += piece;
@@ -106,24 +81,6 @@ TEST(CbStreamWriteBinaryTest, LongOutsideThirtyTwoBitsIsRefused)
         cbf::test::ExpectFailure([&] { write(out); }, "CbStreamWriteBinary", line);
         EXPECT_EQ(out.GetSize(), 0u);
     }
-}
-
-// The concrete streams keep every operator of the interface in view, and
-// formatted text chains like any other operand.
-TEST(CbStreamWriteBinaryTest, FormatsAndStringObjectsChainOnConcreteStreams)
-{
-    CbStreamWriteBinaryMemory out;
-    out << CbFormatA("%s=%I64d %S", CStringA("n"), static_cast<__int64>(1) << 40, L"w") << 1L
-        << CbFormat(L"%5.1f|%-3c|", 2.34, L'x') << CStringW(L"w") << CStringA("n");
-    CbStreamReadBinaryMemory in(out.GetData(), out.GetSize());
-    CStringA narrow, n;
-    CStringW wide, w;
-    long one = 0;
-    in >> narrow >> one >> wide >> w >> n;
-    EXPECT_STREQ(narrow, "n=1099511627776 w");
-    EXPECT_STREQ(wide, L"  2.3|x  |");
-    EXPECT_TRUE(one == 1 && w == L"w" && n == "n" && in.GetRemaining() == 0);
-    EXPECT_THROW(CbFormatW(static_cast<const wchar_t*>(nullptr)), CbExceptionPreconditionViolation);
 }
 
 } // namespace
