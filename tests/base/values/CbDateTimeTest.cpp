@@ -330,6 +330,10 @@ TEST(CbDateTimeFormatTest, EveryLetterOfTheFormat)
         {leapDay, L"", L""},
         {leapDay, L"\\Y|\\\\|x-%: |Y\\", L"Y|\\|x-%: |2024"},
         {at(2023, 2, 30, 25, 61, 61), L"Y-m-d H:i:s", L"2023-02-30 25:61:61"},
+        // The names of no date are error names.
+        {at(2023, 2, 29), L"F|M|l|D", L"ERROR_INVALID_PARAMETER|ERROR_INVALID_PARAMETER|ERROR_INVALID_PARAMETER|ERR"},
+        {at(2024, 13, 1), L"F|M|l|D", L"ERROR_INVALID_PARAMETER|ERROR_INVALID_PARAMETER|ERROR_INVALID_PARAMETER|ERR"},
+        {at(2024, 0, 1), L"F|M|l|D", L"ERROR_INVALID_PARAMETER|ERROR_INVALID_PARAMETER|ERROR_INVALID_PARAMETER|ERR"},
     };
     for (const auto& [value, pattern, expected] : cases)
         EXPECT_EQ(format(value, pattern), expected) << pattern;
@@ -342,15 +346,6 @@ TEST(CbDateTimeFormatTest, EveryLetterOfTheFormat)
     }
     EXPECT_EQ(format(leapDay, longPattern.c_str()), longText);
     EXPECT_EQ(leapDay.ToString(static_cast<const wchar_t*>(nullptr)), L"");
-}
-
-TEST(CbDateTimeFormatTest, NamesOfNoDateAreErrorNames)
-{
-    const CbDateTime invalid[] = {at(2023, 2, 29), at(2024, 13, 1), at(2024, 0, 1)};
-    for (const CbDateTime& value : invalid) {
-        EXPECT_EQ(format(value, L"F|M|l"), L"ERROR_INVALID_PARAMETER|ERROR_INVALID_PARAMETER|ERROR_INVALID_PARAMETER");
-        EXPECT_EQ(format(value, L"D"), L"ERR");
-    }
 }
 
 TEST(CbDateTimeFormatTest, NamesAndFixedFormsComeFromTheUserLocale)
