@@ -22,9 +22,8 @@ TEST(CbVariantConcurrencyTest, VariantsMoveBetweenThreads)
     std::mutex mutex;
     std::deque<CbVariant> queue;
 
-    CbVariant::ByteArray bytes;
-    bytes.SetSize(16);
-    const CbVariant kinds[] = {Make(L"shared text"), Make(bytes), Make(CbDateTime(10'000'000ULL)), Make("narrow")};
+    const CbVariant kinds[] = {Make(L"shared text"), Make(variant_test::Bytes({1, 2, 3})),
+                               Make(CbDateTime(10'000'000ULL)), Make("narrow")};
     std::thread producer([&] {
         for (int i = 0; i < kCount; ++i) {
             CbVariant value(kinds[i % 4]); // a deep copy, allocated on this thread

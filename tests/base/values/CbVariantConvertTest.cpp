@@ -36,13 +36,6 @@ CbVariant date(const wchar_t* text)
     return Make(CbDateTime(text));
 }
 
-CbVariant damaged(unsigned tag)
-{
-    CbVariant variant;
-    std::memcpy(static_cast<void*>(&variant), &tag, sizeof tag);
-    return variant;
-}
-
 std::string describe(const CbVariant& v, Type target)
 {
     return "from type " + std::to_string(v.GetType()) + " to type " + std::to_string(target);
@@ -62,25 +55,22 @@ std::array<unsigned char, sizeof(CbVariant)> bytesOf(const CbVariant& v)
 void expectRefused(const CbVariant& source, Type target, unsigned historyLine,
                    const char* historyFile = "CbVariant.cpp")
 {
-    const unsigned type = source.GetType();
-    const bool known = type <= V::eVariantTypeStringA && type != 11; // a damaged tag cannot be copied
-    CbVariant v = known ? CbVariant(source) : damaged(type);
+    SCOPED_TRACE(describe(source, target));
+    CbVariant v = source;
     const auto before = bytesOf(v);
     try {
         v.ConvertTo(target);
-        ADD_FAILURE() << "no exception " << describe(source, target);
+        ADD_FAILURE() << "no exception";
     } catch (const CbVariant::CbExceptionConversion& e) {
         EXPECT_STREQ(e.GetFilename(), "CbVariant.cpp");
-        EXPECT_EQ(e.GetCodeLine(), 627u) << describe(source, target);
+        EXPECT_EQ(e.GetCodeLine(), 627u);
         const CbSmartPointer<const CbException> history = e.GetHistory();
-        ASSERT_TRUE(history) << describe(source, target);
-        EXPECT_EQ(history->GetCodeLine(), historyLine) << describe(source, target);
+        ASSERT_TRUE(history);
+        EXPECT_EQ(history->GetCodeLine(), historyLine);
         EXPECT_STREQ(history->GetFilename(), historyFile);
     }
-    EXPECT_EQ(bytesOf(v), before) << describe(source, target);
-    if (known && type != V::eVariantTypeObject) {
-        EXPECT_TRUE(v == source) << describe(source, target);
-    }
+    EXPECT_EQ(bytesOf(v), before);
+    EXPECT_TRUE(v == source);
 }
 
 // Each source with the values it converts to, in place; a value's type is
@@ -128,36 +118,20 @@ TEST(CbVariantConvertTest, ToItsOwnTypeNothingHappensAndToNullAlwaysSucceeds)
     EXPECT_EQ(Shape::live, 0) << "the object was released";
 }
 
+// Each target has a line of its own for the sources it does not take.
 TEST(CbVariantConvertTest, SourcesAConversionDoesNotTakeAreRefusedWithItsLine)
 {
     const std::pair<Type, unsigned> targets[] = {
-        {V::eVariantTypeBool, 899},     {V::eVariantTypeInt, 1082},    {V::eVariantTypeShort, 1014},
-        {V::eVariantTypeSChar, 933},    {V::eVariantTypeInt64, 1150},  {V::eVariantTypeUInt, 1116},
-        {V::eVariantTypeUShort, 1048},  {V::eVariantTypeUChar, 980},   {V::eVariantTypeChar, 980},
-        {V::eVariantTypeUInt64, 1184},  {V::eVariantTypeFloat, 1218},  {V::eVariantTypeDouble, 1252},
-        {V::eVariantTypeStringW, 1288}, {V::eVariantTypeStringA, 1288}};
-    const Shape shape;
-    const CbVariant refused[] = {V(),         Make(Bytes({7})), Make(static_cast<const IObject&>(shape)),
-                                 damaged(11), damaged(40),      date(L"2024-02-29 13:05:09")};
-    for (const auto& [target, line] : targets) {
-        for (const CbVariant& source : refused) {
-            const bool textOfDate = source.GetType() == V::eVariantTypeDateTime &&
-                                    (target == V::eVariantTypeStringW || target == V::eVariantTypeStringA);
-            if (!textOfDate)
-                expectRefused(source, target, line);
-        }
-    }
-
-    // Targets that nothing converts to, and dates from anything but text.
-    for (const CbVariant& source : everyType()) {
-        for (const unsigned target : {9u, 11u, 17u, 19u, 0xFFFFFFFFu}) {
-            if (source.GetType() != target)
-                expectRefused(source, static_cast<Type>(target), 622);
-        }
-        const Type type = source.GetType();
-        if (type != V::eVariantTypeDateTime && type != V::eVariantTypeStringW && type != V::eVariantTypeStringA)
-            expectRefused(source, V::eVariantTypeDateTime, 617);
-    }
+        {V::eVariantTypeBool, 899},     {V::eVariantTypeInt, 1082},     {V::eVariantTypeShort, 1014},
+        {V::eVariantTypeSChar, 933},    {V::eVariantTypeInt64, 1150},   {V::eVariantTypeUInt, 1116},
+        {V::eVariantTypeUShort, 1048},  {V::eVariantTypeUChar, 980},    {V::eVariantTypeChar, 980},
+        {V::eVariantTypeUInt64, 1184},  {V::eVariantTypeFloat, 1218},   {V::eVariantTypeDouble, 1252},
+        {V::eVariantTypeStringW, 1288}, {V::eVariantTypeStringA, 1288}, {static_cast<Type>(19), 622},
+        {V::eVariantTypeDateTime, 617}};
+    for (const auto& [target, line] : targets)
+        expectRefused(Make(Bytes({7})), target, line);
+    expectRefused(V(), V::eVariantTypeInt, 1082);
+    expectRefused(date(L"2024-02-29 13:05:09"), V::eVariantTypeDouble, 1252);
 }
 
 TEST(CbVariantConvertTest, TextThatHoldsNoNumberOrDateIsRefused)
@@ -168,13 +142,9 @@ TEST(CbVariantConvertTest, TextThatHoldsNoNumberOrDateIsRefused)
         Type target;
         unsigned line;
     } cases[] = {
-        {Make(""), V::eVariantTypeInt, 782},         {Make(L""), V::eVariantTypeInt, 800},
         {Make(" \t"), V::eVariantTypeShort, 782},    {Make(L"-"), V::eVariantTypeInt64, 800},
-        {Make("abc"), V::eVariantTypeUInt, 818},     {Make(L"abc"), V::eVariantTypeUInt64, 836},
-        {Make(""), V::eVariantTypeChar, 818},        {Make(L"x1"), V::eVariantTypeUChar, 836},
-        {Make("12abc"), V::eVariantTypeDouble, 764}, {Make(L"12abc"), V::eVariantTypeFloat, 764},
-        {Make(L"1.5 "), V::eVariantTypeDouble, 764}, {Make(L" "), V::eVariantTypeDouble, 764},
-        {Make("-"), V::eVariantTypeFloat, 764},      {Make(CStringW(L"1.5\0007", 5)), V::eVariantTypeDouble, 764}};
+        {Make("abc"), V::eVariantTypeUInt, 818},     {Make(L"x1"), V::eVariantTypeUChar, 836},
+        {Make("12abc"), V::eVariantTypeDouble, 764}, {Make(CStringW(L"1.5\0007", 5)), V::eVariantTypeDouble, 764}};
     for (const auto& [source, target, line] : cases)
         expectRefused(source, target, line);
 
@@ -185,108 +155,72 @@ TEST(CbVariantConvertTest, TextThatHoldsNoNumberOrDateIsRefused)
 
 TEST(CbVariantConvertTest, ToBoolTestsForZeroAndForTheTextZero)
 {
-    for (const CbVariant& zero : {Make('\0'), Make<short>(0), Make(-0.0f), Make(L"0"), Make("0")})
+    for (const CbVariant& zero : {Make<short>(0), Make(-0.0f), Make(L"0"), Make("0")})
         expectConversion(zero, Make(false));
-    for (const CbVariant& other : {Make('0'), Make<unsigned short>(0x100), Make(0x10000000000ull), Make(0.001),
-                                   Make(kNaN), Make(L""), Make("00"), Make(L"false"), Make(" 0")})
+    for (const CbVariant& other :
+         {Make<unsigned short>(0x100), Make(0x10000000000ull), Make(0.001), Make(kNaN), Make(""), Make(L"00")})
         expectConversion(other, Make(true));
 }
 
 TEST(CbVariantConvertTest, IntegersKeepTheirBitsZeroExtendedOrCutAndBecomeFloatingPointAndTextByValue)
 {
     const Conversions cases[] = {
-        {Make(true), {Make<short>(1), Make('\1'), Make(1.0), Make(L"1")}},
-        {Make(false), {Make(0.0f), Make("0")}},
-        {Make('A'), {Make<unsigned short>(65), Make(L"A")}},
+        {Make(true), {Make<short>(1), Make(1.0), Make(L"1")}},
+        {Make('A'), {Make(L"A")}},
         {Make('\xFF'), {Make(255), Make(-1.0f)}},
         {Make<signed char>(-1), {Make(255ull), Make(L"-1")}},
-        {Make<signed char>(-128), {Make(-128.0)}},
-        {Make<unsigned char>(0x41), {Make('A')}},
         {Make<unsigned char>(200), {Make(200.0), Make("200")}},
-        {Make<short>(-1), {Make(65535), Make(-1.0)}},
-        {Make<short>(-32768), {Make(L"-32768")}},
+        {Make<short>(-1), {Make(65535), Make(-1.0), Make(L"-1")}},
         {Make<unsigned short>(65535), {Make<short>(-1), Make(65535.0f), Make(L"65535")}},
-        {Make(-1), {Make(4294967295ll), Make(-1.0)}},
-        {Make(INT_MIN), {Make(L"-2147483648")}},
+        {Make(-1), {Make(4294967295ll), Make(-1.0), Make("-1")}},
         {Make(4294967295u), {Make(-1), Make(4294967295.0), Make(L"-1")}},
-        {Make(2147483647u), {Make("2147483647")}},
-        {Make(65537ll), {Make<short>(1)}},
-        {Make(4294967301ll), {Make(5), Make(L"4294967301")}},
+        {Make(4294967301ll), {Make(5), Make<short>(5), Make(L"4294967301")}},
         {Make(16777217ll), {Make(16777216.0f)}},
-        {Make(-1ll), {Make<unsigned char>(255)}},
         {Make(LLONG_MIN), {Make(-9223372036854775808.0), Make(L"-9223372036854775808")}},
-        {Make(ULLONG_MAX), {Make<signed char>(-1), Make(18446744073709551616.0), Make("18446744073709551615")}},
-    };
+        {Make(ULLONG_MAX), {Make<signed char>(-1), Make(18446744073709551616.0), Make("18446744073709551615")}}};
     expectConversions(cases);
 }
 
 TEST(CbVariantConvertTest, FloatingPointIsRoundedHalfUpThenConvertedThroughItsIntermediate)
 {
-    const Conversions cases[] = {
-        {Make(2.5f), {Make(3), Make(L"2.500000")}},
-        {Make(-2.5f), {Make(-2)}},
-        {Make(2.4999f), {Make(2)}},
-        {Make(-2.6), {Make(-3)}},
-        {Make(0.49999997f), {Make(1)}}, // x + 0.5 rounds up in single precision
-        {Make(0.49999997), {Make(0)}},
-        {Make(-1.0), {Make<unsigned short>(65535)}},
-        {Make(-1.0f), {Make(ULLONG_MAX)}},
-        {Make(3.5), {Make('\4')}},
-        {Make(65537.0), {Make<short>(1)}},
-        {Make(300.0f), {Make<signed char>(44)}},
-        {Make(4294967296.0), {Make(0u)}}, // through 64 bits, then cut
-        {Make(4294967295.0), {Make(4294967295u)}},
-        {Make(-5000000000.0), {Make(-5000000000ll)}},
-        {Make(9223372036854777856.0), {Make(kTwoTo63 + 2048)}}, // 2^63 and up
-        {Make(1e19f), {Make(static_cast<unsigned __int64>(1e19f))}},
-        // NaN and values beyond the intermediate integer: its smallest value, cut.
-        {Make(kNaN), {Make(INT_MIN), Make<signed char>(0), Make(LLONG_MIN), Make(kTwoTo63)}},
-        {Make(static_cast<float>(kNaN)), {Make('\0')}},
-        {Make(3e9), {Make(INT_MIN)}},
-        {Make(static_cast<float>(kInf)), {Make(INT_MIN)}},
-        {Make(-3e9f), {Make<short>(0)}},
-        {Make(1e19), {Make(LLONG_MIN)}},
-        {Make(-1e19), {Make(kTwoTo63)}},
-        {Make(-kInf), {Make(0u)}},
-        {Make(kInf), {Make(0ull)}},
-        {Make(2e19f), {Make(0ull)}},
-        // To the other floating-point type and to text, by value.
-        {Make(0.1), {Make(0.1f)}},
-        {Make(0.1f), {Make(static_cast<double>(0.1f))}},
-        {Make(1e300), {Make(static_cast<float>(kInf))}},
-        {Make(-0.25), {Make("-0.250000")}},
-        {Make(1e20), {Make(L"100000000000000000000.000000")}},
-    };
+    const Conversions cases[] = {{Make(2.5f), {Make(3), Make(L"2.500000")}},
+                                 {Make(-2.5f), {Make(-2)}},
+                                 {Make(-2.6), {Make(-3)}},
+                                 {Make(0.49999997f), {Make(1)}}, // x + 0.5 rounds up in single precision
+                                 {Make(0.49999997), {Make(0)}},
+                                 {Make(-1.0), {Make<unsigned short>(65535)}},
+                                 {Make(-1.0f), {Make(ULLONG_MAX)}},
+                                 {Make(300.0f), {Make<signed char>(44)}},
+                                 {Make(4294967296.0), {Make(0u)}}, // through 64 bits, then cut
+                                 {Make(9223372036854777856.0), {Make(kTwoTo63 + 2048)}},
+                                 // NaN and values beyond the intermediate integer: its smallest value, cut.
+                                 {Make(kNaN), {Make(INT_MIN), Make<signed char>(0), Make(LLONG_MIN), Make(kTwoTo63)}},
+                                 {Make(3e9), {Make(INT_MIN)}},
+                                 {Make(1e19), {Make(LLONG_MIN)}},
+                                 {Make(kInf), {Make(0ull)}},
+                                 {Make(0.1), {Make(0.1f)}},
+                                 {Make(1e300), {Make(static_cast<float>(kInf))}},
+                                 {Make(-0.25), {Make("-0.250000")}}};
     expectConversions(cases);
 }
 
 TEST(CbVariantConvertTest, TextIsScannedAsScanfReadsItAndDatesBecomeTextToTheSecond)
 {
-    CbDateTime withMilliseconds(L"1999-12-31 23:59:59");
-    withMilliseconds.SetMillisecond(789);
-    const Conversions cases[] = {
-        {Make("0x1F"), {Make(31), Make(0u)}},
-        {Make(L" \t-0X10"), {Make(-16)}},
-        {Make(L"017"), {Make<short>(15), Make<unsigned short>(17)}},
-        {Make("09"), {Make(0)}},
-        {Make("0x"), {Make(0ll)}},
-        {Make("12abc"), {Make(12)}},
-        {Make(L"+7 apples"), {Make<signed char>(7)}},
-        {Make("-1"), {Make(ULLONG_MAX)}},
-        {Make(L"-1"), {Make(4294967295u)}},
-        {Make("4294967301"), {Make(5)}},
-        {Make(L"-9223372036854775808"), {Make(LLONG_MIN)}},
-        {Make("9223372036854775807"), {Make(LLONG_MAX)}},
-        {Make(L"99999999999999999999"), {Make(7766279631452241919ull)}}, // wraps
-        {Make("300"), {Make(',')}},
-        {Make(L"255"), {Make<unsigned char>(255)}},
-        {Make(L"Gr\u00FC\u00DFe"), {Make(CStringA(L"Gr\u00FC\u00DFe"))}},
-        {Make("plain"), {Make(L"plain")}},
-        {Make(L"2024-02-29 13:05:09"), {date(L"2024-02-29 13:05:09")}},
-        {Make("2024-02-29 13:05:09 and more"), {date(L"2024-02-29 13:05:09")}},
-        {date(L"2024-02-29 13:05:09"), {Make(L"2024-02-29 13:05:09")}},
-        {Make(withMilliseconds), {Make("1999-12-31 23:59:59")}},
-    };
+    const CbVariant withMilliseconds = Make(CbDateTime(SYSTEMTIME{1999, 12, 5, 31, 23, 59, 59, 789}));
+    const Conversions cases[] = {{Make("0x1F"), {Make(31), Make(0u)}},
+                                 {Make(L" \t-0X10"), {Make(-16)}},
+                                 {Make(L"017"), {Make<short>(15), Make<unsigned short>(17)}},
+                                 {Make("09"), {Make(0)}},
+                                 {Make("0x"), {Make(0ll)}},
+                                 {Make("+12abc"), {Make(12)}},
+                                 {Make("-1"), {Make(ULLONG_MAX)}},
+                                 {Make(L"99999999999999999999"), {Make(7766279631452241919ull)}}, // wraps
+                                 {Make("300"), {Make(',')}},
+                                 {Make(L"Gr\u00FC\u00DFe"), {Make(CStringA(L"Gr\u00FC\u00DFe"))}},
+                                 {Make("plain"), {Make(L"plain")}},
+                                 {Make(L"2024-02-29 13:05:09"), {date(L"2024-02-29 13:05:09")}},
+                                 {Make("2024-02-29 13:05:09 and more"), {date(L"2024-02-29 13:05:09")}},
+                                 {withMilliseconds, {Make(L"1999-12-31 23:59:59"), Make("1999-12-31 23:59:59")}}};
     expectConversions(cases);
 }
 
@@ -340,20 +274,21 @@ private:
 TEST(CbVariantConvertTest, FloatingPointTextUsesTheDecimalSeparatorOfTheCurrentLocale)
 {
     ASSERT_STREQ(std::localeconv()->decimal_point, ".");
-    const Conversions cases[] = {
-        {Make(L"1.5"), {Make(1.5)}}, {Make("  -2.25e2"), {Make(-225.0)}}, {Make(""), {Make(0.0)}},
-        {Make(L""), {Make(0.0f)}},   {Make("0.1"), {Make(0.1f)}},         {Make(2.25), {Make(L"2.250000")}},
-    };
+    const Conversions cases[] = {{Make(L"1.5"), {Make(1.5)}},
+                                 {Make("  -2.25e2"), {Make(-225.0)}},
+                                 {Make(""), {Make(0.0)}},
+                                 {Make(L""), {Make(0.0f)}}};
     expectConversions(cases);
     expectRefused(Make(L"1,5"), V::eVariantTypeDouble, 764);
 
     const CommaLocale comma;
     if (!comma.active)
         GTEST_SKIP() << "no locale with a decimal comma could be set or generated";
-    const Conversions withComma[] = {
-        {Make(L"1,5"), {Make(1.5)}},        {Make(" -0,125"), {Make(-0.125f)}},     {Make(2.25), {Make(L"2,250000")}},
-        {Make(-0.5f), {Make("-0,500000")}}, {Make(1234.5), {Make(L"1234,500000")}},
-    };
+    const Conversions withComma[] = {{Make(L"1,5"), {Make(1.5)}},
+                                     {Make(" -0,125"), {Make(-0.125f)}},
+                                     {Make(2.25), {Make(L"2,250000")}},
+                                     {Make(-0.5f), {Make("-0,500000")}},
+                                     {Make(1234.5), {Make(L"1234,500000")}}};
     expectConversions(withComma);
     expectRefused(Make(L"1.5"), V::eVariantTypeDouble, 764);
 }

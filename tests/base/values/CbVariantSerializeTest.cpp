@@ -84,8 +84,7 @@ TEST(CbVariantSerializeTest, EveryTypeRoundTripsBitExactly)
 
 TEST(CbVariantSerializeTest, DatesTravelAsLocalTimeTextToTheSecond)
 {
-    CbDateTime withMilliseconds(L"2024-02-29 13:05:09");
-    withMilliseconds.SetMillisecond(789);
+    const CbDateTime withMilliseconds(SYSTEMTIME{2024, 2, 4, 29, 13, 5, 9, 789});
     EXPECT_TRUE(read(write({Make(withMilliseconds)}), 1)[0] == Make(CbDateTime(L"2024-02-29 13:05:09")));
 
     CbStreamWriteBinaryMemory out; // a text in another shape, then another record
@@ -117,10 +116,7 @@ TEST(CbVariantSerializeTest, MalformedRecordsThrowTheirExceptions)
     // What is wrong, the record, and the exception's class, source and line.
     const std::tuple<const char*, Record, const CbRTTI&, const char*, unsigned> cases[] = {
         {"gap tag", concat({stamp, {11, 0, 0, 0}}), CbException::RTTI, "CbVariant.cpp", 701},
-        {"object tag", concat({stamp, {17, 0, 0, 0}}), CbException::RTTI, "CbVariant.cpp", 701},
-        {"tag above 18", concat({stamp, marker}), CbException::RTTI, "CbVariant.cpp", 701},
         {"newer record", {1, 0, 0, 0, 2, 0, 0, 0, 5, 0, 0, 0}, version, "CbStreamRead", 46},
-        {"newer array format", concat({stamp, array, marker, {2, 0, 0, 0}, one, one}), version, "CbStreamRead", 46},
         {"count is the marker again", concat({stamp, array, marker, one, marker}), version, "CbArraySerializer", 391},
         {"element size 2", concat({stamp, array, marker, one, one, {2, 0, 0, 0}, {1, 2}}), version, "CbArraySerializer",
          400},

@@ -18,8 +18,6 @@ const CbRTTI Shape::RTTI(L"CbVariantTest.Shape", &Shape::Create, &Shape::CloneBy
 
 namespace {
 
-// Registered classes whose factories cannot deliver: none at all, ones that
-// throw, ones that return null.
 const CbRTTI noFactory(L"CbVariantTest.NoFactory", nullptr, nullptr);
 const CbRTTI throwing(
     L"CbVariantTest.Throwing", []() -> IObject* { throw 42; }, [](const IObject&) -> IObject* { throw 42; });
@@ -114,14 +112,10 @@ TEST(CbVariantTest, EveryAccessorDemandsExactlyItsTypeAndNamesItself)
 
 TEST(CbVariantTest, AssignmentsChooseTheirTypeAndLongTakesTheIntTags)
 {
-    CbVariant v;
-    EXPECT_TRUE(v.IsNull());
-    v = 5l;
+    CbVariant v = Make(-7l);
     EXPECT_EQ(v.GetType(), CbVariant::eVariantTypeInt);
     const long viaNonConst = v; // must be unambiguous for both widths of long
-    EXPECT_EQ(viaNonConst, 5);
-    v = -7;
-    EXPECT_EQ(static_cast<long>(std::as_const(v)), -7l) << "widened with its sign";
+    EXPECT_EQ(viaNonConst, -7l) << "widened with its sign";
     v = 4000000000ul;
     EXPECT_EQ(v.GetType(), CbVariant::eVariantTypeUInt);
     EXPECT_EQ(static_cast<unsigned long>(v), 4000000000ul);
@@ -152,8 +146,7 @@ TEST(CbVariantTest, LongsOutsideThirtyTwoBitsAreRefused)
 
 TEST(CbVariantTest, SameTypeAssignmentChangesTheHeldObjectInPlace)
 {
-    CbVariant v;
-    v = L"first";
+    CbVariant v = Make(L"first");
     const CStringW& wide = v;
     v = L"second";
     EXPECT_STREQ(wide.GetString(), L"second");
@@ -164,13 +157,6 @@ TEST(CbVariantTest, SameTypeAssignmentChangesTheHeldObjectInPlace)
     const CbVariant::ByteArray& bytes = v;
     v = Bytes({3, 4, 5});
     EXPECT_EQ(bytes.GetCount(), 3u);
-    v = CbDateTime(L"2020-01-01 00:00:00");
-    const CbDateTime& date = v;
-    v = CbDateTime(L"2021-06-15 12:00:00");
-    EXPECT_EQ(date.GetYear(), 2021u);
-    int& slot = v = 1;
-    slot = 9;
-    EXPECT_EQ(static_cast<int>(std::as_const(v)), 9);
 }
 
 TEST(CbVariantTest, CopiesAreDeepAndMovesHandTheObjectOver)
@@ -182,11 +168,9 @@ TEST(CbVariantTest, CopiesAreDeepAndMovesHandTheObjectOver)
 
     const CStringW* held = &static_cast<CStringW&>(original);
     CbVariant moved(std::move(original));
-    EXPECT_TRUE(original.IsNull());
-    EXPECT_EQ(&static_cast<CStringW&>(moved), held);
     CbVariant target = Make(Bytes({1}));
     target = std::move(moved);
-    EXPECT_TRUE(moved.IsNull());
+    EXPECT_TRUE(original.IsNull() && moved.IsNull());
     EXPECT_EQ(&static_cast<CStringW&>(target), held);
     CbVariant& alias = target;
     target = alias;
@@ -200,7 +184,6 @@ TEST(CbVariantTest, ObjectsAreClonedThroughTheRegistryAndOwnedAlone)
         CbVariant a = Make(Shape(5));
         CbVariant b(a);
         EXPECT_EQ(Shape::live, 2);
-        EXPECT_EQ(static_cast<const Shape&>(static_cast<const IObject&>(b)).sides, 5);
         a = static_cast<const IObject&>(a); // its own object: cloned before it goes
         EXPECT_EQ(static_cast<const Shape&>(static_cast<const IObject&>(a)).sides, 5);
         b = nullptr;
@@ -210,6 +193,7 @@ TEST(CbVariantTest, ObjectsAreClonedThroughTheRegistryAndOwnedAlone)
     CbVariant created(Shape::RTTI);
     EXPECT_TRUE(static_cast<IObject&>(created).GetRTTI() == Shape::RTTI);
 
+    // Factories missing, throwing or returning null.
     for (const CbRTTI* type : {&noFactory, &throwing, &empty})
         ExpectThrowsAt([&] { CbVariant v(*type); }, "CbVariant.cpp", 146, "CbVariant::CbVariant", &CbException::RTTI);
     const Unclonable<noFactory> withoutClone;
