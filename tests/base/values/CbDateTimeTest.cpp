@@ -126,9 +126,7 @@ TEST(CbDateTimeTest, TicksAndFileTimesConvertBothWays)
     EXPECT_EQ(TextOf(fromTicks), "2024-02-29 13:05:09.123 (4)");
     EXPECT_EQ(static_cast<unsigned __int64>(fromTicks), ticks - 4567);
     EXPECT_EQ(FileTimeToTicks(fromTicks), ticks - 4567);
-    for (const CbDateTime& same :
-         {CbDateTime(TicksToFileTime(ticks)), CbDateTime() = ticks, CbDateTime() = TicksToFileTime(ticks)})
-        EXPECT_EQ(same, fromTicks);
+    EXPECT_EQ(CbDateTime(TicksToFileTime(ticks)), fromTicks);
     EXPECT_EQ(TextOf(CbDateTime(0x8000000000000000ULL)), "1601-01-01 00:00:00.000 (1)"); // beyond the range
 }
 
@@ -280,7 +278,6 @@ TEST(CbDateTimeFormatTest, NamesAndFixedFormsComeFromTheUserLocale)
     EXPECT_EQ(format(leapDay, L"D"), format(leapDay, L"l").substr(0, 3));
     const CStringW longDate = leapDay.ToString(CbDateTime::eFormatLongDate);
     EXPECT_NE(longDate.Find(L"2024"), -1);
-    EXPECT_NE(leapDay.ToString(CbDateTime::eFormatShortDate).Find(L"29"), -1);
     EXPECT_EQ(leapDay.ToString(CbDateTime::eFormatLongDateTime), longDate + L" 13:05:09");
     EXPECT_EQ(leapDay.ToString(static_cast<CbDateTime::EFormat>(7)), L"");
 
