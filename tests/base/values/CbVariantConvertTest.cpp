@@ -270,11 +270,8 @@ TEST(CbVariantConvertTest, FloatingPointTextUsesTheDecimalSeparatorOfTheCurrentL
     const CommaLocale comma;
     if (!comma.active)
         GTEST_SKIP() << "no locale with a decimal comma could be set or generated";
-    const Conversions withComma[] = {{Make(L"1,5"), {Make(1.5)}},
-                                     {Make(" -0,125"), {Make(-0.125f)}},
-                                     {Make(2.25), {Make(L"2,250000")}},
-                                     {Make(-0.5f), {Make("-0,500000")}},
-                                     {Make(1234.5), {Make(L"1234,500000")}}};
+    const Conversions withComma[] = {
+        {Make(" -0,125"), {Make(-0.125f)}}, {Make(1234.5), {Make(L"1234,500000")}}, {Make(-0.5f), {Make("-0,500000")}}};
     expectConversions(withComma);
     expectRefused(Make(L"1.5"), V::eVariantTypeDouble, 764);
 }
