@@ -270,7 +270,6 @@ TEST(CbDateTimeFormatTest, EveryLetterOfTheFormat)
 TEST(CbDateTimeFormatTest, NamesAndFixedFormsComeFromTheUserLocale)
 {
     const CbDateTime leapDay = at(2024, 2, 29, 13, 5, 9);
-    EXPECT_FALSE(format(leapDay, L"D").empty());
     EXPECT_EQ(format(leapDay, L"D"), format(leapDay, L"l").substr(0, 3));
     const CStringW longDate = leapDay.ToString(CbDateTime::eFormatLongDate);
     EXPECT_NE(longDate.Find(L"2024"), -1);
