@@ -48,17 +48,14 @@ std::wstring format(const CbDateTime& value, const wchar_t* pattern)
 
 } // namespace
 
+// Blanks and signs as scanf reads them, the fields unchecked, text after the seconds ignored.
 TEST(CbDateTimeTest, TextInTheFixedShapeIsStoredAsScanned)
 {
     const std::pair<const char*, const char*> cases[] = {
-        {"2024-02-29 13:05:09", "2024-02-29 13:05:09.000 (0)"},
-        {"2023-02-30 25:61:61", "2023-02-30 25:61:61.000 (0)"},
         {"2024-02-29  3:05: 9", "2024-02-29 03:05:09.000 (0)"},
         {" 202-+2-29 13:05:09", "0202-02-29 13:05:09.000 (0)"},
-        {"0000-00-00 00:00:00", "0000-00-00 00:00:00.000 (0)"},
-        {"2024-02-29 13:05:09.750Z and more", "2024-02-29 13:05:09.000 (0)"},
-        {"2024--1-29 13:05:09", "2024-65535-29 13:05:09.000 (0)"},
-    };
+        {"2023-02-30 25:61:61", "2023-02-30 25:61:61.000 (0)"},
+        {"2024--1-29 13:05:09.750Z and more", "2024-65535-29 13:05:09.000 (0)"}};
     for (const auto& [text, fields] : cases) {
         const CStringW wideText(text);
         EXPECT_TRUE(CbDateTime::HasValidFormat(text) && CbDateTime::HasValidFormat(wideText.GetString())) << text;
@@ -70,20 +67,16 @@ TEST(CbDateTimeTest, TextInTheFixedShapeIsStoredAsScanned)
 
 TEST(CbDateTimeTest, TextInAnyOtherShapeThrowsWithItsPlace)
 {
-    const char* const rejected[] = {
-        "2024-02-29T13:05:09", "2024-2-29 13:05:09",  "2024-02-29 13:05:0",  "",
-        "2024/02/29 13:05:09", "abcd-ef-gh ij:kl:mn", "2024-02-29 13:05:+x", "2024-02-29 13:05:- ",
-        "2024-02-29 13:0x:09",
-    };
-    CbDateTime target;
+    const char* const rejected[] = {"2024-02-29T13:05:09", "2024-02-29 13:05:0", "2024-02-29 13:05:+x",
+                                    "2024-02-29 13:0x:09"};
+    CbDateTime target(static_cast<unsigned __int64>(at(1999, 12, 31, 23, 59, 58, 500))); // a Friday
     const std::tuple<std::function<void(const char*, const wchar_t*)>, unsigned, const char*> operations[] = {
         {[](const char* t, const wchar_t*) { CbDateTime{t}; }, 210, "CbDateTime::CbDateTime"},
         {[](const char* t, const wchar_t*) { CbDateTime(t, true); }, 235, "CbDateTime::CbDateTime"},
         {[](const char*, const wchar_t* w) { CbDateTime{w}; }, 267, "CbDateTime::CbDateTime"},
         {[](const char*, const wchar_t* w) { CbDateTime(w, false); }, 292, "CbDateTime::CbDateTime"},
         {[&](const char* t, const wchar_t*) { target = t; }, 427, "CbDateTime::operator ="},
-        {[&](const char*, const wchar_t* w) { target = w; }, 452, "CbDateTime::operator ="},
-    };
+        {[&](const char*, const wchar_t* w) { target = w; }, 452, "CbDateTime::operator ="}};
     for (const char* text : rejected) {
         const CStringW wideText(text);
         EXPECT_FALSE(CbDateTime::HasValidFormat(text) || CbDateTime::HasValidFormat(wideText.GetString())) << text;
@@ -92,45 +85,24 @@ TEST(CbDateTimeTest, TextInAnyOtherShapeThrowsWithItsPlace)
             ExpectThrowsAt([&, &run = run] { run(text, wideText.GetString()); }, "CbDateTime", line, function,
                            &CbException::RTTI);
     }
+    // A failed assignment has set the day of week and milliseconds to 0 and kept what it scanned.
+    EXPECT_EQ(TextOf(target), "2024-02-29 13:00:58.000 (0)");
     EXPECT_FALSE(CbDateTime::HasValidFormat(static_cast<const char*>(nullptr)));
     EXPECT_FALSE(CbDateTime::HasValidFormat(static_cast<const wchar_t*>(nullptr)));
 }
 
-TEST(CbDateTimeTest, AFailedAssignmentKeepsWhatWasScannedBeforeTheFailure)
-{
-    const std::pair<const wchar_t*, const char*> cases[] = {
-        {L"2024/02/29 13:05:09", "1999-12-31 23:59:58.000 (0)"},
-        {L"2024-02-xx 13:05:09", "2024-02-31 23:59:58.000 (0)"},
-        {L"2024-02-29 13:05:+x", "2024-02-29 13:05:58.000 (0)"},
-    };
-    for (const auto& [text, fields] : cases) {
-        CbDateTime value(static_cast<unsigned __int64>(at(1999, 12, 31, 23, 59, 58, 500))); // a Friday
-        ASSERT_EQ(static_cast<SYSTEMTIME>(value).wDayOfWeek, 5);
-        EXPECT_THROW(value = text, CbException);
-        EXPECT_EQ(TextOf(value), fields);
-    }
-}
-
-// Seconds have a calendar of their own; beyond the table it must agree with
-// the tick conversion, which is checked against the standard calendar elsewhere.
+// Seconds have a calendar of their own; it must agree with the tick
+// conversion, which is checked against the standard calendar elsewhere.
 TEST(CbDateTimeTest, SecondsAndLeapYearsFollowTheGregorianCalendar)
 {
     const std::pair<__int64, const char*> cases[] = {
-        {0, "1970-01-01 00:00:00.000 (4)"},
-        {951782400, "2000-02-29 00:00:00.000 (2)"},
         {-1, "1969-12-31 23:59:59.000 (3)"},
-        {1709211909, "2024-02-29 13:05:09.000 (4)"},
-        {-11644473600, "1601-01-01 00:00:00.000 (1)"},
-        {-11644473601, "1601-01-01 00:00:00.000 (1)"},
-        {4107542399, "2100-02-28 23:59:59.000 (0)"},
-        {4107542400, "2100-03-01 00:00:00.000 (1)"},
-        {253402300799, "9999-12-31 23:59:59.000 (5)"},
-        {4010677070772932320, "54996-12-27 08:18:40.000 (1)"}, // a year beyond 32 bits, kept to 16
         {std::numeric_limits<__int64>::min(), "1601-01-01 00:00:00.000 (1)"},
+        {4107542400, "2100-03-01 00:00:00.000 (1)"},
+        {4010677070772932320, "54996-12-27 08:18:40.000 (1)"}, // a year beyond 32 bits, kept to 16
     };
     for (const auto& [seconds, fields] : cases)
         EXPECT_EQ(TextOf(CbDateTime(seconds)), fields) << seconds;
-    EXPECT_EQ(TextOf(CbDateTime() = static_cast<__int64>(951782400)), "2000-02-29 00:00:00.000 (2)");
     EXPECT_NO_THROW(CbDateTime(std::numeric_limits<__int64>::max()));
 
     std::mt19937_64 random(1601);
@@ -139,11 +111,10 @@ TEST(CbDateTimeTest, SecondsAndLeapYearsFollowTheGregorianCalendar)
         const __int64 seconds = anySecond(random);
         const auto ticks = static_cast<unsigned __int64>(seconds + 11644473600) * 10000000ULL;
         ASSERT_EQ(TextOf(CbDateTime(seconds)), TextOf(CbDateTime(ticks))) << seconds;
-        ASSERT_EQ(static_cast<unsigned __int64>(CbDateTime(seconds)), ticks) << seconds;
     }
 
-    for (const auto& [year, leap] : std::initializer_list<std::pair<unsigned, bool>>{
-             {1600, true}, {1700, false}, {1900, false}, {2000, true}, {2023, false}, {2024, true}, {0, true}})
+    for (const auto& [year, leap] :
+         std::initializer_list<std::pair<unsigned, bool>>{{1900, false}, {2000, true}, {2023, false}, {2024, true}})
         EXPECT_EQ(CbDateTime::IsLeapYear(year), leap) << year;
 }
 
@@ -152,51 +123,35 @@ TEST(CbDateTimeTest, TicksAndFileTimesConvertBothWays)
     const unsigned __int64 ticks = 133536855090000000ULL + 1234567; // 2024-02-29 13:05:09.1234567
     const CbDateTime fromTicks(ticks);
     EXPECT_EQ(TextOf(fromTicks), "2024-02-29 13:05:09.123 (4)");
-    EXPECT_EQ(static_cast<unsigned __int64>(fromTicks), ticks - 4567);
     EXPECT_EQ(FileTimeToTicks(fromTicks), ticks - 4567);
-    for (const CbDateTime& same :
-         {CbDateTime(TicksToFileTime(ticks)), CbDateTime() = ticks, CbDateTime() = TicksToFileTime(ticks)})
-        EXPECT_EQ(same, fromTicks);
-    for (const unsigned __int64 beyond : {0x8000000000000000ULL, ~0ULL})
-        EXPECT_EQ(TextOf(CbDateTime(beyond)), "1601-01-01 00:00:00.000 (1)");
+    EXPECT_EQ(CbDateTime(TicksToFileTime(ticks)), fromTicks);
+    EXPECT_EQ(TextOf(CbDateTime(0x8000000000000000ULL)), "1601-01-01 00:00:00.000 (1)"); // beyond the range
 }
 
 TEST(CbDateTimeTest, FieldsThatFormNoDateCountAsTheFirstTick)
 {
     const CbDateTime first(0ULL);
-    const CbDateTime valid = at(2024, 2, 29);
-    const CbDateTime invalid[] = {
-        at(2024, 2, 30), at(2024, 13, 1), at(2024, 1, 1, 24), at(1600, 1, 1), at(2024, 1, 1, 0, 0, 0, 1000),
-        at(0, 0, 0)};
-    for (const CbDateTime& value : invalid) {
-        SCOPED_TRACE(TextOf(value));
-        EXPECT_EQ(static_cast<unsigned __int64>(value), 0u);
-        EXPECT_EQ(FileTimeToTicks(value), 0u);
-        EXPECT_TRUE(value == first && value == invalid[0] && value < valid && !(value > first));
-        EXPECT_EQ(bytesOf(value), bytesOf(first));
-        EXPECT_EQ(value.ToString(L"Y-m-d H:i:s", true), value.ToString(L"Y-m-d H:i:s", false));
-        EXPECT_EQ(value.IsLeapYear(true), CbDateTime::IsLeapYear(value.GetYear()));
-    }
+    const CbDateTime noDate = at(2024, 1, 1, 24);
+    EXPECT_EQ(FileTimeToTicks(noDate), 0u);
+    EXPECT_TRUE(noDate == first && noDate < at(2024, 1, 1) && !(noDate > first));
+    EXPECT_EQ(bytesOf(noDate), bytesOf(first));
+    // Local time falls back to the fields.
+    EXPECT_EQ(noDate.ToString(L"Y-m-d H:i:s", true), L"2024-01-01 24:00:00");
+    EXPECT_TRUE(at(2024, 2, 30).IsLeapYear(true));
 }
 
+// Ordered by instant, not by the text of the fields.
 TEST(CbDateTimeTest, ComparisonIsChronologicalAndIgnoresTheDayOfWeek)
 {
-    const std::pair<CbDateTime, CbDateTime> ordered[] = {
-        {at(2024, 2, 29, 13, 5, 9, 0), at(2024, 2, 29, 13, 5, 9, 1)}, {at(1601, 1, 1), at(30828, 9, 14)},
-        {at(2024, 2, 29, 13, 5, 9), at(2024, 2, 29, 13, 5, 10)},      {at(9999, 1, 1), at(10000, 1, 1)},
-        {at(2023, 12, 31, 23, 59, 59, 999), at(2024, 1, 1)},
-    };
+    const std::pair<CbDateTime, CbDateTime> ordered[] = {{at(2024, 2, 29, 13, 5, 9, 0), at(2024, 2, 29, 13, 5, 9, 1)},
+                                                         {at(9999, 1, 1), at(10000, 1, 1)}};
     for (const auto& [earlier, later] : ordered) {
-        SCOPED_TRACE(TextOf(earlier) + " < " + TextOf(later));
-        EXPECT_TRUE(earlier < later && earlier <= later && later > earlier && later >= earlier);
-        EXPECT_TRUE(earlier != later && !(earlier == later));
-        EXPECT_FALSE(later < earlier || later <= earlier || earlier > later || earlier >= later);
-        EXPECT_TRUE(earlier == earlier && earlier <= earlier && earlier >= earlier && !(earlier != earlier));
+        SCOPED_TRACE(TextOf(earlier));
+        EXPECT_TRUE(earlier < later && earlier <= later && later > earlier && later >= earlier && earlier != later);
+        EXPECT_FALSE(later < earlier || later <= earlier || earlier > later || earlier >= later || earlier == later);
     }
 
-    SYSTEMTIME wrongDay = SystemTimeOf(2024, 2, 29); // a Thursday
-    wrongDay.wDayOfWeek = 6;
-    EXPECT_TRUE(CbDateTime(wrongDay) == at(2024, 2, 29));
+    EXPECT_TRUE(CbDateTime(SYSTEMTIME{2024, 2, 6, 29, 0, 0, 0, 0}) == at(2024, 2, 29)); // a Thursday, not a Saturday
 }
 
 TEST(CbDateTimeTest, CopiesFromOtherDatesGoThroughTheSettersWhichKeepSixteenBits)
@@ -213,11 +168,6 @@ TEST(CbDateTimeTest, CopiesFromOtherDatesGoThroughTheSettersWhichKeepSixteenBits
     CbDateTime target(static_cast<__int64>(0)); // a Thursday: the day of week is not a field of IDateTime
     target = static_cast<const IDateTime&>(source);
     EXPECT_EQ(TextOf(target), "2024-02-29 13:05:09.999 (4)");
-
-    target.SetMonth(0x10000 + 13);
-    target.SetMillisecond(70000);
-    EXPECT_EQ(target.GetMonth(), 13u);
-    EXPECT_EQ(target.GetMillisecond(), 70000u - 65536u);
 }
 
 TEST(CbDateTimeTest, LocalTimeOnTheWayInAndOut)
@@ -226,36 +176,26 @@ TEST(CbDateTimeTest, LocalTimeOnTheWayInAndOut)
     if (!zone.IsHonoured())
         GTEST_SKIP() << kTimeZoneNotHonoured;
 
-    const CTime tenUtc(1719828000); // 2024-07-01 10:00:00 UTC
-    EXPECT_EQ(TextOf(CbDateTime(tenUtc)), "2024-07-01 12:00:00.000 (0)");
-    EXPECT_EQ(TextOf(at(2000, 1, 1, 0, 0, 0, 777) = tenUtc), "2024-07-01 12:00:00.000 (0)");
+    EXPECT_EQ(TextOf(CbDateTime(CTime(1719828000))), "2024-07-01 12:00:00.000 (0)"); // 10:00 UTC
     EXPECT_EQ(static_cast<CTime>(at(2024, 7, 1, 12, 0, 0, 999)).GetTime(), 1719828000);
-
     EXPECT_EQ(TextOf(CbDateTime("2024-07-01 12:00:00", true)), "2024-07-01 10:00:00.000 (1)");
     EXPECT_EQ(TextOf(CbDateTime(L"2024-01-01 00:30:00", true)), "2023-12-31 23:30:00.000 (0)");
     EXPECT_EQ(TextOf(CbDateTime("2023-02-30 25:61:61", true)), "2023-02-30 25:61:61.000 (0)");
 
-    const CbDateTime newYearsEve = at(2024, 12, 31, 23, 30);
-    EXPECT_TRUE(newYearsEve.IsLeapYear(false));
-    EXPECT_FALSE(newYearsEve.IsLeapYear(true)); // already 2025 in Berlin
+    const CbDateTime newYearsEve = at(2024, 12, 31, 23, 30); // already 2025 in Berlin
+    EXPECT_TRUE(newYearsEve.IsLeapYear(false) && !newYearsEve.IsLeapYear(true));
     EXPECT_EQ(newYearsEve.ToString(L"Y-m-d H:i", true), L"2025-01-01 00:30");
-    EXPECT_EQ(at(2024, 7, 1, 10).ToString(L"H", true), L"12");
-    EXPECT_EQ(at(2024, 12, 1, 10).ToString(L"H", true), L"11");
-    EXPECT_EQ(at(2024, 12, 1, 10).ToString(CbDateTime::eFormatShortDate, true),
-              at(2024, 12, 1, 10).ToString(CbDateTime::eFormatShortDate, false));
+    EXPECT_NE(newYearsEve.ToString(CbDateTime::eFormatLongDate, true),
+              newYearsEve.ToString(CbDateTime::eFormatLongDate, false));
+    EXPECT_EQ(newYearsEve.ToString(CbDateTime::eFormatShortDate, true),
+              newYearsEve.ToString(CbDateTime::eFormatShortDate, false));
 }
 
 TEST(CbDateTimeTest, CTimeEdges)
 {
     EXPECT_EQ(TextOf(CbDateTime(CTime(std::numeric_limits<__int64>::max()))), "0000-00-00 65535:65535:65535.000 (0)");
-
-    const CbDateTime rejected[] = {at(1899, 12, 31),   at(2024, 13, 1),       at(2024, 1, 32),
-                                   at(2024, 1, 1, 24), at(2024, 1, 1, 0, 60), at(2024, 1, 1, 0, 0, 60)};
-    for (const CbDateTime& value : rejected)
-        EXPECT_THROW(static_cast<void>(static_cast<CTime>(value)), COleException) << TextOf(value);
-
-    // Round trip through the runtime's local time, whatever the zone.
-    const CbDateTime noon = at(2024, 5, 20, 12, 34, 56);
+    EXPECT_THROW(static_cast<void>(static_cast<CTime>(at(1899, 12, 31))), COleException);
+    const CbDateTime noon = at(2024, 5, 20, 12, 34, 56); // through the runtime's local time, whatever the zone
     EXPECT_EQ(CbDateTime(static_cast<CTime>(noon)), noon);
 }
 
@@ -288,88 +228,53 @@ TEST(CbDateTimeTest, FileTimesOfAnExistingFileOnly)
     const std::wstring path = (std::filesystem::temp_directory_path() / L"cbf-dates-file.txt").wstring();
     std::ofstream(std::filesystem::path(path)) << "x";
     const CbDateTime aMinuteAgo(static_cast<unsigned __int64>(CbDateTime()) - 60 * cbf::platform::kTicksPerSecond);
+    std::wstring backslashed = path; // a backslash separates folders wherever the library takes a path
+    std::replace(backslashed.begin(), backslashed.end(), L'/', L'\\');
     CbDateTime created = aMinuteAgo;
     CbDateTime modified = aMinuteAgo;
-    ASSERT_TRUE(created.ReadFileCreationTime(path.c_str()) && modified.ReadFileModificationTime(path.c_str()));
+    ASSERT_TRUE(created.ReadFileCreationTime(path.c_str()) && modified.ReadFileModificationTime(backslashed.c_str()));
     EXPECT_TRUE(aMinuteAgo < created && created <= modified);
 
-    // A backslash separates folders wherever the library takes a path, and a
-    // NUL inside the path names no file rather than the part before it.
-    std::wstring backslashed = path;
-    std::replace(backslashed.begin(), backslashed.end(), L'/', L'\\');
-    CbDateTime again = aMinuteAgo;
-    EXPECT_TRUE(again.ReadFileModificationTime(backslashed.c_str()) && again == modified);
+    // A NUL inside the path names no file rather than the part before it, and the value stays.
     const CStringW truncatedByNul = CStringW(path.c_str()) + L'\0' + L"x";
-    EXPECT_FALSE(again.ReadFileCreationTime(truncatedByNul) || again.ReadFileModificationTime(truncatedByNul));
-
-    std::filesystem::remove(path);
     const CbDateTime before = created;
-    EXPECT_FALSE(created.ReadFileCreationTime(path.c_str()) || created.ReadFileModificationTime(path.c_str()));
+    EXPECT_FALSE(created.ReadFileCreationTime(truncatedByNul) || created.ReadFileModificationTime(truncatedByNul));
     EXPECT_EQ(TextOf(created), TextOf(before));
+    std::filesystem::remove(path);
 }
 
 TEST(CbDateTimeFormatTest, EveryLetterOfTheFormat)
 {
     const CbDateTime leapDay = at(2024, 2, 29, 13, 5, 9);
-    const std::tuple<CbDateTime, const wchar_t*, const wchar_t*> cases[] = {
-        {leapDay, L"Y|y|m|n|d|j|t", L"2024|24|02|2|29|29|29"},
-        {leapDay, L"H|G|h|g|A|a|i|s", L"13|13|01|1|PM|pm|05|09"},
-        {at(5, 1, 1), L"Y|y", L"0005|05"},
-        {at(12345, 1, 1), L"Y|y", L"12345|45"},
-        {at(2024, 11, 1, 7), L"n|H|G|A", L"11|07|7|AM"},
-        {at(2024, 2, 1), L"d|j", L"01|1"},
-        {at(1900, 2, 1), L"t", L"28"},
-        {at(2000, 2, 1), L"t", L"29"},
-        {at(2024, 4, 1), L"t", L"30"},
-        {at(2024, 12, 1), L"t", L"31"},
-        {at(2024, 0, 1), L"<t>", L"<>"},
-        {at(2024, 13, 1), L"<t>", L"<>"},
-        {at(2024, 1, 1, 12, 30), L"g A|h", L"0 PM|00"},
-        {at(2024, 1, 1, 0, 30), L"g A", L"0 AM"},
-        {at(2024, 1, 1, 11, 59), L"a", L"am"},
-        {leapDay, L"", L""},
-        {leapDay, L"\\Y|\\\\|x-%: |Y\\", L"Y|\\|x-%: |2024"},
-        {at(2023, 2, 30, 25, 61, 61), L"Y-m-d H:i:s", L"2023-02-30 25:61:61"},
-    };
-    for (const auto& [value, pattern, expected] : cases)
+    const CbDateTime early = at(5, 11, 1, 7);
+    const CbDateTime noon = at(2024, 1, 1, 12, 30);
+    const std::tuple<const wchar_t*, CbDateTime, const wchar_t*> cases[] = {
+        {L"Y", early, L"0005"}, {L"y", at(12305, 1, 1), L"05"}, {L"m", leapDay, L"02"},
+        {L"n", leapDay, L"2"},  {L"d", early, L"01"},           {L"j", early, L"1"},
+        {L"t", leapDay, L"29"}, {L"H", early, L"07"},           {L"G", early, L"7"},
+        {L"h", noon, L"00"},    {L"g", leapDay, L"1"},          {L"A", noon, L"PM"},
+        {L"a", early, L"am"},   {L"i", leapDay, L"05"},         {L"s", leapDay, L"09"}};
+    for (const auto& [pattern, value, expected] : cases)
         EXPECT_EQ(format(value, pattern), expected) << pattern;
+    EXPECT_EQ(format(leapDay, L"\\Y|\\\\|x-%: |Y\\"), L"Y|\\|x-%: |2024");
+    EXPECT_EQ(format(at(12345, 2, 30, 25, 61, 61), L"Y-m-d H:i:s"), L"12345-02-30 25:61:61");
+    // Of no date: no days, and error names for the names.
+    EXPECT_EQ(format(at(2024, 13, 1), L"<t>F|M|l|D"),
+              L"<>ERROR_INVALID_PARAMETER|ERROR_INVALID_PARAMETER|ERROR_INVALID_PARAMETER|ERR");
 
-    std::wstring longPattern;
-    std::wstring longText;
-    for (int i = 0; i < 20; ++i) {
-        longPattern += L"Y-m-d H:i:s|";
-        longText += L"2024-02-29 13:05:09|";
-    }
-    EXPECT_EQ(format(leapDay, longPattern.c_str()), longText);
+    const std::wstring beyondTheStack(100, L'-'); // longer than the text the formatter keeps on the stack
+    EXPECT_EQ(format(leapDay, (beyondTheStack + L"Y-m-d").c_str()), beyondTheStack + L"2024-02-29");
     EXPECT_EQ(leapDay.ToString(static_cast<const wchar_t*>(nullptr)), L"");
-}
-
-TEST(CbDateTimeFormatTest, NamesOfNoDateAreErrorNames)
-{
-    const CbDateTime invalid[] = {at(2023, 2, 29), at(2024, 13, 1), at(2024, 0, 1)};
-    for (const CbDateTime& value : invalid) {
-        EXPECT_EQ(format(value, L"F|M|l"), L"ERROR_INVALID_PARAMETER|ERROR_INVALID_PARAMETER|ERROR_INVALID_PARAMETER");
-        EXPECT_EQ(format(value, L"D"), L"ERR");
-    }
 }
 
 TEST(CbDateTimeFormatTest, NamesAndFixedFormsComeFromTheUserLocale)
 {
     const CbDateTime leapDay = at(2024, 2, 29, 13, 5, 9);
-    const std::wstring weekday = format(leapDay, L"l");
-    EXPECT_FALSE(weekday.empty());
-    EXPECT_EQ(format(leapDay, L"D"), weekday.substr(0, 3));
-    EXPECT_FALSE(format(leapDay, L"F").empty());
-    EXPECT_FALSE(format(leapDay, L"M").empty());
-
+    EXPECT_EQ(format(leapDay, L"D"), format(leapDay, L"l").substr(0, 3));
     const CStringW longDate = leapDay.ToString(CbDateTime::eFormatLongDate);
-    const CStringW shortDate = leapDay.ToString(CbDateTime::eFormatShortDate);
     EXPECT_NE(longDate.Find(L"2024"), -1);
-    EXPECT_NE(longDate.Find(L"29"), -1);
-    EXPECT_NE(shortDate.Find(L"29"), -1);
     EXPECT_EQ(leapDay.ToString(CbDateTime::eFormatLongDateTime), longDate + L" 13:05:09");
     EXPECT_EQ(leapDay.ToString(static_cast<CbDateTime::EFormat>(7)), L"");
-    EXPECT_EQ(leapDay.ToString(static_cast<CbDateTime::EFormat>(-1)), L"");
 
     // A part the locale cannot write stays empty.
     EXPECT_EQ(at(2023, 2, 30, 13, 5, 9).ToString(CbDateTime::eFormatLongDateTime), L" 13:05:09");
@@ -378,9 +283,6 @@ TEST(CbDateTimeFormatTest, NamesAndFixedFormsComeFromTheUserLocale)
 
     if (format(at(2024, 1, 1), L"l") != L"Monday")
         GTEST_SKIP() << "the user's locale is not English";
-    EXPECT_EQ(format(leapDay, L"l, F j, Y"), L"Thursday, February 29, 2024");
-    EXPECT_EQ(format(leapDay, L"D M"), L"Thu Feb");
-    EXPECT_EQ(format(at(2024, 9, 1), L"F M l"), L"September Sep Sunday");
-    EXPECT_NE(longDate.Find(L"Thursday"), -1);
+    EXPECT_EQ(format(leapDay, L"l, F j, Y|D M"), L"Thursday, February 29, 2024|Thu Feb");
     EXPECT_NE(longDate.Find(L"February"), -1);
 }

@@ -8,13 +8,12 @@
 #include <deque>
 #include <mutex>
 #include <thread>
-#include <vector>
 
 using variant_test::Make;
 
 namespace {
 
-// Variants made on one thread are copied, changed and released on another:
+// Variants made on one thread are copied and released on another:
 // the values they own are allocated by one thread and freed by the other.
 TEST(CbVariantConcurrencyTest, VariantsMoveBetweenThreads)
 {
@@ -22,9 +21,8 @@ TEST(CbVariantConcurrencyTest, VariantsMoveBetweenThreads)
     std::mutex mutex;
     std::deque<CbVariant> queue;
 
-    CbVariant::ByteArray bytes;
-    bytes.SetSize(16);
-    const CbVariant kinds[] = {Make(L"shared text"), Make(bytes), Make(CbDateTime(10'000'000ULL)), Make("narrow")};
+    const CbVariant kinds[] = {Make(L"shared text"), Make(variant_test::Bytes({1, 2, 3})),
+                               Make(CbDateTime(10'000'000ULL)), Make("narrow")};
     std::thread producer([&] {
         for (int i = 0; i < kCount; ++i) {
             CbVariant value(kinds[i % 4]); // a deep copy, allocated on this thread
@@ -33,9 +31,7 @@ TEST(CbVariantConcurrencyTest, VariantsMoveBetweenThreads)
         }
     });
 
-    int received = 0;
-    std::vector<CbVariant> kept;
-    while (received < kCount) {
+    for (int received = 0; received < kCount;) {
         CbVariant value;
         {
             std::lock_guard<std::mutex> lock(mutex);
@@ -44,15 +40,9 @@ TEST(CbVariantConcurrencyTest, VariantsMoveBetweenThreads)
             value = std::move(queue.front());
             queue.pop_front();
         }
-        CbVariant copy(value);
-        ASSERT_TRUE(copy == value);
-        if (received % 7 == 0)
-            kept.push_back(copy);
-        value = received;
-        ++received;
+        EXPECT_TRUE(CbVariant(value) == kinds[received++ % 4]); // copied and freed here
     }
     producer.join();
-    EXPECT_EQ(kept.size(), static_cast<std::size_t>((kCount + 6) / 7));
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <vector>
 
 namespace variant_test {
 
@@ -20,6 +21,13 @@ CbVariant Make(const T& value)
     CbVariant variant;
     variant = value;
     return variant;
+}
+
+/// Variants holding `values`, in their order.
+template <class... T>
+std::vector<CbVariant> VariantsOf(const T&... values)
+{
+    return {Make(values)...};
 }
 
 inline CbVariant::ByteArray Bytes(std::initializer_list<unsigned char> bytes)
