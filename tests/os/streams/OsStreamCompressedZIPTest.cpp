@@ -4,7 +4,6 @@
 
 #include "os/streams/FileStreamTestSupport.h"
 
-#include <numeric>
 #include <random>
 
 namespace cbf::test {
@@ -57,13 +56,14 @@ TEST(OsStreamCompressedZIPTest, NothingWrittenIsTheEmptyZlibStream)
     (void)Zip{std::make_unique<CbStreamWriteBinaryMemory>(), Zip::eCompressionLevelDefault};
 }
 
+// Write sizes around the writer's direct-write threshold and buffer, read
+// sizes around the reader's.
 TEST(OsStreamCompressedZIPTest, EveryPatternOfWriteAndReadSizesRoundTrips)
 {
-    const Bytes data = sampleBytes(250000);
-    for (std::size_t writeSize : {1, 511, 512, 513, 1000, 1023, 1024, 100000}) {
+    const Bytes data = sampleBytes(60000);
+    for (std::size_t writeSize : {1, 511, 512, 1024, 100000}) {
         const Bytes compressed = compress(data, writeSize);
-        EXPECT_EQ(compressed[0], 0x78);
-        for (std::size_t readSize : {1, 1535, 1536, 3072, 100000})
+        for (std::size_t readSize : {1, 1535, 1536, 100000})
             EXPECT_EQ(inflateAll(compressed, readSize), data) << writeSize << " / " << readSize;
     }
 }
@@ -71,10 +71,9 @@ TEST(OsStreamCompressedZIPTest, EveryPatternOfWriteAndReadSizesRoundTrips)
 TEST(OsStreamCompressedZIPTest, LevelsDifferAndAnUnknownOneIsRefused)
 {
     const Bytes data = sampleBytes(50000);
-    EXPECT_EQ(compress(data, 4096, Zip::eCompressionLevelFastest)[1], 0x01); // FLEVEL 0 in the zlib header
-    const Bytes best = compress(data, 4096, Zip::eCompressionLevelBest);
-    EXPECT_EQ(best[1], 0xDA); // FLEVEL 3
-    EXPECT_EQ(inflateAll(best, 3072), data);
+    // FLEVEL 0 and 3 in the zlib header.
+    EXPECT_EQ(compress(data, 4096, Zip::eCompressionLevelFastest)[1], 0x01);
+    EXPECT_EQ(compress(data, 4096, Zip::eCompressionLevelBest)[1], 0xDA);
     CbStreamWriteBinaryMemory target;
     ExpectThrowsAt([&] { Zip zip(target, static_cast<Zip::ECompressionLevel>(3)); }, "OsStreamWriteCompressedZIP", 43,
                    nullptr, &CbExceptionPreconditionViolation::RTTI);
@@ -93,14 +92,12 @@ TEST(OsStreamCompressedZIPTest, DamagedInputEndsInShortReadsNeverMore)
         corrupt[i] ^= 0x5A;
     Bytes trailing = good;
     trailing.insert(trailing.end(), 5000, 0xEE);
-
     const Bytes fromTruncated = inflateAll(truncated, 1000);
     EXPECT_LT(fromTruncated.size(), data.size());
     EXPECT_TRUE(std::equal(fromTruncated.begin(), fromTruncated.end(), data.begin()));
     EXPECT_LE(inflateAll(corrupt, 1000).size(), data.size());
-    EXPECT_TRUE(inflateAll(BytesOf("this is no zlib stream at all"), 1000).empty());
+    EXPECT_TRUE(inflateAll(Bytes(100, 'x'), 1000).empty());
     EXPECT_EQ(inflateAll(trailing, 1000), data);
-
     // Through the extraction operators a short read is the reader's exception.
     CbStreamReadBinaryMemory source(truncated.data(), truncated.size());
     OsStreamReadCompressedZIP zip(source);
