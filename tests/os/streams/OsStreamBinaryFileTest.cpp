@@ -51,17 +51,14 @@ TEST(OsStreamBinaryFileTest, WritesPlainFilesAndContainersByteForByte)
 TEST(OsStreamBinaryFileTest, ManySmallValuesComeBackInOrderAndAreCounted)
 {
     FileSystemSandbox box;
-    constexpr int kRecords = 10000;
-    constexpr unsigned kBytes = kRecords * (4 + 8) + kRecords / 100 * (4 + 2 * 5);
+    constexpr int kRecords = 5000;
+    constexpr unsigned kBytes = kRecords * (4 + 4 + 2 * 5);
     std::string plain;
     for (const auto mode : {Writer::eCompressionModeNone, Writer::eCompressionModeZIP}) {
         {
             Writer out(box(L"values"), Writer::eAccessModeOverwrite, mode, Writer::eCompressionLevelFastest);
-            for (int i = 0; i < kRecords; ++i) {
-                out << i << i * 0.5;
-                if (i % 100 == 0)
-                    out << L"wide!";
-            }
+            for (int i = 0; i < kRecords; ++i)
+                out << i << L"wide!";
         }
         const std::string file = ReadFile(box.Root() / "values");
         if (mode == Writer::eCompressionModeNone) {
@@ -76,18 +73,13 @@ TEST(OsStreamBinaryFileTest, ManySmallValuesComeBackInOrderAndAreCounted)
                                                        static_cast<std::size_t>(expected.GetSize())));
         }
         OsStreamReadBinaryFile in(box(L"values"));
-        int i32 = 0;
-        double f64 = 0;
+        int number = 0;
         CStringW text;
         for (int i = 0; i < kRecords; ++i) {
-            in >> i32 >> f64;
-            ASSERT_TRUE(i32 == i && f64 == i * 0.5) << i;
-            if (i % 100 == 0) {
-                in >> text;
-                ASSERT_EQ(text, CStringW(L"wide!"));
-            }
+            in >> number >> text;
+            ASSERT_TRUE(number == i && text == CStringW(L"wide!")) << i;
         }
-        ExpectFailure([&] { in >> i32; }, "CbStreamReadBinary", 155);
+        ExpectFailure([&] { in >> number; }, "CbStreamReadBinary", 155);
     }
 }
 
