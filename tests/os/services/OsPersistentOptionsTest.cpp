@@ -118,7 +118,8 @@ TEST_F(OsPersistentOptionsTest, ReadersTakeTheStoredBytesWhateverTheirType)
     // The type, the bytes and the number read from them (-1: the read fails).
     const std::tuple<std::uint32_t, std::string, int> cases[] = {
         {kRegistryTypeNumber, std::string("\x01\x00\x00\x00", 4), 1},
-        {kRegistryTypeText, "\x02\x01", 0x0102},
+        {kRegistryTypeNumber, "\x01\x02", 0x0201},
+        {kRegistryTypeText, Utf16(u"ab"), 0x00620061},
         {kRegistryTypeNumber, std::string(5, '\0'), -1},
     };
     for (const auto& [type, bytes, expected] : cases) {
@@ -129,7 +130,7 @@ TEST_F(OsPersistentOptionsTest, ReadersTakeTheStoredBytesWhateverTheirType)
         const int read =
             Options::ReadOption(Key(), L"v", number, kUser) + Options::ReadOption(Key(), L"v", flag, kUser);
         EXPECT_EQ(read, expected == -1 ? 0 : 2);
-        EXPECT_TRUE(number == expected && flag == (expected != 0x0102)) << expected;
+        EXPECT_TRUE(number == expected && flag == (expected == 1 || expected == -1)) << expected;
     }
 }
 
