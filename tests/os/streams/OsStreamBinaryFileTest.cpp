@@ -1,4 +1,4 @@
-// The binary file streams: the container's bytes, header detection, refusals, special folders and archives.
+// The binary file streams: the container's bytes, header detection, refusals and archives.
 #include <cbfoundation/os/streams/OsStreamReadBinaryFile.h>
 #include <cbfoundation/os/streams/OsStreamWriteBinaryFile.h>
 #include <cbfoundation/os/streams/OsStreamWriteCompressedZIP.h>
@@ -133,18 +133,6 @@ TEST(OsStreamBinaryFileTest, AppendingAContainerLeavesWhatWasThere)
     const std::string kept = ReadFile(box.Root() / "kept");
     EXPECT_EQ(kept.substr(0, 3 + 28), "old" + ContainerHeader(2, 0));
     EXPECT_EQ(kept.substr(kept.size() - 4), std::string("\x04\x00\x00\x00", 4));
-}
-
-TEST(OsStreamBinaryFileTest, SpecialFoldersPrefixTheName)
-{
-    FileSystemSandbox box;
-    Writer(OsFileSystem::eSpecialDirectoryTemp, L"sub\\values.bin", Writer::eAccessModeOverwrite,
-           Writer::eCompressionModeNone, Writer::eCompressionLevelFastest)
-        << 7;
-    EXPECT_EQ(ReadFile(box.Root() / "tmp" / "sub" / "values.bin"), std::string("\x07\x00\x00\x00", 4));
-    int value = 0;
-    OsStreamReadBinaryFile(OsFileSystem::eSpecialDirectoryTemp, L"sub\\values.bin") >> value;
-    EXPECT_EQ(value, 7);
 }
 
 TEST(OsStreamBinaryFileTest, ArchivesCarryPlainBytesInTheirDirectionOnly)
