@@ -60,9 +60,8 @@ public:
         m_root = std::filesystem::temp_directory_path() / ("cbf-fs-" + std::to_string(random()));
         std::filesystem::create_directories(m_root / "tmp");
         std::filesystem::create_directories(m_root / "home");
-        set(L"TMPDIR", m_root / "tmp");
-        set(L"TMP", m_root / "tmp");
-        set(L"TEMP", m_root / "tmp");
+        for (const wchar_t* name : {L"TMPDIR", L"TMP", L"TEMP"})
+            set(name, m_root / "tmp");
         set(L"HOME", m_root / "home");
         set(L"XDG_CONFIG_HOME", m_root / "config");
         set(L"XDG_DATA_HOME", m_root / "data");

@@ -1,4 +1,4 @@
-// Helpers shared by the file-stream tests: files as byte strings, and the container's bytes.
+// Helpers shared by the file-stream tests: the container's bytes and a writer that fails.
 #pragma once
 
 #include <cbfoundation/base/exceptions/CbExceptionPreconditionViolation.h>
@@ -9,16 +9,6 @@
 #include <string>
 
 namespace cbf::test {
-
-inline Bytes BytesOf(const std::string& text)
-{
-    return Bytes(text.begin(), text.end());
-}
-
-inline std::string TextOf(const Bytes& bytes)
-{
-    return std::string(bytes.begin(), bytes.end());
-}
 
 /// The 28-byte container header with `method` and `length`, after `magic`.
 inline std::string ContainerHeader(unsigned method, unsigned length, const char* magic = "C2288012-30BB4396B65")

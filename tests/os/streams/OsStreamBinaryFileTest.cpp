@@ -1,4 +1,4 @@
-// The binary file streams: the container's bytes, header detection, refusals, special folders and archives.
+// The binary file streams: the container's bytes, header detection, refusals and archives.
 #include <cbfoundation/os/streams/OsStreamReadBinaryFile.h>
 #include <cbfoundation/os/streams/OsStreamWriteBinaryFile.h>
 #include <cbfoundation/os/streams/OsStreamWriteCompressedZIP.h>
@@ -13,31 +13,11 @@ namespace {
 
 using Writer = OsStreamWriteBinaryFile;
 
-const std::string kEmptyZlib("\x78\x9C\x03\x00\x00\x00\x00\x01", 8);
-
-void writeInt(const CStringW& path, Writer::ECompressionMode mode,
-              Writer::EAccessMode access = Writer::eAccessModeOverwrite)
-{
-    Writer out(path, access, mode, Writer::eCompressionLevelDefault);
-    out << 1;
-}
-
-// A plain file is the values' bytes; a container is the header, its method
-// and the payload's length (0 until the writer goes), then the zlib stream.
+// A container is the header, its method and the payload's length (0 until
+// the writer goes), then the zlib stream.
 TEST(OsStreamBinaryFileTest, WritesPlainFilesAndContainersByteForByte)
 {
     FileSystemSandbox box;
-    writeInt(box(L"plain"), Writer::eCompressionModeNone);
-    EXPECT_EQ(ReadFile(box.Root() / "plain"), std::string("\x01\x00\x00\x00", 4));
-    writeInt(box(L"packed"), Writer::eCompressionModeZIP);
-    EXPECT_EQ(ReadFile(box.Root() / "packed").substr(0, 30), ContainerHeader(2, 4) + "\x78\x9C");
-    for (const char* name : {"plain", "packed"}) {
-        OsStreamReadBinaryFile in(box(CStringW(name).GetString()));
-        int value = 0;
-        in >> value;
-        EXPECT_EQ(value, 1) << name;
-        ExpectFailure([&] { in >> value; }, "CbStreamReadBinary", 155);
-    }
     (void)Writer{box(L"empty"), Writer::eAccessModeOverwrite, Writer::eCompressionModeZIP,
                  Writer::eCompressionLevelBest};
     EXPECT_EQ(ReadFile(box.Root() / "empty"),
@@ -50,58 +30,45 @@ TEST(OsStreamBinaryFileTest, WritesPlainFilesAndContainersByteForByte)
         const std::string early = ReadFile(box.Root() / "hundred");
         EXPECT_TRUE(early.size() < 28 || early.substr(24, 4) == std::string(4, '\0'));
     }
-    EXPECT_EQ(ReadFile(box.Root() / "hundred").substr(24, 4), std::string("\x64\x00\x00\x00", 4));
+    EXPECT_EQ(ReadFile(box.Root() / "hundred").substr(0, 30), ContainerHeader(2, 100) + "\x78\x9C");
 }
 
 // Values go straight into the buffers of the streams underneath, far past
-// their sizes: every value must come back in order, and the length field
-// must count the bytes stored that way.
+// their sizes: every value comes back in order, the length field counts the
+// bytes stored that way, and the payload is the zlib writer's stream of the
+// plain bytes, whatever pieces they reached zlib in.
 TEST(OsStreamBinaryFileTest, ManySmallValuesComeBackInOrderAndAreCounted)
 {
     FileSystemSandbox box;
-    constexpr int kRecords = 40000;
-    constexpr unsigned kBytes = kRecords * (4 + 8 + 1 + 2) + kRecords / 100 * (4 + 2 * 5);
+    constexpr int kRecords = 5000;
+    constexpr unsigned kBytes = kRecords * (4 + 4 + 2 * 5);
     std::string plain;
     for (const auto mode : {Writer::eCompressionModeNone, Writer::eCompressionModeZIP}) {
         {
             Writer out(box(L"values"), Writer::eAccessModeOverwrite, mode, Writer::eCompressionLevelFastest);
-            for (int i = 0; i < kRecords; ++i) {
-                out << i << i * 0.5 << (i % 3 == 0) << static_cast<short>(i);
-                if (i % 100 == 0)
-                    out << L"wide!";
-            }
+            for (int i = 0; i < kRecords; ++i)
+                out << i << L"wide!";
         }
         const std::string file = ReadFile(box.Root() / "values");
         if (mode == Writer::eCompressionModeNone) {
             EXPECT_EQ(file.size(), kBytes);
             plain = file;
         } else {
-            // The payload is the zlib writer's stream of the plain bytes,
-            // however they were gathered on the way.
             EXPECT_EQ(file.substr(0, 28), ContainerHeader(2, kBytes));
             CbStreamWriteBinaryMemory expected;
-            {
-                OsStreamWriteCompressedZIP zip(expected, OsStreamWriteCompressedZIP::eCompressionLevelFastest);
-                zip.WriteBuffer(plain.data(), plain.size());
-            }
+            OsStreamWriteCompressedZIP(expected, OsStreamWriteCompressedZIP::eCompressionLevelFastest)
+                .WriteBuffer(plain.data(), plain.size());
             EXPECT_TRUE(file.substr(28) == std::string(reinterpret_cast<const char*>(expected.GetData()),
                                                        static_cast<std::size_t>(expected.GetSize())));
         }
         OsStreamReadBinaryFile in(box(L"values"));
-        int i32 = 0;
-        double f64 = 0;
-        bool flag = false;
-        short i16 = 0;
+        int number = 0;
         CStringW text;
         for (int i = 0; i < kRecords; ++i) {
-            in >> i32 >> f64 >> flag >> i16;
-            ASSERT_TRUE(i32 == i && f64 == i * 0.5 && flag == (i % 3 == 0) && i16 == static_cast<short>(i)) << i;
-            if (i % 100 == 0) {
-                in >> text;
-                ASSERT_EQ(text, CStringW(L"wide!"));
-            }
+            in >> number >> text;
+            ASSERT_TRUE(number == i && text == CStringW(L"wide!")) << i;
         }
-        ExpectFailure([&] { in >> flag; }, "CbStreamReadBinary", 39);
+        ExpectFailure([&] { in >> number; }, "CbStreamReadBinary", 155);
     }
 }
 
@@ -111,27 +78,21 @@ TEST(OsStreamBinaryFileTest, TheHeaderDecidesHowAFileIsRead)
 {
     FileSystemSandbox box;
     const std::string header = ContainerHeader(2, 0);
-    const std::string plain = "just some bytes, long enough to be a header";
     // The file, its bytes, and the payload read or the line that refuses it.
     const std::tuple<const char*, std::string, std::string, unsigned> cases[] = {
         {"short", header.substr(0, 27), header.substr(0, 27), 0},
-        {"plain", plain, plain, 0},
-        {"stored", ContainerHeader(0, 7) + "payload", "payload", 0},
-        {"older", ContainerHeader(0, 99, "Varok AG, 2005, comp") + "payload", "payload", 0},
-        {"zlib", header + kEmptyZlib + "ignored", "", 0},
+        {"zlib", header + std::string("\x78\x9C\x03\x00\x00\x00\x00\x01", 8) + "ignored", "", 0},
         {"method1", ContainerHeader(1, 0) + "x", "", 164},
         {"method3", ContainerHeader(3, 0) + "x", "", 181},
     };
     for (const auto& [name, content, payload, line] : cases) {
         SCOPED_TRACE(name);
         WriteFile(box.Root() / name, content);
-        const CStringW path = box(name);
         if (line != 0) {
-            ExpectFailure([&] { OsStreamReadBinaryFile in(path); }, "OsStreamReadBinaryFile", line);
+            ExpectFailure([&] { OsStreamReadBinaryFile in(box(name)); }, "OsStreamReadBinaryFile", line);
             continue;
         }
-        OsStreamReadBinaryFile in(path);
-        EXPECT_STREQ(in.GetFilename(), path.GetString());
+        OsStreamReadBinaryFile in(box(name));
         std::string got(200, '\0');
         got.resize(in.ReadBuffer(got.data(), got.size()));
         EXPECT_EQ(got, payload);
@@ -145,54 +106,33 @@ TEST(OsStreamBinaryFileTest, EnumerationsOutsideTheirRangeAreRefusedAtTheirStep)
 {
     FileSystemSandbox box;
     const auto path = box.Root() / "refused";
-    const auto access = static_cast<Writer::EAccessMode>(2);
-    const auto mode = static_cast<Writer::ECompressionMode>(2);
-    const auto level = static_cast<Writer::ECompressionLevel>(3);
     const auto open = [&](Writer::EAccessMode a, Writer::ECompressionMode m, Writer::ECompressionLevel l) {
         return [&, a, m, l] { Writer out(WideOf(path), a, m, l); };
     };
-    ExpectThrowsAt(open(access, Writer::eCompressionModeZIP, Writer::eCompressionLevelDefault),
-                   "OsStreamWriteBinaryFile", 106, "translateAccessMode", &CbException::RTTI);
+    ExpectThrowsAt(
+        open(static_cast<Writer::EAccessMode>(2), Writer::eCompressionModeZIP, Writer::eCompressionLevelDefault),
+        "OsStreamWriteBinaryFile", 106, "translateAccessMode", &CbException::RTTI);
     EXPECT_FALSE(std::filesystem::exists(path));
     WriteFile(path, "old content");
-    ExpectThrowsAt(open(Writer::eAccessModeOverwrite, mode, Writer::eCompressionLevelDefault),
-                   "OsStreamWriteBinaryFile", 129, "translateCompressionMode", &CbException::RTTI);
+    ExpectThrowsAt(
+        open(Writer::eAccessModeOverwrite, static_cast<Writer::ECompressionMode>(2), Writer::eCompressionLevelDefault),
+        "OsStreamWriteBinaryFile", 129, "translateCompressionMode", &CbException::RTTI);
     EXPECT_EQ(ReadFile(path), "");
-    ExpectThrowsAt(open(Writer::eAccessModeOverwrite, Writer::eCompressionModeZIP, level), "OsStreamWriteBinaryFile",
-                   150, nullptr, &CbExceptionPreconditionViolation::RTTI);
+    ExpectThrowsAt(
+        open(Writer::eAccessModeOverwrite, Writer::eCompressionModeZIP, static_cast<Writer::ECompressionLevel>(3)),
+        "OsStreamWriteBinaryFile", 150, nullptr, &CbExceptionPreconditionViolation::RTTI);
     EXPECT_EQ(ReadFile(path), ContainerHeader(2, 0));
 }
 
-// Appending a container starts a new one after what was there; to a missing
-// file it is a file of its own.
+// Appending a container starts a new one after what was there.
 TEST(OsStreamBinaryFileTest, AppendingAContainerLeavesWhatWasThere)
 {
     FileSystemSandbox box;
-    writeInt(box(L"fresh"), Writer::eCompressionModeZIP, Writer::eAccessModeAppend);
-    int value = 0;
-    OsStreamReadBinaryFile(box(L"fresh")) >> value;
-    EXPECT_EQ(value, 1);
     WriteFile(box.Root() / "kept", "old");
-    writeInt(box(L"kept"), Writer::eCompressionModeZIP, Writer::eAccessModeAppend);
+    Writer(box(L"kept"), Writer::eAccessModeAppend, Writer::eCompressionModeZIP, Writer::eCompressionLevelDefault) << 1;
     const std::string kept = ReadFile(box.Root() / "kept");
     EXPECT_EQ(kept.substr(0, 3 + 28), "old" + ContainerHeader(2, 0));
     EXPECT_EQ(kept.substr(kept.size() - 4), std::string("\x04\x00\x00\x00", 4));
-}
-
-TEST(OsStreamBinaryFileTest, SpecialFoldersPrefixTheName)
-{
-    FileSystemSandbox box;
-    const CStringW temp = OsFileSystem::GetDirectory(OsFileSystem::eSpecialDirectoryTemp);
-    {
-        Writer out(OsFileSystem::eSpecialDirectoryTemp, L"sub\\values.bin", Writer::eAccessModeOverwrite,
-                   Writer::eCompressionModeZIP, Writer::eCompressionLevelFastest);
-        EXPECT_EQ(CStringW(out.GetFilename()), temp + L"sub\\values.bin");
-        out << L"wide text";
-    }
-    OsStreamReadBinaryFile in(OsFileSystem::eSpecialDirectoryTemp, L"sub\\values.bin");
-    CStringW text;
-    in >> text;
-    EXPECT_EQ(text, CStringW(L"wide text"));
 }
 
 TEST(OsStreamBinaryFileTest, ArchivesCarryPlainBytesInTheirDirectionOnly)
@@ -204,7 +144,6 @@ TEST(OsStreamBinaryFileTest, ArchivesCarryPlainBytesInTheirDirectionOnly)
         CArchive archive(&file, CArchive::store);
         ExpectFailure([&] { OsStreamReadBinaryFile in(archive); }, "OsStreamReadBinaryFile", 63);
         Writer out(archive);
-        EXPECT_EQ(CStringW(out.GetFilename()), path);
         out << 1;
         // What the caller writes to the archive itself keeps its place.
         archive.Write("+", 1);
