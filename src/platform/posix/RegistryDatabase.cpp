@@ -185,7 +185,8 @@ private:
         if (!connect(SQLITE_OPEN_READWRITE) && !connect(SQLITE_OPEN_READONLY))
             return false;
         int version = 0;
-        if (!readVersion(version)) {
+        bool empty = false;
+        if (!readState(version, empty)) {
             close();
             return false;
         }
@@ -210,7 +211,7 @@ private:
         }
         // Version 0: an empty file gets the schema on the first write; a file
         // with tables of its own is not ours and is left alone.
-        if (!isEmpty()) {
+        if (!empty) {
             close();
             return false;
         }
@@ -259,22 +260,21 @@ private:
                          nullptr);
     }
 
-    bool readVersion(int& version) { return queryInt("PRAGMA user_version", version); }
-
-    bool isEmpty()
-    {
-        int tables = 0;
-        return queryInt("SELECT count(*) FROM sqlite_master", tables) && tables == 0;
-    }
-
-    bool queryInt(const char* sql, int& value)
+    // The schema version and whether the file has no tables, read in one
+    // statement: two reads could see a schema that another process commits
+    // between them as a version 0 file with tables, which is not ours.
+    bool readState(int& version, bool& empty)
     {
         sqlite3_stmt* statement = nullptr;
-        if (sqlite3_prepare_v2(m_database, sql, -1, &statement, nullptr) != SQLITE_OK)
+        if (sqlite3_prepare_v2(m_database,
+                               "SELECT user_version, (SELECT count(*) FROM sqlite_master) FROM pragma_user_version", -1,
+                               &statement, nullptr) != SQLITE_OK)
             return false;
         const bool found = sqlite3_step(statement) == SQLITE_ROW;
-        if (found)
-            value = sqlite3_column_int(statement, 0);
+        if (found) {
+            version = sqlite3_column_int(statement, 0);
+            empty = sqlite3_column_int(statement, 1) == 0;
+        }
         sqlite3_finalize(statement);
         return found;
     }
@@ -287,9 +287,10 @@ private:
         if (sqlite3_exec(m_database, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
             return false;
         int version = 0;
-        bool created = readVersion(version);
+        bool empty = false;
+        bool created = readState(version, empty);
         if (created && version == 0)
-            created = isEmpty() && sqlite3_exec(m_database, kSchema, nullptr, nullptr, nullptr) == SQLITE_OK;
+            created = empty && sqlite3_exec(m_database, kSchema, nullptr, nullptr, nullptr) == SQLITE_OK;
         else
             created = created && version == RegistryDatabase::kSchemaVersion;
         if (!created || sqlite3_exec(m_database, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {

@@ -216,9 +216,9 @@ TEST_F(OsPersistentOptionsStoreTest, AKilledWriterLeavesEveryConfirmedWrite)
     }
 }
 
-// Sixteen processes write options of their own and a shared text and read
-// them: every text read is one that was written whole, and each process's
-// last write is there at the end.
+// Sixteen processes create the store together, then write options of their
+// own and a shared text and read them: every text read is one that was
+// written whole, and each process's last write is there at the end.
 TEST_F(OsPersistentOptionsStoreTest, SixteenProcessesLoseAndTearNothing)
 {
     constexpr int kProcesses = 16;
@@ -234,8 +234,6 @@ TEST_F(OsPersistentOptionsStoreTest, SixteenProcessesLoseAndTearNothing)
         return swscanf(text.GetString(), L"%d:%d:", &writer, &counter) == 2 && writer >= 0 && writer < kProcesses &&
                std::wstring(text.GetString()) == payload(writer, counter);
     };
-    // Made before the processes start: this test is about writes to a store that exists.
-    ASSERT_EQ(Options::WriteOption(Key(), L"shared", payload(0, 0).c_str(), kUser), 1);
     for (int writer = 0; writer < kProcesses; ++writer) {
         const pid_t child = fork();
         ASSERT_NE(child, -1);
