@@ -37,7 +37,6 @@ TEST(CbParameterFileTest, EachVersionWritesItsSectionsAndReadsThemBack)
         Bytes expected;
     } cases[] = {
         {0, Le32(0)},
-        {1, Le32(1)},
         {2, Concat({Le32(2), GroupSectionBytes(u"g1", u"a")})},
         {3, Concat({Le32(3), GroupSectionBytes(u"g1", u"a"), Le32(1), RecordBytes(u"p", 0)})},
         {4, Concat({Le32(4), GroupSectionBytes(u"g1", u"a"), GroupSectionBytes(u"g2", u"b"), Le32(1),

@@ -14,10 +14,8 @@ using namespace cbf::test;
 TEST(GetExternalDataPathConcurrencyTest, ThreadsOnDifferentFilesAnswerAsSequentialCalls)
 {
     constexpr int kThreads = 8;
-    constexpr int kRounds = 20;
     FileSystemSandbox sandbox;
-    // Per thread: a found text (plain or compressed by turns), a wrong type
-    // and a missing file.
+    // Per thread: a found text and a wrong type, plain or compressed by turns, and a missing file.
     std::vector<std::vector<std::filesystem::path>> paths(kThreads);
     std::vector<std::vector<Answer>> sequential(kThreads), concurrent(kThreads);
     for (int thread = 0; thread < kThreads; ++thread) {
@@ -27,33 +25,31 @@ TEST(GetExternalDataPathConcurrencyTest, ThreadsOnDifferentFilesAnswerAsSequenti
             value = CStringW(L"value ") + std::to_wstring(thread * 1000 + record).c_str();
             file.parameters.emplace_back(record == 150 ? L"ExternalDataPath" : L"other", value, false, record);
         }
-        const std::wstring stem = L"thread" + std::to_wstring(thread);
-        const CbParameterFile::Format format{thread % 2 == 0 ? CbParameterFile::eContainerPlain
-                                                             : CbParameterFile::eContainerCompressed,
-                                             CbParameterFile::eCompressionLevelDefault};
-        file.Save(sandbox((stem + L"-text.par").c_str()), format);
+        const std::filesystem::path stem = sandbox.Root() / ("thread" + std::to_string(thread));
+        const CbParameterFile::Format format{
+            thread % 2 ? CbParameterFile::eContainerCompressed : CbParameterFile::eContainerPlain, {}};
+        for (const char* suffix : {"-text.par", "-int.par", "-missing.par"})
+            paths[thread].push_back(std::filesystem::path(stem) += suffix);
+        file.Save(WideOf(paths[thread][0]), format);
         file.parameters[150].value = thread;
-        file.Save(sandbox((stem + L"-int.par").c_str()), format);
-        for (const wchar_t* suffix : {L"-text.par", L"-int.par", L"-missing.par"}) {
-            paths[thread].push_back(sandbox.Root() / (stem + suffix));
-            sequential[thread].push_back(CallGetExternalDataPath(paths[thread].back()));
-        }
+        file.Save(WideOf(paths[thread][1]), format);
+        for (const std::filesystem::path& path : paths[thread])
+            sequential[thread].push_back(CallGetExternalDataPath(path));
     }
     ASSERT_EQ(sequential[3][0], Answer(0, u"value 3150"));
 
     std::vector<std::thread> threads;
-    for (int thread = 0; thread < kThreads; ++thread) {
+    for (int thread = 0; thread < kThreads; ++thread)
         threads.emplace_back([&, thread] {
-            for (int round = 0; round < kRounds; ++round)
+            for (int round = 0; round < 20; ++round)
                 for (const std::filesystem::path& path : paths[thread])
                     concurrent[thread].push_back(CallGetExternalDataPath(path));
         });
-    }
     for (std::thread& thread : threads)
         thread.join();
     for (int thread = 0; thread < kThreads; ++thread)
         for (std::size_t i = 0; i < concurrent[thread].size(); ++i)
-            EXPECT_EQ(concurrent[thread][i], sequential[thread][i % sequential[thread].size()]) << thread;
+            EXPECT_EQ(concurrent[thread][i], sequential[thread][i % 3]) << thread;
 }
 
 } // namespace
