@@ -28,12 +28,11 @@ def record(name, type_, value, number=-1):
     return {"name": name, "type": type_, "value": value, "number": number}
 
 
-# One record of every type, with values at the edges of each form.
+# Records at the edges of the types' forms; the shipped sample holds the other types.
 EVERY_TYPE = [
     record("null", "Null", None),
     record("bool", "Bool", False, 0),
     record("int", "Int", -2147483648, 2147483647),
-    record("int64", "Int64", -9223372036854775808),
     record("uint", "UInt", 4294967295),
     record("floatNaNBits", "Float", "NaN:7fc00001"),
     record("double", "Double", "-Infinity"),
@@ -43,10 +42,7 @@ EVERY_TYPE = [
     record("bytes", "ByteArray", "00ff7f80"),
     record("date", "DateTime", "2024-03-14T09:26:53"),
     record("schar", "SChar", 127),
-    record("uchar", "UChar", 255),
     record("short", "Short", -32768),
-    record("ushort", "UShort", 65535),
-    record("uint64", "UInt64", 18446744073709551615),
     record("narrowBytes", "StringA", {"hex": "e9ff"}),
     record({"hex": "00d8"}, "Int", 1),
 ]
@@ -106,11 +102,13 @@ class CbtoolTest(unittest.TestCase):
                     self.assertEqual(first.read_bytes(), second.read_bytes())
 
     def test_the_shipped_sample_is_what_its_json_builds(self):
-        built = self.run_tool("build", ARGS.examples / "parameters.json", self.folder / "sample.cbp")
-        self.assertEqual(built, "")
-        self.assertEqual((self.folder / "sample.cbp").read_bytes(), (ARGS.examples / "parameters.cbp").read_bytes())
-        table = self.run_tool("dump", ARGS.examples / "parameters.cbp")
-        self.assertIn('ExternalDataPath  StringW  1       "/srv/messdaten/Brücke Süd/2024"', table)
+        sample = ARGS.examples / "parameters.cbp"
+        self.assertEqual(self.run_tool("build", ARGS.examples / "parameters.json", self.folder / "sample.cbp"), "")
+        self.assertEqual((self.folder / "sample.cbp").read_bytes(), sample.read_bytes())
+        dumped = self.dump(sample)
+        dumped.pop("container")
+        self.assertEqual(self.build(dumped, "again").read_bytes(), sample.read_bytes())
+        self.assertIn('ExternalDataPath  StringW  1       "/srv/messdaten/Brücke Süd/2024"', self.run_tool("dump", sample))
 
     def test_external_data_path_prints_the_text_and_exits_with_the_status_word(self):
         text = "D:\\Daten\\Grüße \U0001F600"
