@@ -29,8 +29,7 @@ def record(name, type_, value, number=-1):
 
 
 # Records at the edges of the types' forms; the shipped sample holds the other types.
-EVERY_TYPE = [
-    record("null", "Null", None),
+EDGES = [
     record("bool", "Bool", False, 0),
     record("int", "Int", -2147483648, 2147483647),
     record("uint", "UInt", 4294967295),
@@ -39,8 +38,6 @@ EVERY_TYPE = [
     record("char", "Char", -128),
     record("text", "StringW", "Grüße \U0001F600 \u2013 end"),
     record("loneSurrogate", "StringW", {"hex": "41003ed84200"}),
-    record("bytes", "ByteArray", "00ff7f80"),
-    record("date", "DateTime", "2024-03-14T09:26:53"),
     record("schar", "SChar", 127),
     record("short", "Short", -32768),
     record("narrowBytes", "StringA", {"hex": "e9ff"}),
@@ -48,7 +45,7 @@ EVERY_TYPE = [
 ]
 
 
-def document(version=4, parameters=EVERY_TYPE):
+def document(version=4, parameters=EDGES):
     groups = [{"name": "Gruppe Ä", "records": parameters[:3]}, {"name": "empty", "records": []}]
     doc = {"version": version}
     if version >= 2:
@@ -119,7 +116,7 @@ class CbtoolTest(unittest.TestCase):
         self.run_tool("external-data-path", self.folder / "missing", status=2)
 
     def test_set_changes_or_appends_a_record_and_keeps_the_container(self):
-        payload = self.build(document(4, EVERY_TYPE[:2]), "plain").read_bytes()
+        payload = self.build(document(4, EDGES[:2]), "plain").read_bytes()
         for name, content, kind in [("plain", payload, "plain (no container header)"),
                                     ("zlib", container(payload), "compressed archive, method 2 (zlib)"),
                                     ("stored", container(payload, 0), "compressed archive, method 0 (stored)")]:
@@ -127,7 +124,7 @@ class CbtoolTest(unittest.TestCase):
                 path = self.write(name + ".cbp", content)
                 self.run_tool("set", path, "bool", "--text", "x\u00e9", "--number", "7")
                 self.run_tool("set", path, "added", "--date", "2001-02-03T04:05:06")
-                self.assertEqual(self.dump(path)["parameters"][1:], [
+                self.assertEqual(self.dump(path)["parameters"][::2], [
                     record("bool", "StringW", "x\u00e9", 7), record("added", "DateTime", "2001-02-03T04:05:06")])
                 self.assertIn("kind:         " + kind, self.run_tool("info", path))
 
@@ -166,7 +163,7 @@ class CbtoolTest(unittest.TestCase):
         method1 = self.write("method1", MAGIC + b"\x01\0\0\0\0\0\0\0data")
         bad_zlib = self.write("badzlib", MAGIC + b"\x02\0\0\0\x10\0\0\0not zlib at all")
         version5 = self.write("version5", b"\x05\0\0\0")
-        built = self.build(document(4, EVERY_TYPE[:1]), "good")
+        built = self.build(document(4, EDGES[:1]), "good")
         version2 = self.build(document(2), "version2")
 
         usage, failure = 64, 1
@@ -180,7 +177,7 @@ class CbtoolTest(unittest.TestCase):
             (("set", version2, "x", "--int", "1"), failure), (("set", built, "x", "--short", "40000"), failure),
         ]
         # Each bad document in a file of its own.
-        base = document(4, EVERY_TYPE[:1])
+        base = document(4, EDGES[:1])
         bad = [dict(base, version=5), dict(base, extra=1), {"version": 2, "firstGroups": [], "parameters": []}] + [
             dict(base, parameters=[bad_record]) for bad_record in (
                 record("a", "Object", None), record("a", "UChar", 256), record("a", "ByteArray", "abc"),
