@@ -201,17 +201,12 @@ TEST(AllocationFailure, StringEditsLeaveTheStringUnchanged)
     // Longer than the texts that copies copy rather than share, so that every
     // edit of a copy first needs a text of its own.
     const CStringW original(L'x', CStringW::kLongestCopiedText + 10);
-    const std::pair<const char*, std::function<void(CStringW&)>> edits[] = {
-        {"append itself", [](CStringW& s) { s += s; }},
-        {"format", [](CStringW& s) { s.Format(L"%d %S %s", 42, "narrow", L"wide"); }},
-    };
-    std::vector<Case> cases;
-    for (const auto& [name, edit] : edits)
-        cases.push_back(strong<CStringW>(
-            name, kBadAlloc, [&] { return original; }, edit));
-    cases.push_back(strong<CStringA>(
-        "narrow from wide", kBadAlloc, [] { return CStringA("old"); }, [&](CStringA& s) { s = original; }));
-    runUntilSuccess(cases);
+    const auto make = [&] { return original; };
+    runUntilSuccess(
+        {strong<CStringW>("append itself", kBadAlloc, make, [](CStringW& s) { s += s; }),
+         strong<CStringW>("format", kBadAlloc, make, [](CStringW& s) { s.Format(L"%d %S %s", 42, "narrow", L"wide"); }),
+         strong<CStringA>(
+             "narrow from wide", kBadAlloc, [] { return CStringA("old"); }, [&](CStringA& s) { s = original; })});
 }
 
 TEST(AllocationFailure, VariantsStayValid)
