@@ -130,11 +130,8 @@ TEST(CbParameterFileTest, AFailedSaveLeavesTheTargetAndNoOtherFile)
         EXPECT_EQ(ReadFile(sandbox.Root() / "keep.par"), "old content");
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(sandbox.Root()), {}), 3); // tmp, home, keep.par
     }
-    ExpectFailure(
-        [&] {
-            file.Save(sandbox(L"keep.par"), {static_cast<F::EContainer>(3), {}});
-        },
-        "CbParameterFile", 190);
+    const F::Format unknown{static_cast<F::EContainer>(3), {}};
+    ExpectFailure([&] { file.Save(sandbox(L"keep.par"), unknown); }, "CbParameterFile", 190);
     ExpectFailure([&] { SampleFile().Save(sandbox(L"keep.par/x.par")); }, "CbParameterFile", 160);
 }
 
