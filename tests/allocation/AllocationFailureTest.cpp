@@ -3,6 +3,8 @@
 
 #include <cbfoundation/cbfoundation.h>
 
+#include "os/services/FileSystemTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -11,7 +13,6 @@
 #include <exception>
 #include <functional>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -172,38 +173,27 @@ TEST(AllocationFailure, RegistrationIsAllOrNothing)
 {
     using Descriptor = std::optional<CbRTTI>;
     const CbRTTI& a = CbException::RTTI;
-    const CbRTTI& b = CbExceptionStream::RTTI;
-    const CbRTTI& c = CbStreamWrite::RTTI;
     const wchar_t* const name = L"AllocationFailureTest::Registered";
-    const std::function<void(Descriptor&)> constructors[] = {
-        [&](Descriptor& d) { d.emplace(name, nullptr, nullptr); },
-        [&](Descriptor& d) { d.emplace(name, a, nullptr, nullptr); },
-        [&](Descriptor& d) { d.emplace(name, a, b, nullptr, nullptr); },
-        [&](Descriptor& d) { d.emplace(name, a, b, c, nullptr, nullptr); },
+    const auto construct = [&](Descriptor& d) {
+        d.emplace(name, a, CbExceptionStream::RTTI, CbStreamWrite::RTTI, nullptr, nullptr);
     };
-    std::vector<Case> cases;
-    for (std::size_t bases = 0; bases < std::size(constructors); ++bases) {
-        const auto& construct = constructors[bases];
-        cases.push_back({std::to_string(bases) + " bases", kBadAlloc | kOutOfMemory, [&, bases](Armed& run) {
-                             Descriptor d;
-                             run([&] { construct(d); });
-                             EXPECT_EQ(CbRTTI::Find(name), d ? &*d : nullptr);
-                             EXPECT_TRUE(!d || bases == 0 || d->IsKindOf(a));
-                             d.reset();
-                             EXPECT_EQ(CbRTTI::Find(name), nullptr);
-                         }});
-        // A second descriptor of a registered name must not take the name
-        // over when the first goes, unless it was constructed whole.
-        cases.push_back({std::to_string(bases) + " bases, second of a name", kBadAlloc | kOutOfMemory, [&](Armed& run) {
-                             Descriptor first(std::in_place, name, nullptr, nullptr);
-                             Descriptor second;
-                             run([&] { construct(second); });
-                             EXPECT_EQ(CbRTTI::Find(name), &*first);
-                             first.reset();
-                             EXPECT_EQ(CbRTTI::Find(name), second ? &*second : nullptr);
-                         }});
-    }
-    runUntilSuccess(cases);
+    runUntilSuccess(
+        {{"alone", kBadAlloc | kOutOfMemory,
+          [&](Armed& run) {
+              Descriptor d;
+              run([&] { construct(d); });
+              EXPECT_EQ(CbRTTI::Find(name), d ? &*d : nullptr);
+              d.reset();
+              EXPECT_EQ(CbRTTI::Find(name), nullptr);
+          }},
+         // A second descriptor of a name takes it over when the first goes only if it was constructed whole.
+         {"second of a name", kBadAlloc | kOutOfMemory, [&](Armed& run) {
+              Descriptor first(std::in_place, name, nullptr, nullptr);
+              Descriptor second;
+              run([&] { construct(second); });
+              first.reset();
+              EXPECT_EQ(CbRTTI::Find(name), second ? &*second : nullptr);
+          }}});
 }
 
 TEST(AllocationFailure, StringEditsLeaveTheStringUnchanged)
@@ -211,28 +201,12 @@ TEST(AllocationFailure, StringEditsLeaveTheStringUnchanged)
     // Longer than the texts that copies copy rather than share, so that every
     // edit of a copy first needs a text of its own.
     const CStringW original(L'x', CStringW::kLongestCopiedText + 10);
-    const std::function<CStringW()> make = [&] { return original; };
-    const std::pair<const char*, std::function<void(CStringW&)>> edits[] = {
-        {"assign", [](CStringW& s) { s = L"assigned"; }},
-        {"assign narrow", [](CStringW& s) { s = "assigned"; }},
-        {"append", [](CStringW& s) { s += L"appended"; }},
-        {"append itself", [](CStringW& s) { s += s; }},
-        {"insert", [](CStringW& s) { s.Insert(3, L"inserted"); }},
-        {"replace", [](CStringW& s) { s.Replace(L"x", L"yz"); }},
-        {"replace character", [](CStringW& s) { s.Replace(L'x', L'y'); }},
-        {"delete", [](CStringW& s) { s.Delete(2, 5); }},
-        {"upper case", [](CStringW& s) { s.MakeUpper(); }},
-        {"format", [](CStringW& s) { s.Format(L"%d %S %s", 42, "narrow", L"wide"); }},
-        {"append format", [](CStringW& s) { s.AppendFormat(L"%08.3f", 3.25); }},
-        {"get buffer", [](CStringW& s) { s.GetBuffer(200)[0] = L'b'; }},
-        {"concatenate", [](CStringW& s) { s = L"<" + s + L">"; }},
-    };
-    std::vector<Case> cases;
-    for (const auto& [name, edit] : edits)
-        cases.push_back(strong<CStringW>(name, kBadAlloc, make, edit));
-    cases.push_back(strong<CStringA>(
-        "narrow from wide", kBadAlloc, [] { return CStringA("old"); }, [&](CStringA& s) { s = original; }));
-    runUntilSuccess(cases);
+    const auto make = [&] { return original; };
+    runUntilSuccess(
+        {strong<CStringW>("append itself", kBadAlloc, make, [](CStringW& s) { s += s; }),
+         strong<CStringW>("format", kBadAlloc, make, [](CStringW& s) { s.Format(L"%d %S %s", 42, "narrow", L"wide"); }),
+         strong<CStringA>(
+             "narrow from wide", kBadAlloc, [] { return CStringA("old"); }, [&](CStringA& s) { s = original; })});
 }
 
 TEST(AllocationFailure, VariantsStayValid)
@@ -241,141 +215,77 @@ TEST(AllocationFailure, VariantsStayValid)
     {
         const char* name;
         CbVariant value;
-        CbVariant sameType; // another value of the same type
         unsigned endings;
     } sources[] = {
-        {"wide string", variant(L"wide text"), variant(CStringW(L'w', 100)), kBadAlloc},
-        {"narrow string", variant("narrow text"), variant(CStringA('n', 300)), kBadAlloc},
-        {"small byte array", variant(bytes(20, 1)), variant(bytes(5, 9)), kBadAlloc | kOutOfMemory},
-        {"large byte array", variant(bytes(3000, 2)), variant(bytes(10, 7)), kBadAlloc | kOutOfMemory},
-        {"date", variant(CbDateTime(1700000000LL)), variant(CbDateTime(86400LL)), kBadAlloc},
-        {"object", variant<IObject>(CbException("Object.cpp", 5, "f")),
-         variant<IObject>(CbException("Object.cpp", 6, "f")), kCloneFailed},
+        {"wide string", variant(CStringW(L'w', 100)), kBadAlloc},
+        {"byte array", variant(bytes(3000, 2)), kBadAlloc | kOutOfMemory},
+        {"object", variant<IObject>(CbException("Object.cpp", 5, "f")), kCloneFailed},
     };
-    const CbVariant otherType = variant(7);
+    const CbVariant before = variant(7);
     std::vector<Case> cases;
-    for (const auto& source : sources) {
-        const std::string name = source.name;
-        const bool isObject = source.value.GetType() == CbVariant::eVariantTypeObject;
-        cases.push_back({name + ": copy", source.endings, [&](Armed& run) {
-                             std::optional<CbVariant> copy;
-                             EXPECT_TRUE(run([&] { copy.emplace(source.value); }) ? !copy : same(*copy, source.value));
+    // A failed assignment leaves null.
+    for (const auto& source : sources)
+        cases.push_back({source.name, source.endings, [&](Armed& run) {
+                             CbVariant target = before;
+                             EXPECT_TRUE(run([&] { target = source.value; }) ? target.IsNull()
+                                                                             : same(target, source.value));
                          }});
-        // Over another type a failure leaves null; over the same type the
-        // value changes in place, except objects, which are cloned anew.
-        for (const CbVariant* before : {&source.sameType, &otherType}) {
-            const bool inPlace = before == &source.sameType && !isObject;
-            cases.push_back(
-                {name + (before == &otherType ? ": assign over another type" : ": assign over the same type"),
-                 source.endings, [&, before, inPlace](Armed& run) {
-                     CbVariant target = *before;
-                     EXPECT_TRUE(!run([&] { target = source.value; })
-                                     ? same(target, source.value)
-                                     : target.IsNull() || (inPlace && same(target, *before)));
-                 }});
-        }
-        if (isObject)
-            continue;
-        CbStreamWriteBinaryMemory record;
-        source.value.Serialize(record);
-        const std::vector<unsigned char> recordBytes(record.GetData(), record.GetData() + record.GetSize());
-        cases.push_back({name + ": write", kBadAlloc, [&, recordBytes](Armed& run) {
-                             CbStreamWriteBinaryMemory out;
-                             out << 1u;
-                             EXPECT_TRUE(run([&] { source.value.Serialize(out); }) ||
-                                         std::vector<unsigned char>(out.GetData() + 4, out.GetData() + out.GetSize()) ==
-                                             recordBytes);
-                         }});
-        // A failure inside the value may leave the record's type with part of
-        // the value; a date that cannot be made reads as null.
-        cases.push_back(
-            {name + ": read", source.endings, [&, recordBytes](Armed& run) {
-                 CbVariant target = source.sameType;
-                 CbStreamReadBinaryMemory in(recordBytes.data(), recordBytes.size());
-                 run([&] { target.Serialize(in); });
-                 const bool mayBeNull =
-                     run.thrown || (run.injected && source.value.GetType() == CbVariant::eVariantTypeDateTime);
-                 EXPECT_TRUE((mayBeNull && target.IsNull()) ||
-                             (run.thrown ? target.GetType() == source.value.GetType() : same(target, source.value)));
-             }});
-    }
-    runUntilSuccess(cases);
-}
-
-TEST(AllocationFailure, ConversionsKeepTheValue)
-{
-    const struct
-    {
-        const char* name;
-        CbVariant source;
-        CbVariant::EVariantType target;
-    } conversions[] = {
-        {"int to wide text", variant(-123456), CbVariant::eVariantTypeStringW},
-        {"double to narrow text", variant(2.5), CbVariant::eVariantTypeStringA},
-        {"date to narrow text", variant(CbDateTime(1700000000LL)), CbVariant::eVariantTypeStringA},
-        {"narrow to wide text", variant("narrow text"), CbVariant::eVariantTypeStringW},
-        {"wide text to date", variant(L"2024-02-29 13:05:09"), CbVariant::eVariantTypeDateTime},
-        {"wide text to double", variant(L"0.125"), CbVariant::eVariantTypeDouble},
-    };
-    std::vector<Case> cases;
-    for (const auto& c : conversions)
-        cases.push_back(strong<CbVariant>(
-            c.name, kBadAlloc | kConversionFailed, [&] { return c.source; },
-            [&](CbVariant& v) { v.ConvertTo(c.target); }, same));
+    // A failed conversion keeps the value.
+    cases.push_back(strong<CbVariant>(
+        "int to text", kBadAlloc | kConversionFailed, [] { return variant(-123456); },
+        [](CbVariant& v) { v.ConvertTo(CbVariant::eVariantTypeStringW); }, same));
+    cases.push_back(strong<CbVariant>(
+        "text to date", kBadAlloc | kConversionFailed, [] { return variant(L"2024-02-29 13:05:09"); },
+        [](CbVariant& v) { v.ConvertTo(CbVariant::eVariantTypeDateTime); }, same));
     runUntilSuccess(cases);
 }
 
 TEST(AllocationFailure, ByteArrayGrowthKeepsTheElements)
 {
     using Array = CbVariant::ByteArray;
-    Array large = bytes(5000, 3);
-    large.SetUserValue(7);
+    const Array large = bytes(5000, 3);
     // Growth leaves the new elements' values unspecified: the first ten are the kept ones.
     const auto equal = [](const Array& left, const Array& right) {
-        return left.GetCount() == right.GetCount() && left.GetUserValue() == right.GetUserValue() &&
-               std::memcmp(left.GetData(), right.GetData(), 10) == 0;
+        return left.GetCount() == right.GetCount() && std::memcmp(left.GetData(), right.GetData(), 10) == 0;
     };
-    const std::pair<const char*, std::function<void(Array&)>> growths[] = {
-        {"set size small", [](Array& a) { a.SetSize(40); }},
-        {"set size large", [](Array& a) { a.SetSize(4000); }},
-        {"set capacity", [](Array& a) { a.SetCapacity(1000); }},
-        {"assign larger", [&](Array& a) { a = large; }},
-    };
-    std::vector<Case> cases;
-    for (const auto& [name, grow] : growths)
-        cases.push_back(strong<Array>(
-            name, kOutOfMemory, [] { return bytes(10, 100); }, grow, equal));
-    runUntilSuccess(cases);
+    runUntilSuccess(
+        {strong<Array>(
+             "set size", kOutOfMemory, [] { return bytes(10, 100); }, [](Array& a) { a.SetSize(4000); }, equal),
+         strong<Array>(
+             "assign larger", kOutOfMemory, [] { return bytes(10, 100); }, [&](Array& a) { a = large; }, equal)});
+}
+
+TEST(AllocationFailure, FilesOpenOrThrow)
+{
+    cbf::test::FileSystemSandbox sandbox;
+    const CStringW path = sandbox(L"file.bin");
+    runUntilSuccess({{"compressed file written and read", kBadAlloc | kOutOfMemory, [&](Armed& run) {
+                          unsigned char read[4] = {};
+                          const bool thrown = run([&] {
+                              {
+                                  OsStreamWriteBinaryFile out(path, OsStreamWriteBinaryFile::eAccessModeOverwrite,
+                                                              OsStreamWriteBinaryFile::eCompressionModeZIP,
+                                                              OsStreamWriteBinaryFile::eCompressionLevelDefault);
+                                  out.WriteBuffer("data", 4);
+                              }
+                              OsStreamReadBinaryFile(path).ReadBuffer(read, 4);
+                          });
+                          EXPECT_TRUE(thrown || std::memcmp(read, "data", 4) == 0);
+                      }}});
 }
 
 TEST(AllocationFailure, ExceptionsWithHistory)
 {
     const CbExceptionWrongFileVersion cause(L"Reader.cpp", 3, CbExceptionStream(L"Deep.cpp", 1));
-    const std::runtime_error standard("disk full");
     // A history that cannot be copied is dropped; the exception itself stands.
-    const std::vector<Case> cases = {
-        {"history copied through the registry", kBadAlloc,
-         [&](Armed& run) {
-             std::optional<CbExceptionStream> e;
-             run([&] { e.emplace(L"Writer.cpp", 12, cause); });
-             if (e) {
-                 EXPECT_STREQ(e->GetFilename(), "Writer.cpp");
-                 const CbSmartPointer<const CbException> history = e->GetHistory();
-                 EXPECT_TRUE(history || run.injected) << "history dropped without a failure";
-                 EXPECT_TRUE(!history || (history->Is(CbExceptionWrongFileVersion::RTTI) &&
-                                          CStringA(history->GetFilename()) == "Reader.cpp" &&
-                                          history->GetHistory().Get() == cause.GetHistory().Get()));
-             }
-         }},
-        {"history from a standard exception", kBadAlloc,
-         [&](Armed& run) {
-             std::optional<CbException> e;
-             run([&] { e.emplace("Writer.cpp", 12, "Write", standard); });
-             EXPECT_TRUE(!e || (CStringA(e->GetFunctionName()) == "Write" && e->GetHistory() &&
-                                CStringA(e->GetHistory()->GetFilename()) == "std::exception (disk full)"));
-         }},
-    };
-    runUntilSuccess(cases);
+    runUntilSuccess({{"history copied through the registry", kBadAlloc, [&](Armed& run) {
+                          std::optional<CbExceptionStream> e;
+                          run([&] { e.emplace(L"Writer.cpp", 12, cause); });
+                          const CbSmartPointer<const CbException> history = e ? e->GetHistory() : nullptr;
+                          EXPECT_TRUE(!e || history || run.injected) << "history dropped without a failure";
+                          EXPECT_TRUE(!history || (history->Is(CbExceptionWrongFileVersion::RTTI) &&
+                                                   history->GetHistory().Get() == cause.GetHistory().Get()));
+                      }}});
 }
 
 } // namespace

@@ -37,7 +37,6 @@ TEST(CbParameterFileTest, EachVersionWritesItsSectionsAndReadsThemBack)
         Bytes expected;
     } cases[] = {
         {0, Le32(0)},
-        {1, Le32(1)},
         {2, Concat({Le32(2), GroupSectionBytes(u"g1", u"a")})},
         {3, Concat({Le32(3), GroupSectionBytes(u"g1", u"a"), Le32(1), RecordBytes(u"p", 0)})},
         {4, Concat({Le32(4), GroupSectionBytes(u"g1", u"a"), GroupSectionBytes(u"g2", u"b"), Le32(1),
@@ -56,17 +55,13 @@ TEST(CbParameterFileTest, EachVersionWritesItsSectionsAndReadsThemBack)
 
 TEST(CbParameterFileTest, RecordsKeepNameValueNumberAndAShortRecordIsItsStamp)
 {
-    const CbParameterFile file = Decode(
-        Concat({Le32(3), Le32(0), Le32(3), RecordBytes(u"Größe \U0001F600", 7), Le32(9), RecordBytes(u"after", 8)}));
-    ASSERT_EQ(file.parameters.size(), 3u);
-    EXPECT_EQ(file.parameters[0].name, CStringW(L"Größe \U0001F600"));
-    EXPECT_EQ(static_cast<const wchar_t*>(file.parameters[0].value), CStringW(L"Größe \U0001F600 value"));
-    EXPECT_EQ(file.parameters[0].loadedValue, file.parameters[0].value);
-    EXPECT_EQ(file.parameters[0].number, 7);
-    EXPECT_TRUE(file.parameters[1].name.IsEmpty());
-    EXPECT_TRUE(file.parameters[1].value.IsNull());
-    EXPECT_EQ(file.parameters[1].number, -1);
-    EXPECT_EQ(file.parameters[2].number, 8);
+    const auto parameters =
+        Decode(Concat({Le32(3), Le32(0), Le32(3), RecordBytes(u"a", 7), Le32(9), RecordBytes(u"b", 8)})).parameters;
+    ASSERT_EQ(parameters.size(), 3u);
+    EXPECT_EQ(parameters[0].loadedValue, parameters[0].value);
+    EXPECT_TRUE(parameters[1].name.IsEmpty() && parameters[1].value.IsNull());
+    EXPECT_EQ((std::vector<int>{parameters[0].number, parameters[1].number, parameters[2].number}),
+              (std::vector<int>{7, -1, 8}));
 }
 
 TEST(CbParameterFileTest, FailuresLeaveTheModelAsItWas)
@@ -93,10 +88,8 @@ TEST(CbParameterFileTest, SetParameterChangesTheFirstMatchOrAppends)
     file.SetParameter(L"p", value);
     file.SetParameter(L"P", value).number = 3;
     ASSERT_EQ(file.parameters.size(), 2u);
-    EXPECT_EQ(static_cast<int>(file.parameters[0].value), 42);
     EXPECT_EQ(file.parameters[0].loadedValue, value);
     EXPECT_EQ(file.FindParameter(L"P")->number, 3);
-    EXPECT_EQ(file.FindParameter(L"missing"), nullptr);
 }
 
 // Every container saves, reports its kind on load and reads as the plain form;
@@ -105,8 +98,6 @@ TEST(CbParameterFileTest, ContainersSaveAndLoadAlike)
 {
     FileSystemSandbox sandbox;
     const F::Format formats[] = {{F::eContainerPlain, F::eCompressionLevelDefault},
-                                 {F::eContainerCompressed, F::eCompressionLevelFastest},
-                                 {F::eContainerCompressed, F::eCompressionLevelDefault},
                                  {F::eContainerCompressed, F::eCompressionLevelBest},
                                  {F::eContainerStored, F::eCompressionLevelDefault}};
     const CbParameterFile original = SampleFile();
@@ -139,11 +130,8 @@ TEST(CbParameterFileTest, AFailedSaveLeavesTheTargetAndNoOtherFile)
         EXPECT_EQ(ReadFile(sandbox.Root() / "keep.par"), "old content");
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(sandbox.Root()), {}), 3); // tmp, home, keep.par
     }
-    ExpectFailure(
-        [&] {
-            file.Save(sandbox(L"keep.par"), {static_cast<F::EContainer>(3), {}});
-        },
-        "CbParameterFile", 190);
+    const F::Format unknown{static_cast<F::EContainer>(3), {}};
+    ExpectFailure([&] { file.Save(sandbox(L"keep.par"), unknown); }, "CbParameterFile", 190);
     ExpectFailure([&] { SampleFile().Save(sandbox(L"keep.par/x.par")); }, "CbParameterFile", 160);
 }
 
