@@ -10,6 +10,11 @@
 
 namespace cbf::test {
 
+inline std::string TextOf(const Bytes& bytes)
+{
+    return std::string(bytes.begin(), bytes.end());
+}
+
 /// The 28-byte container header with `method` and `length`, after `magic`.
 inline std::string ContainerHeader(unsigned method, unsigned length, const char* magic = "C2288012-30BB4396B65")
 {
