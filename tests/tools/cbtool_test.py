@@ -63,9 +63,10 @@ class CbtoolTest(unittest.TestCase):
         self.addCleanup(shutil.rmtree, self.folder)
         self.env = dict(os.environ, CBFOUNDATION_REGISTRY=str(self.folder / "registry.sqlite3"))
 
-    def run_tool(self, *args, status=0, statuses=None):
+    def run_tool(self, *args, status=0, statuses=None, cwd=None):
         """Runs cbtool; a failure must explain itself in one line, success must print nothing on stderr."""
-        result = subprocess.run([ARGS.cbtool, *map(str, args)], capture_output=True, env=self.env, timeout=60)
+        result = subprocess.run([ARGS.cbtool, *map(str, args)], capture_output=True, env=self.env, timeout=60,
+                                cwd=cwd)
         self.assertIn(result.returncode, statuses or (status,), f"{args}: {result.stderr!r}")
         lines = result.stderr.decode("utf-8", "replace").splitlines()
         if result.returncode:
@@ -127,6 +128,13 @@ class CbtoolTest(unittest.TestCase):
                 self.assertEqual(self.dump(path)["parameters"][::2], [
                     record("bool", "StringW", "x\u00e9", 7), record("added", "DateTime", "2001-02-03T04:05:06")])
                 self.assertIn("kind:         " + kind, self.run_tool("info", path))
+
+    def test_bare_file_names_are_files_in_the_current_folder(self):
+        self.write("doc.json", document(4, EDGES[:2]))
+        for args in (("build", "doc.json", "out.cbp"), ("set", "out.cbp", "added", "--int", "1"),
+                     ("pack", "out.cbp", "packed"), ("unpack", "packed", "unpacked")):
+            self.run_tool(*args, cwd=self.folder)
+        self.assertEqual((self.folder / "unpacked").read_bytes(), (self.folder / "out.cbp").read_bytes())
 
     def test_pack_unpack_and_info_on_the_container(self):
         original = self.write("original", bytes(range(256)) * 40)

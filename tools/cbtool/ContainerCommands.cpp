@@ -29,15 +29,15 @@ CLI::App* AddInOut(CLI::App& app, const char* name, const char* description, Pat
 void Pack(const Paths& paths, const std::string& level)
 {
     std::vector<unsigned char> payload;
-    About(paths.in, [&] { payload = ReadWholeFile(FromArgument(paths.in)); });
-    About(paths.out, [&] { WritePayload(FromArgument(paths.out), payload, true, CompressionLevel(level)); });
+    About(paths.in, [&] { payload = ReadWholeFile(PathFromArgument(paths.in)); });
+    About(paths.out, [&] { WritePayload(PathFromArgument(paths.out), payload, true, CompressionLevel(level)); });
 }
 
 void Unpack(const Paths& paths)
 {
     std::vector<unsigned char> payload;
     About(paths.in, [&] {
-        const CStringW in = FromArgument(paths.in);
+        const CStringW in = PathFromArgument(paths.in);
         const ContainerInfo info = ContainerInfo::OfFile(in);
         if (!info.IsArchive())
             throw Failure(paths.in + " is no compressed archive");
@@ -48,12 +48,12 @@ void Unpack(const Paths& paths)
             throw Failure(paths.in + ": the archive is damaged or incomplete: " + std::to_string(payload.size()) +
                           " bytes inflate, its length field says " + std::to_string(info.lengthField));
     });
-    About(paths.out, [&] { WritePayload(FromArgument(paths.out), payload, false, 0); });
+    About(paths.out, [&] { WritePayload(PathFromArgument(paths.out), payload, false, 0); });
 }
 
 void Info(const std::string& file)
 {
-    const CStringW path = FromArgument(file);
+    const CStringW path = PathFromArgument(file);
     std::vector<unsigned char> bytes;
     About(file, [&] { bytes = ReadWholeFile(path); });
     const ContainerInfo info = ContainerInfo::Inspect(bytes);

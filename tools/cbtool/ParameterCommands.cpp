@@ -102,7 +102,7 @@ void Dump(const std::string& file, bool json)
     CbParameterFile content;
     CbParameterFile::Format format;
     About(file, [&] {
-        const CStringW path = FromArgument(file);
+        const CStringW path = PathFromArgument(file);
         info = ContainerInfo::OfFile(path);
         content = CbParameterFile::Load(path, &format);
     });
@@ -115,7 +115,7 @@ void Dump(const std::string& file, bool json)
 Json ReadDocument(const std::string& file)
 {
     std::vector<unsigned char> bytes;
-    About(file, [&] { bytes = ReadWholeFile(FromArgument(file)); });
+    About(file, [&] { bytes = ReadWholeFile(PathFromArgument(file)); });
     try {
         return Json::parse(bytes.begin(), bytes.end());
     } catch (const Json::parse_error& error) {
@@ -147,7 +147,7 @@ void Build(const BuildRequest& request)
         format.container = CbParameterFile::eContainerCompressed;
         format.level = static_cast<CbParameterFile::ECompressionLevel>(CompressionLevel(request.compress));
     }
-    About(request.out, [&] { content.Save(FromArgument(request.out), format); });
+    About(request.out, [&] { content.Save(PathFromArgument(request.out), format); });
 }
 
 // The types `set` takes, by option; the texts are taken as they are, the
@@ -218,7 +218,7 @@ void Set(const SetRequest& request)
     if (!value)
         throw Failure("set needs a value: --text, --int, ... (see cbtool set --help)", kExitUsage);
 
-    const CStringW path = FromArgument(request.file);
+    const CStringW path = PathFromArgument(request.file);
     About(request.file, [&] {
         CbParameterFile::Format format;
         CbParameterFile content = CbParameterFile::Load(path, &format);

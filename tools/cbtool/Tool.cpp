@@ -9,6 +9,7 @@
 #include <cbfoundation/platform/Utf16.h>
 
 #include <exception>
+#include <filesystem>
 #include <new>
 
 namespace cbtool {
@@ -119,6 +120,14 @@ CStringW FromArgument(const std::string& argument)
 {
     const std::wstring wide = cbf::platform::NarrowToWide(argument.data(), argument.size());
     return CStringW(wide.data(), static_cast<int>(wide.size()));
+}
+
+CStringW PathFromArgument(const std::string& argument)
+{
+    CStringW path = FromArgument(argument);
+    if (path.FindOneOf(L"\\/") < 0)
+        path = CStringW(L".") + static_cast<wchar_t>(std::filesystem::path::preferred_separator) + path;
+    return path;
 }
 
 std::u16string ToUtf16(const CStringW& text)

@@ -60,6 +60,11 @@ void About(const std::string& subject, Action action)
 /// A command-line argument (process code page) as wide text.
 CStringW FromArgument(const std::string& argument);
 
+/// A file named on the command line. A bare name gets the current folder in
+/// front: the library's writers create a file's folder first and refuse a
+/// path that names none.
+CStringW PathFromArgument(const std::string& argument);
+
 /// Wide text as UTF-8. A lone surrogate becomes U+FFFD.
 std::string ToUtf8(const CStringW& text);
 
