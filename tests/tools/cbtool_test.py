@@ -129,10 +129,10 @@ class CbtoolTest(unittest.TestCase):
                     record("bool", "StringW", "x\u00e9", 7), record("added", "DateTime", "2001-02-03T04:05:06")])
                 self.assertIn("kind:         " + kind, self.run_tool("info", path))
 
-    def test_bare_file_names_are_files_in_the_current_folder(self):
+    def test_relative_file_names_are_below_the_current_folder(self):
         self.write("doc.json", document(4, EDGES[:2]))
         for args in (("build", "doc.json", "out.cbp"), ("set", "out.cbp", "added", "--int", "1"),
-                     ("pack", "out.cbp", "packed"), ("unpack", "packed", "unpacked")):
+                     ("pack", "out.cbp", "new/sub/packed"), ("unpack", "new/sub/packed", "unpacked")):
             self.run_tool(*args, cwd=self.folder)
         self.assertEqual((self.folder / "unpacked").read_bytes(), (self.folder / "out.cbp").read_bytes())
 

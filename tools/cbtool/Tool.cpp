@@ -124,10 +124,11 @@ CStringW FromArgument(const std::string& argument)
 
 CStringW PathFromArgument(const std::string& argument)
 {
-    CStringW path = FromArgument(argument);
-    if (path.FindOneOf(L"\\/") < 0)
-        path = CStringW(L".") + static_cast<wchar_t>(std::filesystem::path::preferred_separator) + path;
-    return path;
+    const CStringW path = FromArgument(argument);
+    const std::filesystem::path parsed(path.GetString());
+    if (path.IsEmpty() || parsed.has_root_name() || parsed.has_root_directory())
+        return path;
+    return OsFileSystem::GetDirectory(OsFileSystem::eSpecialDirectoryCurrent) + path;
 }
 
 std::u16string ToUtf16(const CStringW& text)

@@ -60,9 +60,10 @@ void About(const std::string& subject, Action action)
 /// A command-line argument (process code page) as wide text.
 CStringW FromArgument(const std::string& argument);
 
-/// A file named on the command line. A bare name gets the current folder in
-/// front: the library's writers create a file's folder first and refuse a
-/// path that names none.
+/// A file named on the command line, with the current folder in front of a
+/// relative path: the library's writers create a file's missing folders, but
+/// from a relative path they take the first level as given and a bare name
+/// as naming no folder at all.
 CStringW PathFromArgument(const std::string& argument);
 
 /// Wide text as UTF-8. A lone surrogate becomes U+FFFD.
