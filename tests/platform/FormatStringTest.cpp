@@ -30,7 +30,6 @@ TEST(FormatNarrow, ConversionsHaveTheirWindowsMeaning)
         {format("%s|%S", static_cast<const char*>(nullptr), static_cast<const wchar_t*>(nullptr)), "(null)|(null)"},
         {format("100%%|%5%|%d%%|%", 7), "100%|%|7%|%"},
         {format("a%yb%s", "unused"), "a%yb%s"},
-        {format("%I6d", 1), "%I6d"},
         {format("<%S>", L"Gr\u00FC\u00DFe \u20AC"), CStringA(L"<Gr\u00FC\u00DFe \u20AC>")},
     };
     for (const auto& [actual, expected] : cases)
@@ -40,7 +39,6 @@ TEST(FormatNarrow, ConversionsHaveTheirWindowsMeaning)
 TEST(FormatWide, ConversionsHaveTheirWindowsMeaning)
 {
     const std::pair<CStringW, const wchar_t*> cases[] = {
-        {format(L"%s|%S|%hs|%ls|%ws", L"a", "b", "c", L"d", L"e"), L"a|b|c|d|e"},
         {format(L"%I64d|%I64u|%I64x", INT64_MIN, UINT64_MAX, std::uint64_t{0xABCDEF}),
          L"-9223372036854775808|18446744073709551615|abcdef"},
         {format(L"%s|%S", static_cast<const wchar_t*>(nullptr), static_cast<const char*>(nullptr)), L"(null)|(null)"},

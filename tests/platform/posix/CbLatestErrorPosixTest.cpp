@@ -11,15 +11,11 @@ TEST(CbLatestErrorPosixTest, CapturesErrnoAndItsText)
 {
     errno = ENOENT;
     CbLatestError error;
-    EXPECT_EQ(error.GetLatestErrorNumber(), static_cast<unsigned long>(ENOENT));
-    EXPECT_EQ(CbLatestError(2).GetLatestErrorMessage(), L"No such file or directory");
-
-    errno = EINVAL;
     const CbLatestError before(error);
+    errno = EINVAL;
     error.Update();
-    EXPECT_EQ(error.GetLatestErrorMessage(), L"Invalid argument");
     EXPECT_EQ(before.GetLatestErrorNumber(), static_cast<unsigned long>(ENOENT));
-    EXPECT_FALSE(CbLatestError(1004).GetLatestErrorMessage().IsEmpty());
+    EXPECT_EQ(error.GetLatestErrorMessage(), L"Invalid argument");
 }
 
 } // namespace

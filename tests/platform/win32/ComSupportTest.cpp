@@ -20,9 +20,6 @@ TEST(ComSupport, NarrowTextCrossesToOleStringsAndBackInTheProcessCodePage)
     const _variant_t value(narrow.c_str());
     ASSERT_EQ(value.vt, VT_BSTR);
     EXPECT_EQ(SysStringLen(value.bstrVal), wide.size());
-
-    EXPECT_EQ(_com_util::ConvertStringToBSTR(nullptr), nullptr);
-    EXPECT_EQ(_com_util::ConvertBSTRToString(nullptr), nullptr);
 }
 
 } // namespace
