@@ -110,10 +110,9 @@ TEST_F(OsPersistentOptionsTest, TextsFitTheirMaximumAndEndAtTheirFirstNul)
     const CStringW longText(L'x', 5000);
     ASSERT_EQ(Write(L"pair", L"\U0001F600") + Write(L"nul", CStringW(L"ab\0cd", 5)) + Write(L"long", longText), 3);
     // The name, the maximum and the text read (null: the read fails).
-    const wchar_t* const x5000 = longText.GetString();
     const std::tuple<const wchar_t*, unsigned long, const wchar_t*> cases[] = {
-        {L"pair", 2, L"\U0001F600"}, {L"pair", 1, nullptr},  {L"nul", 5, L"ab"},
-        {L"nul", 4, nullptr},        {L"long", 5000, x5000}, {L"long", 4999, nullptr},
+        {L"pair", 2, L"\U0001F600"},           {L"pair", 1, nullptr},    {L"nul", 5, L"ab"}, {L"nul", 4, nullptr},
+        {L"long", 5000, longText.GetString()}, {L"long", 4999, nullptr},
     };
     for (const auto& [name, maximum, expected] : cases) {
         SCOPED_TRACE(maximum);

@@ -68,7 +68,6 @@ TEST(OsStreamBinaryFileTest, TheHeaderDecidesHowAFileIsRead)
         {"method3", ContainerHeader(3, 0) + "x", "", 181},
     };
     for (const auto& [name, content, payload, line] : cases) {
-        SCOPED_TRACE(name);
         WriteFile(box.Root() / name, content);
         if (line != 0) {
             ExpectFailure([&] { OsStreamReadBinaryFile in(box(name)); }, "OsStreamReadBinaryFile", line);
@@ -77,7 +76,7 @@ TEST(OsStreamBinaryFileTest, TheHeaderDecidesHowAFileIsRead)
         OsStreamReadBinaryFile in(box(name));
         std::string got(200, '\0');
         got.resize(in.ReadBuffer(got.data(), got.size()));
-        EXPECT_EQ(got, payload);
+        EXPECT_EQ(got, payload) << name;
     }
 }
 

@@ -169,18 +169,23 @@ TEST_F(OsPersistentOptionsStoreTest, SixteenProcessesCreateTheStoreAndLoseNothin
 {
     constexpr int kProcesses = 16;
     constexpr int kRounds = 50;
+    int start[2];
+    ASSERT_EQ(pipe(start), 0);
     for (int writer = 0; writer < kProcesses; ++writer) {
         const pid_t child = fork();
         ASSERT_NE(child, -1);
         if (child != 0)
             continue;
+        // Every process waits until all are made: the parent closing the pipe starts them at once.
+        char none = 0;
+        close(start[1]);
+        bool done = read(start[0], &none, 1) == 0;
         const CStringW own(std::to_wstring(writer).c_str());
-        for (int counter = 0; counter < kRounds; ++counter) {
-            if (Options::WriteOption(Key(), own, counter, kUser) != 1 || ReadInt(Key(), own) != counter)
-                _exit(1);
-        }
-        _exit(0);
+        for (int counter = 0; done && counter < kRounds; ++counter)
+            done = Options::WriteOption(Key(), own, counter, kUser) == 1 && ReadInt(Key(), own) == counter;
+        _exit(done ? 0 : 1);
     }
+    close(start[1]);
     for (int child = 0; child < kProcesses; ++child) {
         int status = 0;
         ASSERT_NE(wait(&status), -1);
