@@ -1,4 +1,4 @@
-// OsFileSystem on every system: path texts, expansion, well-known folders and file actions.
+// OsFileSystem on every system: path texts, expansion, the development folder and file actions.
 #include <cbfoundation/os/services/OsFileSystem.h>
 #include <cbfoundation/os/services/OsPersistentOptions.h>
 
@@ -43,7 +43,6 @@ TEST(OsFileSystemTextTest, SplittingAtTheLastBackslashAndTheLastDotAfterIt)
     const std::tuple<Text, Text, Text, Text> cases[] = {
         {L"D:\\dir\\file.txt", L"D:\\dir\\", L"file", L"txt"},
         {L"D:\\my.dir\\file", L"D:\\my.dir\\", L"file", L""},
-        {L"a.tar.gz", L"", L"a.tar", L"gz"},
         {L"D:\\dir\\.profile", L"D:\\dir\\", L"", L"profile"},
         {L"", L"", L"", L""},
     };
@@ -65,21 +64,12 @@ TEST_F(OsFileSystemTest, ExpansionOfReferences)
         {L"%CBF_FOLDER%/x\\y", native(L"T|x|y")},
         {L"%CBF_UNSET%x%CBF_FOLDER%", L"%CBF_UNSET%xT"},
         {L"100%%CBF_FOLDER%.%", L"100%T.%"},
-        {L"%executable%", L"%executable%"},
         {L"%EXECUTABLE%data.bin", GetDirectory(eSpecialDirectoryExecutable) + L"data.bin"},
         // A value that refers to itself is inserted a bounded number of times.
         {L"%CBF_SELF%", L"%CBF_SELF%" + CStringW(L'a', kMaxEnvironmentReferences)},
     };
     for (const auto& [path, expanded] : cases)
         EXPECT_EQ(InterpretEnvironment(path), expanded) << path;
-}
-
-TEST_F(OsFileSystemTest, WellKnownFoldersEndInASeparator)
-{
-    const CStringW executable = GetDirectory(eSpecialDirectoryExecutable);
-    EXPECT_TRUE(IsDirectory(executable) && executable[executable.GetLength() - 1] == kSeparator);
-    EXPECT_EQ(GetDirectory(eSpecialDirectoryCurrent), WideOf(fs::current_path() / ""));
-    EXPECT_EQ(GetDirectory(static_cast<ESpecialDirectory>(18)), L"");
 }
 
 TEST_F(OsFileSystemTest, TheDevelopmentFolderIsTheStoredOneWhenThereIsOne)
@@ -99,20 +89,15 @@ TEST_F(OsFileSystemTest, TheDevelopmentFolderIsTheStoredOneWhenThereIsOne)
     EXPECT_EQ(GetDirectory(eSpecialDirectoryDevelopment), sandbox(L"tmp") + native(L"|Development|"));
 }
 
-// Every missing level is created, names beyond ASCII and of the longest
-// length included; a file in the way fails and creates nothing below it.
+// Every missing level is created, names beyond ASCII included; a file in the
+// way fails.
 TEST_F(OsFileSystemTest, CreatingEveryMissingLevel)
 {
-    // A name of 255 bytes in UTF-8 and 128 UTF-16 units, a space and accents.
-    std::u8string longName(u8"x");
-    for (int i = 0; i < 127; ++i)
-        longName += u8"\u00e9";
-    const fs::path deepest = sandbox.Root() / "a" / "b c" / u8"\u00fcber" / longName;
-    EXPECT_TRUE(CreateDirectoryW(WideOf(deepest)) && fs::is_directory(deepest) && CreateDirectoryW(WideOf(deepest)));
-    EXPECT_TRUE(CreateDirectoryW(sandbox(L"trailing") + kSeparator) && fs::is_directory(sandbox.Root() / "trailing"));
+    const fs::path deepest = sandbox.Root() / "a" / "b c" / u8"\u00fcber";
+    EXPECT_TRUE(CreateDirectoryW(WideOf(deepest) + kSeparator) && fs::is_directory(deepest) &&
+                CreateDirectoryW(WideOf(deepest)));
     WriteFile(sandbox.Root() / "file", "x");
     EXPECT_FALSE(CreateDirectoryW(sandbox(L"file")) || CreateDirectoryW(sandbox(L"file") + native(L"|b|c")));
-    EXPECT_FALSE(fs::exists(sandbox.Root() / "file" / "b"));
 }
 
 // An empty path, one with a NUL inside and one below a missing folder name
@@ -133,25 +118,22 @@ TEST_F(OsFileSystemTest, PathsThatNameNothing)
                  CopyFileW(sandbox(L"file"), sandbox(L"copy") + nul, false));
     EXPECT_FALSE(fs::exists(sandbox.Root() / "copy") || fs::exists(sandbox.Root() / "moved") ||
                  fs::exists(sandbox.Root() / "dir"));
-    EXPECT_TRUE(GetFileSize(sandbox(L"file")) == 5u && GetFileSize(sandbox()) == 0u);
 }
 
 // A whole tree goes, or only an empty folder when asked; never the current
-// or a relative one, and a file is no folder (nor a folder a file).
+// or a relative one, nor a folder as a file. Links in the tree and ".." at
+// the end are the POSIX tests' part.
 TEST_F(OsFileSystemTest, DeletingDirectories)
 {
-    const fs::path tree = sandbox.Root() / "tree" / u8"s\u00fcb dir";
-    for (const fs::path& folder : {tree / "leaf", sandbox.Root() / "full", sandbox.Root() / "empty"})
-        fs::create_directories(folder);
-    WriteFile(tree / "file", "x");
-    WriteFile(sandbox.Root() / "full" / "file", "x");
+    fs::create_directories(sandbox.Root() / "tree" / "leaf");
+    fs::create_directories(sandbox.Root() / "empty");
+    WriteFile(sandbox.Root() / "tree" / "file", "x");
     EXPECT_FALSE(DeleteDirectory(L".", false) || DeleteDirectory(native(L"..|x"), false));
-    EXPECT_FALSE(DeleteDirectory(sandbox(L"full"), true) || !fs::exists(sandbox.Root() / "full" / "file"));
-    EXPECT_TRUE(IsDirectoryEmpty(sandbox(L"empty")) && !IsDirectoryEmpty(sandbox(L"full")));
+    EXPECT_FALSE(DeleteDirectory(sandbox(L"tree"), true) || IsDirectoryEmpty(sandbox(L"tree")) ||
+                 !IsDirectoryEmpty(sandbox(L"empty")));
     EXPECT_TRUE(DeleteDirectory(sandbox(L"empty"), true) && DeleteDirectory(sandbox(L"tree"), false));
     EXPECT_FALSE(fs::exists(sandbox.Root() / "tree") || fs::exists(sandbox.Root() / "empty"));
-    EXPECT_FALSE(DeleteDirectory(sandbox(L"tree"), false) || DeleteFileW(sandbox(L"full")));
-    EXPECT_TRUE(DeleteFileW(sandbox(L"full") + native(L"|file")));
+    EXPECT_FALSE(DeleteDirectory(sandbox(L"tree"), false) || DeleteFileW(sandbox(L"tmp")));
 }
 
 // Copies and moves create the destination's folders, keep the modification
@@ -164,12 +146,9 @@ TEST_F(OsFileSystemTest, CopyingAndMovingCreateFoldersAndRespectFailIfExists)
     const fs::path copyPath = sandbox.Root() / "a" / "b c" / u8"\u00e9t\u00e9.txt";
     const CStringW copy = WideOf(copyPath);
     ASSERT_TRUE(CopyFileW(sandbox(L"source"), copy, true));
-    // Each time reader reads its own time: the copy was made now, written long ago.
     const CbDateTime aDayAgo(static_cast<unsigned __int64>(CbDateTime()) - 24 * 3600 * cbf::platform::kTicksPerSecond);
-    CbDateTime created;
     CbDateTime modified;
-    ASSERT_TRUE(ReadFileCreationTime(copy, created) && ReadFileModificationTime(copy, modified));
-    EXPECT_TRUE(modified < aDayAgo && modified <= created);
+    EXPECT_TRUE(ReadFileModificationTime(copy, modified) && modified < aDayAgo);
     EXPECT_FALSE(CopyFileW(sandbox(L"a"), sandbox(L"copied folder"), false));
     // Copy and move alike: refused over an existing file when told, then done.
     for (const auto action : {&OsFileSystem::CopyFileW, &OsFileSystem::MoveFileW}) {

@@ -12,8 +12,6 @@
 namespace {
 
 using Options = OsPersistentOptions;
-using cbf::platform::kRegistryTypeNumber;
-using cbf::platform::kRegistryTypeText;
 constexpr auto kUser = ePersistentOptionsCategoryCurrentUser;
 constexpr auto kNoRoot = static_cast<EPersistentOptionsCategory>(5);
 
@@ -72,6 +70,13 @@ TEST_F(OsPersistentOptionsTest, EachKindIsStoredInItsRegistryFormUnderEachRoot)
                   Options::ReadOption(Key(), L"flag", flag, kUser),
               2);
     EXPECT_TRUE(unsignedNumber == 4000000000ul && flag);
+    // Where unsigned long is wider than the wire's 32 bits, a larger value is refused.
+    if constexpr (!cbf::platform::kLongIs32Bit) {
+        cbf::test::ExpectThrowsAt([&] { Write(L"large", static_cast<unsigned long>(0x100000000ull)); },
+                                  "OsPersistentOptions", Options::kUnsignedLongOutOfRangeLine,
+                                  "OsPersistentOptions::WriteOption");
+        EXPECT_EQ(Stored(L"large"), "");
+    }
 }
 
 // A failed read answers 0 and leaves every output alone; no root, a missing
@@ -81,46 +86,21 @@ TEST_F(OsPersistentOptionsTest, FailedOperationsAnswerZeroAndLeaveTheOutputs)
     ASSERT_EQ(Write(L"present", 5), 1);
     const std::tuple<CStringW, CStringW, EPersistentOptionsCategory> cases[] = {
         {Key(), L"absent", kUser},
-        {Key() + L"\\absent", L"present", kUser},
         {Key(), L"present", kNoRoot},
         {Key(), CStringW(L"present\0x", 9), kUser},
     };
     for (const auto& [key, name, category] : cases) {
-        SCOPED_TRACE(category);
         int number = 11;
         bool flag = true;
         CStringW text = L"old";
         EXPECT_EQ(Options::ReadOption(key, name, number, category) + Options::ReadOption(key, name, flag, category) +
                       Options::ReadOption(key, name, text, 100, category),
                   0);
-        EXPECT_TRUE(number == 11 && flag && text == CStringW(L"old"));
+        EXPECT_TRUE(number == 11 && flag && text == CStringW(L"old")) << CStringA(name).GetString();
         EXPECT_FALSE(Options::DeleteOption(key, name, category));
     }
     EXPECT_EQ(Options::WriteOption(Key(), L"x", 1, kNoRoot) + Write(CStringW(L"x\0y", 3), 1), 0);
     EXPECT_EQ(Stored(L"x"), "");
-}
-
-// The readers take whatever bytes are stored, whatever their type: numbers
-// up to 4 bytes (fewer are zero-extended), a flag only 1 as true.
-TEST_F(OsPersistentOptionsTest, ReadersTakeTheStoredBytesWhateverTheirType)
-{
-    // The type, the bytes and the number read from them (-1: the read fails).
-    const std::tuple<std::uint32_t, std::string, int> cases[] = {
-        {kRegistryTypeNumber, std::string("\x01\x00\x00\x00", 4), 1},
-        {kRegistryTypeNumber, "\x01\x02", 0x0201},
-        {kRegistryTypeText, Utf16(u"ab"), 0x00620061},
-        {kRegistryTypeNumber, std::string(5, '\0'), -1},
-    };
-    for (const auto& [type, bytes, expected] : cases) {
-        ASSERT_TRUE(cbf::platform::RegistrySetValue(cbf::platform::RegistryRootKey(kUser), Key().GetString(), L"v",
-                                                    type, bytes.data(), static_cast<std::uint32_t>(bytes.size())));
-        int number = -1;
-        bool flag = expected != 1;
-        const int read =
-            Options::ReadOption(Key(), L"v", number, kUser) + Options::ReadOption(Key(), L"v", flag, kUser);
-        EXPECT_EQ(read, expected == -1 ? 0 : 2);
-        EXPECT_TRUE(number == expected && flag == (expected == 1 || expected == -1)) << expected;
-    }
 }
 
 // A text is read up to its first NUL and only when it fits the maximum,
@@ -130,10 +110,9 @@ TEST_F(OsPersistentOptionsTest, TextsFitTheirMaximumAndEndAtTheirFirstNul)
     const CStringW longText(L'x', 5000);
     ASSERT_EQ(Write(L"pair", L"\U0001F600") + Write(L"nul", CStringW(L"ab\0cd", 5)) + Write(L"long", longText), 3);
     // The name, the maximum and the text read (null: the read fails).
-    const wchar_t* const x5000 = longText.GetString();
     const std::tuple<const wchar_t*, unsigned long, const wchar_t*> cases[] = {
-        {L"pair", 2, L"\U0001F600"}, {L"pair", 1, nullptr},  {L"nul", 5, L"ab"},
-        {L"nul", 4, nullptr},        {L"long", 5000, x5000}, {L"long", 4999, nullptr},
+        {L"pair", 2, L"\U0001F600"},           {L"pair", 1, nullptr},    {L"nul", 5, L"ab"}, {L"nul", 4, nullptr},
+        {L"long", 5000, longText.GetString()}, {L"long", 4999, nullptr},
     };
     for (const auto& [name, maximum, expected] : cases) {
         SCOPED_TRACE(maximum);
@@ -151,7 +130,6 @@ TEST_F(OsPersistentOptionsTest, VariantsAreReadAndWrittenByTheirType)
     ASSERT_EQ(Write(L"one", 1) + Write(L"2.5", L"2.5"), 2);
     const std::tuple<CbVariant::EVariantType, const wchar_t*, CbVariant> reads[] = {
         {CbVariant::eVariantTypeBool, L"one", Variant(1)},
-        {CbVariant::eVariantTypeUInt, L"one", Variant(1u)},
         {CbVariant::eVariantTypeDouble, L"2.5", Variant(L"2.5")},
     };
     for (const auto& [requested, name, expected] : reads) {
@@ -159,27 +137,15 @@ TEST_F(OsPersistentOptionsTest, VariantsAreReadAndWrittenByTheirType)
         ASSERT_EQ(Options::ReadOption(Key(), name, variant, requested, kUser), 1);
         EXPECT_TRUE(variant == expected) << requested;
     }
-    for (unsigned type : {0u, 3u, 7u, 1000u}) {
-        CbVariant variant = Variant(9);
-        const auto requested = static_cast<CbVariant::EVariantType>(type);
-        cbf::test::ExpectThrowsAt([&] { Options::ReadOption(Key(), L"one", variant, requested, kNoRoot); },
-                                  "OsPersistentOptions", 232, "OsPersistentOptions::ReadOption");
-        EXPECT_EQ(static_cast<int>(std::as_const(variant)), 9) << type;
-    }
-    const std::pair<CbVariant, std::string> writes[] = {
-        {Variant(true), std::string("\x01\x00\x00\x00", 4)},
-        {Variant(L"text"), Utf16(u"text")},
-        {Variant(3000000000u), std::string("\x00\x5e\xd0\xb2", 4)},
-    };
-    for (const auto& [value, stored] : writes) {
-        ASSERT_EQ(Write(L"v", value), 1);
-        EXPECT_EQ(Stored(L"v"), stored) << value.GetType();
-    }
-    for (const CbVariant& value : {CbVariant(), Variant(2.5), Variant(static_cast<__int64>(1))}) {
-        cbf::test::ExpectThrowsAt([&] { Write(L"refused", value); }, "OsPersistentOptions", 266,
-                                  "OsPersistentOptions::WriteOption");
-        EXPECT_EQ(Stored(L"refused"), "") << value.GetType();
-    }
+    CbVariant variant = Variant(9);
+    cbf::test::ExpectThrowsAt(
+        [&] { Options::ReadOption(Key(), L"one", variant, static_cast<CbVariant::EVariantType>(3), kNoRoot); },
+        "OsPersistentOptions", 232, "OsPersistentOptions::ReadOption");
+    ASSERT_EQ(Write(L"flag", Variant(true)) + Write(L"uint", Variant(3000000000u)), 2);
+    EXPECT_EQ(Stored(L"flag") + Stored(L"uint"), std::string("\x01\x00\x00\x00\x00\x5e\xd0\xb2", 8));
+    cbf::test::ExpectThrowsAt([&] { Write(L"refused", Variant(2.5)); }, "OsPersistentOptions", 266,
+                              "OsPersistentOptions::WriteOption");
+    EXPECT_TRUE(static_cast<int>(std::as_const(variant)) == 9 && Stored(L"refused").empty());
 }
 
 // Keys and value names compare without case, letters beyond ASCII included
@@ -192,24 +158,11 @@ TEST_F(OsPersistentOptionsTest, NamesCompareWithoutCaseAndDeletesRemoveTheValueO
                   Options::WriteOption(Key() + L"\\ärger", L"kept", 2, kUser),
               2);
     int value = 0;
-    EXPECT_EQ(Options::ReadOption(Key() + L"\\äRGER\\σΟΦΊΑ\\дОМ\\X", L"GRößE", value, kUser), 1);
-    EXPECT_EQ(value, 42);
+    EXPECT_TRUE(Options::ReadOption(Key() + L"\\äRGER\\σΟΦΊΑ\\дОМ\\X", L"GRößE", value, kUser) == 1 && value == 42);
     EXPECT_FALSE(Options::DeleteOption(deep, L"GRÖSSE", kUser));
     EXPECT_TRUE(Options::DeleteOption(Key() + L"\\ÄRGER\\Σοφία\\ДОМ\\x", L"GRÖßE", kUser));
     EXPECT_FALSE(Options::DeleteOption(deep, L"größe", kUser));
-    EXPECT_EQ(Options::ReadOption(Key() + L"\\ÄRGER", L"KEPT", value, kUser), 1);
-    EXPECT_EQ(value, 2);
-}
-
-// Where unsigned long is wider than the wire's 32 bits, a larger value is refused.
-TEST_F(OsPersistentOptionsTest, UnsignedLongsBeyondThirtyTwoBitsAreRefused)
-{
-    if constexpr (!cbf::platform::kLongIs32Bit) {
-        cbf::test::ExpectThrowsAt([&] { Write(L"large", static_cast<unsigned long>(0x100000000ull)); },
-                                  "OsPersistentOptions", Options::kUnsignedLongOutOfRangeLine,
-                                  "OsPersistentOptions::WriteOption");
-        EXPECT_EQ(Stored(L"large"), "");
-    }
+    EXPECT_TRUE(Options::ReadOption(Key() + L"\\ÄRGER", L"KEPT", value, kUser) == 1 && value == 2);
 }
 
 } // namespace
