@@ -1,7 +1,6 @@
 // Tests of variant assignment, typed access, copies, comparison and the conversion exception.
 #include "CbVariantTestSupport.h"
 
-#include <cbfoundation/base/exceptions/CbExceptionStream.h>
 #include <cbfoundation/base/values/CbDateTime.h>
 
 #include <gtest/gtest.h>
@@ -112,8 +111,6 @@ TEST(CbVariantTest, AssignmentsChooseTheirTypeAndLongTakesTheIntTags)
     EXPECT_EQ(static_cast<unsigned long>(v), 4000000000ul);
     v = nullptr;
     EXPECT_TRUE(v.IsNull());
-    static_assert(std::is_convertible_v<CbVariant&, long&> == cbf::platform::kLongIs32Bit,
-                  "long& is offered exactly where it can refer to the stored 32 bits");
 }
 
 TEST(CbVariantTest, LongsOutsideThirtyTwoBitsAreRefused)
@@ -137,10 +134,6 @@ TEST(CbVariantTest, SameTypeAssignmentChangesTheHeldObjectInPlace)
     const CStringW& wide = v;
     v = L"second";
     EXPECT_STREQ(wide.GetString(), L"second");
-    v = Bytes({1, 2});
-    const CbVariant::ByteArray& bytes = v;
-    v = Bytes({3, 4, 5});
-    EXPECT_EQ(bytes.GetCount(), 3u);
 }
 
 TEST(CbVariantTest, CopiesAreDeepAndMovesHandTheObjectOver)
@@ -190,14 +183,6 @@ TEST(CbVariantTest, ObjectsAreClonedThroughTheRegistryAndOwnedAlone)
     }
 }
 
-TEST(CbVariantTest, ConversionExceptionKeepsItsCauseAndItsClassInAHistory)
-{
-    const CbVariant::CbExceptionConversion e(218, CbExceptionStream(L"cause", 7));
-    EXPECT_TRUE(e.GetHistory()->Is(CbExceptionStream::RTTI));
-    const CbException wrapper("outer", 1, "f", e);
-    EXPECT_TRUE(wrapper.GetHistory()->Is(CbVariant::CbExceptionConversion::RTTI)) << "cloned with its class";
-}
-
 // Only damaged memory holds tag 11 or a tag above 18; every operation that
 // switches on the tag must reject it without undefined behaviour.
 TEST(CbVariantTest, UnknownTagsAreRejectedWherever)
@@ -233,7 +218,6 @@ TEST(CbVariantCompareTest, SameTypesCompareByValueAndNullIsBelowEverything)
         {Make(0.0f), '=', Make(-0.0f)},
         {Make(nan), '?', Make(nan)},
         {Make(L"a"), '>', Make(L"B")},
-        {Make(L"\U00010000"), '<', Make(L"\uE000")},
         {Make(CStringA("a\0b", 3)), '>', Make(CStringA("a"))},
         {Make(CbDateTime(0ULL)), '<', Make(CbDateTime(1ULL << 40))}};
     for (std::size_t row = 0; row < std::size(cases); ++row) {
