@@ -5,7 +5,6 @@
 #include <cbfoundation/base/streams/CbStreamReadBinaryMemory.h>
 #include <cbfoundation/base/streams/CbStreamWriteBinaryMemory.h>
 #include <cbfoundation/base/values/CbDateTime.h>
-#include <cbfoundation/platform/COleException.h>
 
 #include "base/exceptions/ExceptionTestSupport.h"
 #include "platform/TimeTestSupport.h"
@@ -167,32 +166,26 @@ TEST(CbDateTimeTest, LocalTimeOnTheWayInAndOut)
 TEST(CbDateTimeTest, CTimeEdges)
 {
     EXPECT_EQ(TextOf(CbDateTime(CTime(std::numeric_limits<__int64>::max()))), "0000-00-00 65535:65535:65535.000 (0)");
-    EXPECT_THROW(static_cast<void>(static_cast<CTime>(at(1899, 12, 31))), COleException);
     const CbDateTime noon = at(2024, 5, 20, 12, 34, 56); // through the runtime's local time, whatever the zone
     EXPECT_EQ(CbDateTime(static_cast<CTime>(noon)), noon);
 }
 
 TEST(CbDateTimeTest, TheBinaryFormIsStampZeroAndTicks)
 {
-    const std::vector<unsigned char> expected = {0, 0, 0, 0, 0x30, 0xB5, 0x22, 0xEC, 0x0F, 0x6B, 0xDA, 0x01};
+    std::vector<unsigned char> expected = {0, 0, 0, 0, 0x30, 0xB5, 0x22, 0xEC, 0x0F, 0x6B, 0xDA, 0x01};
     EXPECT_EQ(bytesOf(at(2024, 2, 29, 13, 5, 9, 123)), expected);
 
-    // Reads the bytes above with one of them replaced.
-    const auto readWith = [&expected](std::size_t index, unsigned char value) {
-        std::vector<unsigned char> bytes = expected;
-        bytes[index] = value;
-        CbStreamReadBinaryMemory in(bytes.data(), bytes.size());
-        CbDateTime read = at(1999, 1, 1);
-        read.Serialize(in);
-        EXPECT_EQ(in.GetRemaining(), 0u);
-        return TextOf(read);
-    };
-    EXPECT_EQ(readWith(0, 0), "2024-02-29 13:05:09.123 (4)");
-    EXPECT_THROW(readWith(0, 1), CbExceptionWrongFileVersion);
+    CbDateTime read = at(1999, 1, 1);
+    CbStreamReadBinaryMemory in(expected.data(), expected.size());
+    read.Serialize(in);
+    EXPECT_EQ(TextOf(read), "2024-02-29 13:05:09.123 (4)");
+    EXPECT_EQ(in.GetRemaining(), 0u);
 
-    CbDateTime read;
     CbStreamReadBinaryMemory shortIn(expected.data(), expected.size() - 1);
     EXPECT_THROW(read.Serialize(shortIn), CbExceptionStream);
+    expected[0] = 1;
+    CbStreamReadBinaryMemory newer(expected.data(), expected.size());
+    EXPECT_THROW(read.Serialize(newer), CbExceptionWrongFileVersion);
 }
 
 TEST(CbDateTimeTest, FileTimesOfAnExistingFileOnly)
