@@ -107,20 +107,22 @@ TEST(CbDateTimeTest, SecondsAndLeapYearsFollowTheGregorianCalendar)
         EXPECT_EQ(CbDateTime::IsLeapYear(year), leap) << year;
 }
 
-TEST(CbDateTimeTest, TicksAndFileTimesConvertBothWays)
+TEST(CbDateTimeTest, TicksFileTimesAndCTimesConvertBothWays)
 {
     const unsigned __int64 ticks = 133536855090000000ULL + 1234567; // 2024-02-29 13:05:09.1234567
     const CbDateTime fromTicks(ticks);
     EXPECT_EQ(TextOf(fromTicks), "2024-02-29 13:05:09.123 (4)");
     EXPECT_EQ(FileTimeToTicks(fromTicks), ticks - 4567);
     EXPECT_EQ(TextOf(CbDateTime(0x8000000000000000ULL)), "1601-01-01 00:00:00.000 (1)"); // beyond the range
+    EXPECT_EQ(TextOf(CbDateTime(CTime(std::numeric_limits<__int64>::max()))), "0000-00-00 65535:65535:65535.000 (0)");
+    const CbDateTime noon = at(2024, 5, 20, 12, 34, 56); // through the runtime's local time, whatever the zone
+    EXPECT_EQ(CbDateTime(static_cast<CTime>(noon)), noon);
 }
 
 TEST(CbDateTimeTest, FieldsThatFormNoDateCountAsTheFirstTick)
 {
     const CbDateTime first(0ULL);
     const CbDateTime noDate = at(2024, 1, 1, 24);
-    EXPECT_EQ(FileTimeToTicks(noDate), 0u);
     EXPECT_TRUE(noDate == first && noDate < at(2024, 1, 1) && !(noDate > first));
     EXPECT_EQ(bytesOf(noDate), bytesOf(first));
     // Local time falls back to the fields.
@@ -134,7 +136,6 @@ TEST(CbDateTimeTest, ComparisonIsChronologicalAndIgnoresTheDayOfWeek)
     const std::pair<CbDateTime, CbDateTime> ordered[] = {{at(2024, 2, 29, 13, 5, 9, 0), at(2024, 2, 29, 13, 5, 9, 1)},
                                                          {at(9999, 1, 1), at(10000, 1, 1)}};
     for (const auto& [earlier, later] : ordered) {
-        SCOPED_TRACE(TextOf(earlier));
         EXPECT_TRUE(earlier < later && earlier <= later && later > earlier && later >= earlier && earlier != later);
         EXPECT_FALSE(later < earlier || later <= earlier || earlier > later || earlier >= later || earlier == later);
     }
@@ -161,13 +162,6 @@ TEST(CbDateTimeTest, LocalTimeOnTheWayInAndOut)
               newYearsEve.ToString(CbDateTime::eFormatLongDate, false));
     EXPECT_EQ(newYearsEve.ToString(CbDateTime::eFormatShortDate, true),
               newYearsEve.ToString(CbDateTime::eFormatShortDate, false));
-}
-
-TEST(CbDateTimeTest, CTimeEdges)
-{
-    EXPECT_EQ(TextOf(CbDateTime(CTime(std::numeric_limits<__int64>::max()))), "0000-00-00 65535:65535:65535.000 (0)");
-    const CbDateTime noon = at(2024, 5, 20, 12, 34, 56); // through the runtime's local time, whatever the zone
-    EXPECT_EQ(CbDateTime(static_cast<CTime>(noon)), noon);
 }
 
 TEST(CbDateTimeTest, TheBinaryFormIsStampZeroAndTicks)

@@ -24,6 +24,9 @@ namespace {
 
 using Type = CbVariant::EVariantType;
 using V = CbVariant;
+using SChar = signed char;
+using UChar = unsigned char;
+using UShort = unsigned short;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
@@ -134,7 +137,7 @@ TEST(CbVariantConvertTest, ToBoolTestsForZeroAndForTheTextZero)
     for (const CbVariant& zero : {Make<short>(0), Make(-0.0f), Make(L"0"), Make("0")})
         expectConversion(zero, Make(false));
     for (const CbVariant& other :
-         {Make<unsigned short>(0x100), Make(0x10000000000ull), Make(0.001), Make(kNaN), Make(""), Make(L"00")})
+         {Make<UShort>(0x100), Make(0x10000000000ull), Make(0.001), Make(kNaN), Make(""), Make(L"00")})
         expectConversion(other, Make(true));
 }
 
@@ -144,15 +147,15 @@ TEST(CbVariantConvertTest, IntegersKeepTheirBitsZeroExtendedOrCutAndBecomeFloati
         {Make(true), {Make<short>(1), Make(1.0), Make(L"1")}},
         {Make('A'), {Make(L"A")}},
         {Make('\xFF'), {Make(255), Make(-1.0f)}},
-        {Make<signed char>(-1), {Make(255ull), Make(L"-1")}},
+        {Make<SChar>(-1), {Make(255ull), Make(L"-1")}},
         {Make<short>(-1), {Make(65535), Make(-1.0), Make(L"-1")}},
-        {Make<unsigned short>(65535), {Make<short>(-1), Make(65535.0f), Make(L"65535")}},
+        {Make<UShort>(65535), {Make<short>(-1), Make(65535.0f), Make(L"65535")}},
         {Make(-1), {Make(4294967295ll), Make(-1.0), Make("-1")}},
         {Make(4294967295u), {Make(-1), Make(4294967295.0), Make(L"-1")}},
         {Make(4294967301ll), {Make(5), Make<short>(5), Make(L"4294967301")}},
 
         {Make(LLONG_MIN), {Make(-9223372036854775808.0), Make(L"-9223372036854775808")}},
-        {Make(ULLONG_MAX), {Make<signed char>(-1), Make(18446744073709551616.0), Make("18446744073709551615")}}};
+        {Make(ULLONG_MAX), {Make<SChar>(-1), Make(18446744073709551616.0), Make("18446744073709551615")}}};
     expectConversions(cases);
 }
 
@@ -166,11 +169,11 @@ TEST(CbVariantConvertTest, FloatingPointIsRoundedHalfUpThenConvertedThroughItsIn
         {Make(0.49999997), {Make(0)}},
 
         {Make(-1.0f), {Make(ULLONG_MAX)}},
-        {Make(300.0f), {Make<signed char>(44)}},
+        {Make(300.0f), {Make<SChar>(44)}},
         {Make(4294967296.0), {Make(0u)}}, // through 64 bits, then cut
         {Make(9223372036854777856.0), {Make(kTwoTo63 + 2048)}},
         // NaN and values beyond the intermediate integer: its smallest value, cut.
-        {Make(kNaN), {Make(INT_MIN), Make<signed char>(0), Make(LLONG_MIN), Make(kTwoTo63)}},
+        {Make(kNaN), {Make(INT_MIN), Make<SChar>(0), Make(LLONG_MIN), Make(kTwoTo63)}},
         {Make(1e19), {Make(LLONG_MIN)}},
         {Make(kInf), {Make(0ull)}},
     };
@@ -182,7 +185,7 @@ TEST(CbVariantConvertTest, TextIsScannedAsScanfReadsItAndDatesBecomeTextToTheSec
     const CbVariant withMilliseconds = Make(CbDateTime(SYSTEMTIME{1999, 12, 5, 31, 23, 59, 59, 789}));
     const Conversions cases[] = {{Make("0x1F"), {Make(31), Make(0u)}},
                                  {Make(L" \t-0X10"), {Make(-16)}},
-                                 {Make(L"017"), {Make<short>(15), Make<unsigned short>(17)}},
+                                 {Make(L"017"), {Make<short>(15), Make<UShort>(17)}},
 
                                  {Make("+12abc"), {Make(12)}},
                                  {Make("-1"), {Make(ULLONG_MAX)}},
@@ -208,16 +211,11 @@ TEST(CbVariantConvertTest, FloatingPointTextUsesTheDecimalSeparatorOfTheCurrentL
 
 TEST(CbVariantGetAs, EveryScalarTypeBecomesItsOleTypeWithItsValue)
 {
-    const std::tuple<CbVariant, VARTYPE, double> cases[] = {{Make(true), VT_BOOL, -1},
-                                                            {Make(-7), VT_INT, -7},
-                                                            {Make(1.5f), VT_R4, 1.5},
-                                                            {Make(-2.25), VT_R8, -2.25},
-                                                            {Make<char>(-3), VT_I1, -3},
-                                                            {Make<signed char>(-5), VT_INT, -5},
-                                                            {Make<unsigned char>(200), VT_UI1, 200},
-                                                            {Make<short>(-300), VT_I2, -300},
-                                                            {Make<unsigned short>(65000), VT_UI2, 65000},
-                                                            {Make(4000000000u), VT_UINT, 4000000000.0}};
+    const std::tuple<CbVariant, VARTYPE, double> cases[] = {
+        {Make(true), VT_BOOL, -1},        {Make(-7), VT_INT, -7},           {Make(1.5f), VT_R4, 1.5},
+        {Make(-2.25), VT_R8, -2.25},      {Make<char>(-3), VT_I1, -3},      {Make<SChar>(-5), VT_INT, -5},
+        {Make<UChar>(200), VT_UI1, 200},  {Make<short>(-300), VT_I2, -300}, {Make<UShort>(65000), VT_UI2, 65000},
+        {Make(4000000000u), VT_UINT, 4e9}};
     for (const auto& [value, type, number] : cases) {
         _variant_t result = value.GetAs(CbTypeToType<_variant_t>());
         EXPECT_EQ(result.vt, type) << "variant type " << value.GetType();

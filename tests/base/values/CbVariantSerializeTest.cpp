@@ -136,7 +136,8 @@ TEST(CbVariantSerializeTest, MalformedRecordsThrowTheirExceptions)
 }
 
 // Every proper prefix of every record: the stream's exception, and a variant
-// that is null or of the record's type and can still be copied and destroyed.
+// that is null or of the record's type, never the old value, and can still be
+// copied and destroyed.
 TEST(CbVariantSerializeTest, StreamsEndingInsideARecordLeaveAValidVariant)
 {
     for (const CbVariant& original : everyWritableType()) {
@@ -144,22 +145,12 @@ TEST(CbVariantSerializeTest, StreamsEndingInsideARecordLeaveAValidVariant)
         for (std::size_t length = 0; length < record.size(); ++length) {
             SCOPED_TRACE(testing::Message() << "type " << original.GetType() << ", " << length << " bytes");
             CbStreamReadBinaryMemory in(record.data(), length);
-            CbVariant v = Make(Bytes({1}));
+            CbVariant v = Make(L"old"); // a read reuses a held string's storage
             EXPECT_THROW(v.Serialize(in), CbExceptionStream);
-            EXPECT_TRUE(v.IsNull() || v.GetType() == original.GetType());
+            EXPECT_TRUE((v.IsNull() || v.GetType() == original.GetType()) && !(v == Make(L"old")));
             const CbVariant copy(v);
         }
     }
-}
-
-// The old value goes first, although a read reuses a held string's storage.
-TEST(CbVariantSerializeTest, AFailedReadNeverLeavesTheOldValue)
-{
-    const Record record = write({Make(L"new")});
-    CbStreamReadBinaryMemory cut(record.data(), record.size() - 1);
-    CbVariant v = Make(L"old text");
-    EXPECT_THROW(v.Serialize(cut), CbExceptionStream);
-    EXPECT_TRUE(v.IsNull() || static_cast<const CStringW&>(v).IsEmpty());
 }
 
 } // namespace
