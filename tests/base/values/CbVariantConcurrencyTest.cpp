@@ -32,14 +32,12 @@ TEST(CbVariantConcurrencyTest, VariantsMoveBetweenThreads)
     });
 
     for (int received = 0; received < kCount;) {
-        CbVariant value;
-        {
-            std::lock_guard<std::mutex> lock(mutex);
-            if (queue.empty())
-                continue;
-            value = std::move(queue.front());
-            queue.pop_front();
-        }
+        std::unique_lock<std::mutex> lock(mutex);
+        if (queue.empty())
+            continue;
+        const CbVariant value = std::move(queue.front());
+        queue.pop_front();
+        lock.unlock();
         EXPECT_TRUE(CbVariant(value) == kinds[received++ % 4]); // copied and freed here
     }
     producer.join();

@@ -69,7 +69,6 @@ TEST(CbVariantSerializeTest, ExampleRecordsByteForByte)
     EXPECT_EQ(write({Make(L"ab")}), (Record{0, 0, 0, 0, 8, 0, 0, 0, 0xFF, 0xFE, 0xFF, 2, 0x61, 0, 0x62, 0}));
     EXPECT_EQ(write({Make(Bytes({1, 2, 3}))}),
               (Record{0, 0, 0, 0, 9, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 1, 0, 0, 0, 3, 0, 0, 0, 1, 0, 0, 0, 1, 2, 3}));
-    EXPECT_EQ(write({Make(Bytes({}))}).size(), 8u + 16u) << "an empty array is the header alone";
     EXPECT_EQ(write({Make(CbDateTime(L"2024-01-31 23:59:07"))}).size(), 8u + 42u);
 }
 
@@ -137,7 +136,8 @@ TEST(CbVariantSerializeTest, MalformedRecordsThrowTheirExceptions)
 }
 
 // Every proper prefix of every record: the stream's exception, and a variant
-// that is null or of the record's type and can still be copied and destroyed.
+// that is null or of the record's type, never the old value, and can still be
+// copied and destroyed.
 TEST(CbVariantSerializeTest, StreamsEndingInsideARecordLeaveAValidVariant)
 {
     for (const CbVariant& original : everyWritableType()) {
@@ -145,27 +145,12 @@ TEST(CbVariantSerializeTest, StreamsEndingInsideARecordLeaveAValidVariant)
         for (std::size_t length = 0; length < record.size(); ++length) {
             SCOPED_TRACE(testing::Message() << "type " << original.GetType() << ", " << length << " bytes");
             CbStreamReadBinaryMemory in(record.data(), length);
-            CbVariant v = Make(Bytes({1}));
+            CbVariant v = Make(L"old"); // a read reuses a held string's storage
             EXPECT_THROW(v.Serialize(in), CbExceptionStream);
-            EXPECT_TRUE(v.IsNull() || v.GetType() == original.GetType());
+            EXPECT_TRUE((v.IsNull() || v.GetType() == original.GetType()) && !(v == Make(L"old")));
             const CbVariant copy(v);
         }
     }
-}
-
-TEST(CbVariantSerializeTest, HeldStringsAndArraysTakeARecordOfTheirTypeInPlace)
-{
-    CbVariant v = Make(L"old text");
-    const CStringW& text = v;
-    const Record record = write({Make(L"new")});
-    CbStreamReadBinaryMemory in(record.data(), record.size());
-    v.Serialize(in);
-    EXPECT_STREQ(text.GetString(), L"new");
-
-    v = L"old text";
-    CbStreamReadBinaryMemory cut(record.data(), record.size() - 1);
-    EXPECT_THROW(v.Serialize(cut), CbExceptionStream);
-    EXPECT_STREQ(text.GetString(), L"") << "a failed read never leaves the old value";
 }
 
 } // namespace
