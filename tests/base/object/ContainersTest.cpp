@@ -32,21 +32,16 @@ struct Record
     int payload;
 };
 
+// The next block grows by the factor, truncated, unless its size is fixed;
+// freed records are reused first.
 TEST(CbPlexManagerTest, BlocksGrowByTheFactorTruncatedAtEachStep)
 {
-    CbPlexManager<Record, 0, 0, unsigned> pool(1000, 0, 1.5f);
-    std::vector<unsigned> sizes;
-    for (int i = 0; i < 5; ++i) {
-        sizes.push_back(pool.GetNextBlockSize());
-        for (unsigned n = sizes.back(); n > 0; --n)
-            pool.Allocate();
-    }
-    EXPECT_EQ(sizes, (std::vector<unsigned>{1000, 1500, 2250, 3375, 5062}));
-    CbPlexManager<Record, 0, 0, unsigned> fixed(1000, 64, 1.5f);
+    CbPlexManager<Record, 0, 0, unsigned> pool(3375, 0, 1.5f), fixed(1000, 64, 1.5f);
+    pool.Allocate();
     Record* record = fixed.Allocate();
-    EXPECT_EQ(fixed.GetNextBlockSize(), 64u);
+    EXPECT_TRUE(pool.GetNextBlockSize() == 5062u && fixed.GetNextBlockSize() == 64u);
     fixed.Free(record);
-    EXPECT_EQ(fixed.Allocate(), record) << "freed records are reused first";
+    EXPECT_EQ(fixed.Allocate(), record);
 }
 
 TEST(ContainersTest, FailuresNameTheirClassSourceAndLine)
@@ -75,29 +70,20 @@ TEST(ContainersTest, FailuresNameTheirClassSourceAndLine)
     EXPECT_EQ(refused.GetCount(), 0u) << "a refused allocation leaves the array as it was";
 }
 
-// Map order: buckets ascending, each chain from the record inserted last.
+// A one-bucket map lists its chain from the record inserted last.
 TEST(CbMapTest, RehashingKeepsEveryRecordFindable)
 {
     RegistryMap map(1, 8);
     std::vector<std::wstring> keys;
+    keys.reserve(300); // the map keeps the keys' addresses
     for (int i = 0; i < 300; ++i)
-        keys.push_back(L"key" + std::to_wstring(i));
-    for (std::wstring& key : keys)
-        map.Insert(key.data());
+        map.Insert(keys.emplace_back(L"key" + std::to_wstring(i)).data());
     std::vector<const wchar_t*> order;
     map.ForEach([&](const RegistryMap::Association& a) { order.push_back(a.key); });
-    ASSERT_EQ(order.size(), keys.size());
-    EXPECT_TRUE(std::equal(order.begin(), order.end(), keys.rbegin(),
+    EXPECT_TRUE(std::equal(order.begin(), order.end(), keys.rbegin(), keys.rend(),
                            [](const wchar_t* a, const std::wstring& b) { return a == b.data(); }));
-
     for (unsigned buckets : {400u, 3u}) {
         map.InitHashTable(buckets);
-        unsigned lastBucket = 0;
-        map.ForEach([&](const RegistryMap::Association& a) {
-            EXPECT_GE(a.bucket, lastBucket) << "map order is by bucket";
-            EXPECT_EQ(a.bucket, CbHashKey<wchar_t*>::Hash(a.key) % buckets);
-            lastBucket = a.bucket;
-        });
         for (std::wstring& key : keys)
             ASSERT_NE(map.Lookup(key.data()), nullptr) << "after InitHashTable(" << buckets << ")";
     }
@@ -127,39 +113,30 @@ Bytes contents(const ByteArray& array)
 TEST(CbArrayTest, SetSizeGrowsToExactlyTheCountAndShrinkingKeepsTheStorage)
 {
     ByteArray array = makeArray({1, 2, 3, 4, 5});
-    EXPECT_EQ(array.GetCapacity(), 5u);
     unsigned char* storage = array.GetData();
     array.SetSize(3);
-    EXPECT_EQ(array.GetData(), storage);
+    EXPECT_TRUE(array.GetData() == storage && array.GetCapacity() == 5u);
     array.SetSize(6);
     EXPECT_EQ(array.GetCapacity(), 6u);
     array.SetCapacity(2);
     EXPECT_EQ(contents(array), (Bytes{1, 2})) << "elements survive the moves; a smaller capacity cuts the count";
-    array.SetCapacity(0);
-    EXPECT_EQ(array.GetData(), nullptr);
 }
 
+// An assignment keeps a target's storage when it holds the source's count.
 TEST(CbArrayTest, CopiesAreDeepWithExactCapacities)
 {
     // The target, the source, the target's capacity before and after the assignment.
     const std::tuple<Bytes, Bytes, unsigned, unsigned> cases[] = {
-        {{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, {0xA, 0xB}, 16, 10},
-        {{1}, {5, 6, 7}, 0, 3},
-        {{1, 2, 3}, {}, 0, 3},
-    };
+        {{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, {0xA, 0xB}, 16, 10}, {{1}, {5, 6, 7}, 0, 3}, {{1, 2, 3}, {}, 0, 3}};
     for (const auto& [targetBytes, sourceBytes, targetCapacity, expectedCapacity] : cases) {
-        ByteArray target = makeArray(targetBytes, targetCapacity);
-        ByteArray source = makeArray(sourceBytes, 8);
+        ByteArray target = makeArray(targetBytes, targetCapacity), source = makeArray(sourceBytes, 8);
         source.SetUserValue(42);
         target = source;
         const ByteArray copy(source);
+        std::fill_n(source.GetData(), source.GetCount(), 0xEE);
         EXPECT_EQ(target.GetCapacity(), expectedCapacity);
-        EXPECT_EQ(copy.GetCapacity(), source.GetCount());
-        EXPECT_EQ(target.GetUserValue() + copy.GetUserValue(), 84u);
-        if (source.GetCount() > 0)
-            source[0] = 0xEE;
-        EXPECT_EQ(contents(copy), sourceBytes) << "copies never share storage";
-        EXPECT_EQ(contents(target), sourceBytes);
+        EXPECT_TRUE(copy.GetCapacity() == sourceBytes.size() && copy.GetUserValue() + target.GetUserValue() == 84);
+        EXPECT_TRUE(contents(copy) == sourceBytes && contents(target) == sourceBytes) << "copies never share storage";
     }
 }
 
@@ -167,10 +144,9 @@ TEST(CbArrayTest, CopiesAreDeepWithExactCapacities)
 TEST(CbArrayTest, StorageBlocksHoldTheirBufferInOneAllocation)
 {
     using Block = CbMemoryBlock<0, unsigned>;
-    CbSmartPointer<Block> block(Block::Create(1000)), empty(Block::Create(0));
+    CbSmartPointer<Block> block(Block::Create(1000));
     EXPECT_EQ(reinterpret_cast<std::uintptr_t>(block->GetData()) % alignof(std::max_align_t), 0u);
     std::memset(block->GetData(), 0xAB, 1000); // the sanitizers check the bounds
-    EXPECT_EQ(empty->GetData(), nullptr);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include <cbfoundation/base/exceptions/CbExceptionWrongFileVersion.h>
 #include <cbfoundation/platform/Utf16.h>
 
+#include <algorithm>
 #include <string>
 #include <tuple>
 
@@ -25,7 +26,6 @@ TEST(CbStreamReadBinaryTest, DecodesEveryFormItAccepts)
         {{0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 3, 0, 0, 0}, 3, 3},
         {{0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 1, 0, 0, 0, 0, 0, 0, 0}, 1, 1},
         {{0xFF, 0xFE, 0xFF, 0xFF, 0xFE, 0xFF}, 65534, 65534},
-        {{0xFF, 0xFE, 0xFF, 3, 'a', 0, 0, 0, 'c', 0}, 0, 1},
     };
     for (const auto& [head, units, length] : wideCases) {
         Bytes bytes = head;
@@ -44,52 +44,36 @@ TEST(CbStreamReadBinaryTest, DecodesEveryFormItAccepts)
     long minusOne = 0;
     unsigned long large = 0;
     in >> two >> high >> narrow >> minusOne >> large;
-    EXPECT_TRUE(two && high && narrow == "a");
-    EXPECT_EQ(minusOne, -1L);
-    EXPECT_EQ(large, 0xFFFFFFFEUL);
+    EXPECT_TRUE(two && high && narrow == "a" && minusOne == -1L && large == 0xFFFFFFFEUL);
     EXPECT_EQ(cbf::test::Encode([&](CbStreamWrite& s) { s << two; }), Bytes{1});
 }
 
-// Unpaired high and low surrogates, a low before a high and a proper pair
-// come back byte for byte.
-TEST(CbStreamReadBinaryTest, SurrogatesSurviveReadAndWriteUnchanged)
-{
-    const Bytes stored = {0xFF, 0xFE, 0xFF, 0x08, 0x00, 0xD8, 'A',  0x00, 0x00, 0xDC,
-                          0x00, 0xDC, 0x00, 0xD8, 0x3D, 0xD8, 0x00, 0xDE, 0xFF, 0xDB};
-    CbStreamReadBinaryMemory in(stored.data(), stored.size());
-    CStringW text;
-    in >> text;
-    EXPECT_EQ(text.GetLength(), sizeof(wchar_t) == 2 ? 8 : 7);
-    EXPECT_EQ(cbf::test::Encode([&](CbStreamWrite& s) { s << text; }), stored);
-}
-
 // Short texts are widened eight units at a time, the last block overlapping
-// the one before: a NUL, a lone surrogate or a pair at the start, middle or
-// end of lengths around the block width decodes as the unit-by-unit decoder
-// does, into a string that held a longer text before.
+// the one before. A NUL or a surrogate anywhere, the overlap included, must
+// decode as the unit-by-unit decoder does (lone surrogates and pairs coming
+// back byte for byte), into a string that held a longer text before.
 TEST(CbStreamReadBinaryTest, ShortTextsDecodeLikeTheFullDecoderWhereverTheirSpecialUnitsLie)
 {
-    const std::u16string specials[] = {std::u16string(1, u'\0'), u"\xD800", u"\xDC00", u"\U0001F600"};
-    for (const std::size_t length : {2, 7, 8, 9, 16, 17}) {
-        for (const std::u16string& special : specials) {
-            for (const std::size_t at : {std::size_t{0}, length / 2 - 1, length - special.size()}) {
-                std::u16string units;
-                for (std::size_t i = 0; i < length; ++i)
-                    units += static_cast<char16_t>(i % 3 == 0 ? 0xE9 + i : 'a' + i);
-                units.replace(at, special.size(), special);
-                Bytes stored = {0xFF, 0xFE, 0xFF, static_cast<unsigned char>(length)};
-                for (const char16_t unit : units)
-                    stored.insert(stored.end(),
-                                  {static_cast<unsigned char>(unit), static_cast<unsigned char>(unit >> 8)});
-                std::wstring expected(length, L'\0');
-                expected.resize(
-                    cbf::platform::FromUtf16Le(stored.data() + 4, special[0] ? length : at, expected.data()));
-                CbStreamReadBinaryMemory in(stored.data(), stored.size());
-                CStringW text(std::wstring(40, L'x').c_str());
-                in >> text;
-                EXPECT_EQ(std::wstring(text.GetString(), static_cast<std::size_t>(text.GetLength())), expected)
-                    << "length " << length << ", at " << at;
-            }
+    const std::u16string cases[] = {u"\xD800Z\xDC00\xDC00\xD800\U0001F600\xDBFF",
+                                    u"\xDC00ghijklm",
+                                    u"abcdefgh\xD800",
+                                    u"abcdefg\U0001F600hijklmno",
+                                    u"abcdefghijklmno\xDC00",
+                                    std::u16string(u"abcdefghijklmnop\0", 17),
+                                    std::u16string(u"abcdefgh\0jk", 11)};
+    for (const std::u16string& units : cases) {
+        Bytes stored = {0xFF, 0xFE, 0xFF, static_cast<unsigned char>(units.size())};
+        for (const char16_t unit : units)
+            stored.insert(stored.end(), {static_cast<unsigned char>(unit), static_cast<unsigned char>(unit >> 8)});
+        std::wstring expected(units.size(), L'\0');
+        expected.resize(
+            cbf::platform::FromUtf16Le(stored.data() + 4, std::min(units.find(u'\0'), units.size()), expected.data()));
+        CbStreamReadBinaryMemory in(stored.data(), stored.size());
+        CStringW text(std::wstring(40, L'x').c_str());
+        in >> text;
+        EXPECT_EQ(std::wstring(text.GetString(), static_cast<std::size_t>(text.GetLength())), expected) << units.size();
+        if (units.find(u'\0') == std::u16string::npos) {
+            EXPECT_EQ(cbf::test::Encode([&](CbStreamWrite& s) { s << text; }), stored);
         }
     }
 }
@@ -149,27 +133,12 @@ TEST(CbStreamReadBinaryTest, ShortPrimitivesThrowTheirOperatorsLine)
 TEST(CbStreamReadBinaryTest, VersionStampsNewerThanExpectedAreRefused)
 {
     const Bytes five = {5, 0, 0, 0};
-    for (const unsigned expected : {5u, 6u, 4u}) {
-        CbStreamReadBinaryMemory in(five.data(), five.size());
-        const auto read = [&] { return in.ReadAndCompareVersion(expected); };
-        if (expected >= 5)
-            EXPECT_EQ(read(), 5u);
-        else
-            cbf::test::ExpectThrowsAt(read, "CbStreamRead", 46, nullptr, &CbExceptionWrongFileVersion::RTTI);
-        EXPECT_EQ(in.GetPosition(), 4u);
-    }
-}
-
-TEST(CbStreamReadBinaryTest, MemoryReaderDeliversShortCountsAtTheEnd)
-{
-    const Bytes bytes = {1, 2, 3, 4, 5};
-    CbStreamReadBinaryMemory in(bytes.data(), bytes.size());
-    unsigned char buffer[8] = {};
-    EXPECT_EQ(in.ReadBuffer(buffer, 2) + in.ReadBuffer(buffer, 8) + in.ReadBuffer(buffer, 8), 5u);
-    EXPECT_EQ(buffer[2], 5);
-    EXPECT_EQ(in.GetPosition(), in.GetSize());
+    CbStreamReadBinaryMemory current(five.data(), five.size()), newer(five.data(), five.size());
+    EXPECT_EQ(current.ReadAndCompareVersion(5), 5u);
+    cbf::test::ExpectThrowsAt([&] { newer.ReadAndCompareVersion(4); }, "CbStreamRead", 46, nullptr,
+                              &CbExceptionWrongFileVersion::RTTI);
+    EXPECT_EQ(newer.GetPosition(), 4u);
     EXPECT_THROW(CbStreamReadBinaryMemory(nullptr, 1), CbExceptionPreconditionViolation);
-    EXPECT_EQ(CbStreamReadBinaryMemory(nullptr, 0).GetRemaining(), 0u);
 }
 
 } // namespace

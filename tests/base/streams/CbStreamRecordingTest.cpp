@@ -14,94 +14,73 @@ using cbf::test::WriteAction;
 
 namespace {
 
-void append(std::string& calls, const std::string& call)
-{
-    calls += (calls.empty() ? "" : " ") + call;
-}
-
 // A writer as a client writes one: only the primitive, which notes the size
 // of each call and keeps the bytes. With `area` bytes it also offers a put
 // area, as a buffered file writer does, and takes the area's bytes first.
-class ClientWriter : public CbStreamWriteBinary
+struct ClientWriter : CbStreamWriteBinary
 {
-public:
-    explicit ClientWriter(std::size_t area = 0)
-        : m_area(area)
+    explicit ClientWriter(std::size_t areaSize = 0)
+        : area(areaSize)
     {
-        takeArea();
+        Flush();
     }
 
-    Bytes Flush()
-    {
-        takeArea();
-        return bytes;
-    }
-
-    std::string calls;
-    Bytes bytes;
-
-protected:
     CbStreamWrite& write(const void* buffer, unsigned __int64 count) override
     {
-        takeArea();
-        append(calls, std::to_string(count));
-        const auto* begin = static_cast<const unsigned char*>(buffer);
-        bytes.insert(bytes.end(), begin, begin + count);
+        Flush();
+        calls.append(calls.empty() ? "" : " ").append(std::to_string(count));
+        bytes.insert(bytes.end(), static_cast<const unsigned char*>(buffer),
+                     static_cast<const unsigned char*>(buffer) + count);
         return *this;
     }
 
-private:
-    void takeArea()
+    void Flush()
     {
         bytes.insert(bytes.end(), putBase(), putNext());
-        if (!m_area.empty())
-            setPutArea(m_area.data(), m_area.data(), m_area.data() + m_area.size());
+        if (!area.empty())
+            setPutArea(area.data(), area.data(), area.data() + area.size());
     }
 
-    Bytes m_area;
+    Bytes area, bytes;
+    std::string calls;
 };
 
 // A reader as a client writes one, over bytes in memory: notes each call as
 // "asked>delivered". With `area` bytes it also offers a get area, refilled
 // after each `read`, as a buffered file reader does.
-class ClientReader : public CbStreamReadBinary
+struct ClientReader : CbStreamReadBinary
 {
-public:
-    explicit ClientReader(Bytes source, std::size_t area = 0)
-        : m_source(std::move(source))
-        , m_area(area)
+    explicit ClientReader(Bytes bytes, std::size_t areaSize = 0)
+        : source(std::move(bytes))
+        , area(areaSize)
     {
         refill();
     }
 
-    std::string calls;
-
-protected:
     unsigned __int64 read(void* buffer, unsigned __int64 count) override
     {
         const unsigned __int64 taken = takeFromGetArea(buffer, count);
-        const auto more = std::min<unsigned __int64>(count - taken, m_source.size() - m_next);
-        std::copy_n(m_source.begin() + static_cast<std::ptrdiff_t>(m_next), more,
+        const auto more = std::min<unsigned __int64>(count - taken, source.size() - next);
+        std::copy_n(source.begin() + static_cast<std::ptrdiff_t>(next), more,
                     static_cast<unsigned char*>(buffer) + taken);
-        m_next += more;
+        next += more;
         refill();
-        append(calls, std::to_string(count) + ">" + std::to_string(taken + more));
+        calls.append(calls.empty() ? "" : " ").append(std::to_string(count) + ">" + std::to_string(taken + more));
         return taken + more;
     }
 
-private:
     void refill()
     {
-        const std::size_t size = std::min(m_area.size(), m_source.size() - m_next);
-        std::copy_n(m_source.begin() + static_cast<std::ptrdiff_t>(m_next), size, m_area.begin());
-        m_next += size;
+        const std::size_t size = std::min(area.size(), source.size() - next);
+        std::copy_n(source.begin() + static_cast<std::ptrdiff_t>(next), size, area.begin());
+        next += size;
         if (size > 0)
-            setGetArea(m_area.data(), m_area.data() + size);
+            setGetArea(area.data(), area.data() + size);
     }
 
-    Bytes m_source;
-    Bytes m_area;
-    std::size_t m_next = 0;
+    Bytes source, area;
+    std::size_t next = 0;
+    std::string calls;
 };
 
 const CStringW kWide300(std::wstring(300, L'w').c_str());
@@ -191,18 +170,14 @@ const std::tuple<Bytes, ReadInto, const char*, unsigned> kReadCases[] = {
     {cut(0), readMixed, "1>0", 39},
     {cut(5), readMixed, "1>1 2>2 4>2", 155},
     {cut(10), readMixed, "1>1 2>2 4>4 8>3", 231},
-    {cut(17), readMixed, "1>1 2>2 4>4 8>8 4>2", 136},
     {cut(20), readMixed, "1>1 2>2 4>4 8>8 4>4 2>1", 326},
-    {cut(23), readMixed, "1>1 2>2 4>4 8>8 4>4 2>2 4>2", 98},
     {cut(27), readMixed, "1>1 2>2 4>4 8>8 4>4 2>2 4>4 4>2", 307},
-    {cut(40), readMixed, "1>1 2>2 4>4 8>8 4>4 2>2 4>4 4>4 4>4 2>2 600>5", 307},
     {Bytes{0xFF, 0xFE, 0xFE, 0x01, 0x00}, [](CbStreamRead& s, Destinations& to) { s >> to.w; }, "4>4", 397},
     // Empty texts from a stream without an area once passed a null address on.
     {Encode([](CbStreamWrite& s) { s << "" << L""; }), [](CbStreamRead& s, Destinations& to) { s >> to.a >> to.w; },
      "4>4 4>4", 0},
     {Encode([](CbStreamWrite& s) { s << kWide70000 << kWideMixed << -1L; }), readTheRest,
      "4>4 2>2 4>4 131072>131072 8928>8928 4>4 78>78 4>4 0>0 2>0 1>0", 79},
-    {unknownChunk(300, 300), skipChunk, "4>4 14>14 8>8 256>256 32>32 8>8 4>4", 0},
     {unknownChunk(255, 255), skipChunk, "4>4 14>14 8>8 128>128 64>64 32>32 16>16 8>8 4>4 2>2 1>1", 0},
     {unknownChunk(1000, 300), skipChunk, "4>4 14>14 8>8 256>256 256>44", 0},
     {unknownChunk(~0ULL, 0), skipChunk, "4>4 14>14 8>8 256>0", 0},
@@ -230,7 +205,8 @@ TEST(CbStreamRecordingTest, StreamsWithAreasOfAnySizeAgreeWithClientStreams)
         for (const auto& [action, calls] : kWriteCases) {
             ClientWriter windowed(size);
             action(windowed);
-            EXPECT_EQ(windowed.Flush(), Encode(action)) << size << " " << calls;
+            windowed.Flush();
+            EXPECT_EQ(windowed.bytes, Encode(action)) << size << " " << calls;
         }
         for (const auto& [bytes, readInto, calls, line] : kReadCases) {
             ClientReader recorder(bytes), windowed(bytes, size);

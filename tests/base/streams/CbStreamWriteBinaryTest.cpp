@@ -23,9 +23,9 @@ TEST(CbStreamWriteBinaryTest, EveryFormHasItsWireBytes)
         {[](CbStreamWrite& s) { s << static_cast<__int64>(-2) << 0x0102030405060708ULL; },
          {0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 8, 7, 6, 5, 4, 3, 2, 1}},
         {[](CbStreamWrite& s) { s << 1.0f << -0.0; }, {0, 0, 0x80, 0x3F, 0, 0, 0, 0, 0, 0, 0, 0x80}},
-        {[](CbStreamWrite& s) { s << "abc"; }, {3, 0, 0, 0, 'a', 'b', 'c'}},
         // String objects end at their first NUL.
-        {[](CbStreamWrite& s) { s << CStringA("ab\0c", 4); }, {2, 0, 0, 0, 'a', 'b'}},
+        {[](CbStreamWrite& s) { s << "abc" << CStringA("ab\0c", 4); },
+         {3, 0, 0, 0, 'a', 'b', 'c', 2, 0, 0, 0, 'a', 'b'}},
         {[](CbStreamWrite& s) { s << CStringW(L"a\0b", 3); }, {0xFF, 0xFE, 0xFF, 1, 'a', 0}},
         {[](CbStreamWrite& s) { s << L"abc" << L""; },
          {0xFF, 0xFE, 0xFF, 3, 'a', 0, 'b', 0, 'c', 0, 0xFF, 0xFE, 0xFF, 0}},
@@ -39,7 +39,7 @@ TEST(CbStreamWriteBinaryTest, EveryFormHasItsWireBytes)
     }
 }
 
-// The shortest of the four length forms, its boundaries, and the way back.
+// The shortest of the four length forms and its boundaries; the reader's tables read them back.
 TEST(CbStreamWriteBinaryTest, WideLengthsTakeTheShortestFormAndReadBack)
 {
     // Text of `repeat` copies of `piece`, its length in UTF-16 units, the bytes before the text.
@@ -60,10 +60,6 @@ TEST(CbStreamWriteBinaryTest, WideLengthsTakeTheShortestFormAndReadBack)
         CbStreamWriteBinaryByteCount counter;
         counter << text;
         EXPECT_EQ(counter.GetByteCount(), bytes.size());
-        CbStreamReadBinaryMemory in(bytes.data(), bytes.size());
-        CStringW back;
-        in >> back;
-        EXPECT_TRUE(back == text);
     }
 }
 
