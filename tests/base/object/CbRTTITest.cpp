@@ -1,6 +1,7 @@
 // Tests of the type registry: registration, lookup, kinds and derived classes.
 #include <cbfoundation/base/exceptions/CbExceptionPreconditionViolation.h>
 #include <cbfoundation/base/exceptions/CbExceptionStream.h>
+#include <cbfoundation/base/object/CbHashKey.h>
 #include <cbfoundation/base/object/CbList.h>
 #include <cbfoundation/base/object/CbRTTI.h>
 #include <cbfoundation/base/streams/CbStreamWriteASCIIStringT.h>
@@ -91,10 +92,29 @@ TEST(CbRTTITest, GetDerivedOfListsTheClassAndAllDescendants)
         Names actual;
         for (const CbRTTI* type : list)
             actual.emplace_back(type->GetName());
+        EXPECT_TRUE(std::is_sorted(actual.begin(), actual.end(), [](const auto& a, const auto& b) {
+            return CbHashKey<wchar_t*>::Hash(a.c_str()) % 400 < CbHashKey<wchar_t*>::Hash(b.c_str()) % 400;
+        })) << "map order over the registry's 400 buckets";
         std::sort(actual.begin(), actual.end());
         EXPECT_EQ(actual, expected) << (name ? name : L"(null)");
         EXPECT_EQ(list.GetCount(), expected.size());
     }
+}
+
+// A character outside the BMP hashes as its surrogate pair on every
+// platform, a lone surrogate as itself; the sum wraps modulo 2^32.
+TEST(CbRTTITest, HashIsTimes33OverUtf16Units)
+{
+    const std::wstring astral = sizeof(wchar_t) == 2 ? std::wstring{wchar_t(0xD83D), wchar_t(0xDE00)}
+                                                     : std::wstring(1, static_cast<wchar_t>(0x1F600));
+    const std::pair<std::wstring, unsigned> cases[] = {
+        {L"", 0u},
+        {L"." + astral + L".", ((46u * 33 + 0xD83Du) * 33 + 0xDE00u) * 33 + 46u},
+        {{wchar_t(0xDBFF), L'a', wchar_t(0xDC00)}, (0xDBFFu * 33 + 97u) * 33 + 0xDC00u},
+        {std::wstring(8, wchar_t(0xFFFF)), 0xA7E41C78u},
+    };
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(CbHashKey<wchar_t*>::Hash(text.c_str()), expected) << text.size() << " characters";
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "CbVariantTestSupport.h"
 
 #include <cbfoundation/base/values/CbDateTime.h>
+#include <cbfoundation/platform/Environment.h>
 #include <cbfoundation/platform/OleVariant.h>
 
 #include <gtest/gtest.h>
@@ -10,8 +11,11 @@
 #include <array>
 #include <climits>
 #include <clocale>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <limits>
+#include <random>
 #include <span>
 #include <string>
 #include <tuple>
@@ -199,7 +203,42 @@ TEST(CbVariantConvertTest, TextIsScannedAsScanfReadsItAndDatesBecomeTextToTheSec
     expectConversions(cases);
 }
 
-// strtod and printf follow the numeric locale, which is "C" here.
+// Makes a locale with a decimal comma the numeric locale while it lives: an
+// installed one, or else one that localedef generates into a temporary folder.
+struct CommaLocale
+{
+    CommaLocale() { active = trySet() || (generate() && trySet()); }
+    ~CommaLocale() { std::setlocale(LC_NUMERIC, previous.c_str()); }
+
+    bool trySet() const
+    {
+        for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "German_Germany.1252", "fr_FR.UTF-8"})
+            if (std::setlocale(LC_NUMERIC, name) && std::strcmp(std::localeconv()->decimal_point, ",") == 0)
+                return true;
+        std::setlocale(LC_NUMERIC, previous.c_str());
+        return false;
+    }
+
+    // Made beside and renamed, so that concurrent runs never see half a locale.
+    static bool generate()
+    {
+        std::error_code ignored;
+        const auto folder = std::filesystem::temp_directory_path() / "cbfoundation-test-locales";
+        const auto made = folder / std::to_string(std::random_device()());
+        std::filesystem::create_directories(folder, ignored);
+        const std::string command = "localedef -i de_DE -f UTF-8 '" + made.string() + "' >/dev/null 2>&1";
+        if (!std::filesystem::exists(folder / "de_DE.UTF-8" / "LC_NUMERIC") && std::system(command.c_str()) == 0)
+            std::filesystem::rename(made, folder / "de_DE.UTF-8", ignored);
+        std::filesystem::remove_all(made, ignored);
+        return cbf::platform::WriteEnvironmentVariable(L"LOCPATH", folder.wstring().c_str());
+    }
+
+    const std::string previous = std::setlocale(LC_NUMERIC, nullptr);
+    bool active = false;
+};
+
+// strtod and printf follow the current numeric locale: "C", then one with a
+// decimal comma.
 TEST(CbVariantConvertTest, FloatingPointTextUsesTheDecimalSeparatorOfTheCurrentLocale)
 {
     ASSERT_STREQ(std::localeconv()->decimal_point, ".");
@@ -207,6 +246,14 @@ TEST(CbVariantConvertTest, FloatingPointTextUsesTheDecimalSeparatorOfTheCurrentL
         {Make(L"1.5"), {Make(1.5)}}, {Make("  -2.25e2"), {Make(-225.0)}}, {Make(L""), {Make(0.0f)}}};
     expectConversions(cases);
     expectRefused(Make(L"1,5"), V::eVariantTypeDouble, 764);
+    const CommaLocale comma;
+    if (!comma.active)
+        GTEST_SKIP() << "no locale with a decimal comma could be set or generated";
+    const Conversions commaCases[] = {{Make(L"1,5"), {Make(1.5)}},
+                                      {Make(" -0,125"), {Make(-0.125f)}},
+                                      {Make(2.25), {Make(L"2,250000"), Make("2,250000")}}};
+    expectConversions(commaCases);
+    expectRefused(Make(L"1.5"), V::eVariantTypeDouble, 764);
 }
 
 TEST(CbVariantGetAs, EveryScalarTypeBecomesItsOleTypeWithItsValue)
