@@ -80,18 +80,6 @@ TEST(CbParameterFileTest, FailuresLeaveTheModelAsItWas)
     ExpectFailure([&] { BytesOf(file); }, "CbParameterFile", 120);
 }
 
-TEST(CbParameterFileTest, SetParameterChangesTheFirstMatchOrAppends)
-{
-    CbParameterFile file = SampleFile();
-    CbVariant value;
-    value = 42;
-    file.SetParameter(L"p", value);
-    file.SetParameter(L"P", value).number = 3;
-    ASSERT_EQ(file.parameters.size(), 2u);
-    EXPECT_EQ(file.parameters[0].loadedValue, value);
-    EXPECT_EQ(file.FindParameter(L"P")->number, 3);
-}
-
 // Every container saves, reports its kind on load and reads as the plain form;
 // the older magic reads the same.
 TEST(CbParameterFileTest, ContainersSaveAndLoadAlike)

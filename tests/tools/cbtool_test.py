@@ -1,10 +1,9 @@
 #!/usr/bin/env python3
-"""Runs the built cbtool on fixtures: exit statuses, outputs, byte-exact JSON round trips, containers, options, bad input."""
+"""Runs the built cbtool on fixtures: exit statuses, outputs, byte-exact JSON round trips, containers, bad input."""
 
 import argparse
 import json
 import os
-import random
 import shutil
 import struct
 import subprocess
@@ -16,12 +15,10 @@ from pathlib import Path
 
 ARGS = None
 MAGIC = b"C2288012-30BB4396B65"
-ALTERNATIVE_MAGIC = b"Varok AG, 2005, comp"
 
 
-def container(payload, method=2, magic=MAGIC):
-    body = zlib.compress(payload) if method == 2 else payload
-    return magic + struct.pack("<II", method, len(payload)) + body
+def container(payload, method=2):
+    return MAGIC + struct.pack("<II", method, len(payload)) + (zlib.compress(payload) if method == 2 else payload)
 
 
 def record(name, type_, value, number=-1):
@@ -30,16 +27,11 @@ def record(name, type_, value, number=-1):
 
 # Records at the edges of the types' forms; the shipped sample holds the other types.
 EDGES = [
-    record("bool", "Bool", False, 0),
     record("int", "Int", -2147483648, 2147483647),
-    record("uint", "UInt", 4294967295),
     record("floatNaNBits", "Float", "NaN:7fc00001"),
     record("double", "Double", "-Infinity"),
-    record("char", "Char", -128),
     record("text", "StringW", "Grüße \U0001F600 \u2013 end"),
     record("loneSurrogate", "StringW", {"hex": "41003ed84200"}),
-    record("schar", "SChar", 127),
-    record("short", "Short", -32768),
     record("narrowBytes", "StringA", {"hex": "e9ff"}),
     record({"hex": "00d8"}, "Int", 1),
 ]
@@ -123,10 +115,10 @@ class CbtoolTest(unittest.TestCase):
                                     ("stored", container(payload, 0), "compressed archive, method 0 (stored)")]:
             with self.subTest(name):
                 path = self.write(name + ".cbp", content)
-                self.run_tool("set", path, "bool", "--text", "x\u00e9", "--number", "7")
+                self.run_tool("set", path, "int", "--text", "x\u00e9", "--number", "7")
                 self.run_tool("set", path, "added", "--date", "2001-02-03T04:05:06")
                 self.assertEqual(self.dump(path)["parameters"][::2], [
-                    record("bool", "StringW", "x\u00e9", 7), record("added", "DateTime", "2001-02-03T04:05:06")])
+                    record("int", "StringW", "x\u00e9", 7), record("added", "DateTime", "2001-02-03T04:05:06")])
                 self.assertIn("kind:         " + kind, self.run_tool("info", path))
 
     def test_relative_file_names_are_below_the_current_folder(self):
@@ -144,24 +136,6 @@ class CbtoolTest(unittest.TestCase):
         self.assertEqual(zlib.decompress(packed[28:]), original.read_bytes())
         self.run_tool("unpack", self.folder / "packed", self.folder / "unpacked")
         self.assertEqual((self.folder / "unpacked").read_bytes(), original.read_bytes())
-        stored = self.write("stored", container(b"abc", 0, ALTERNATIVE_MAGIC)[:24] + b"\x03\0\0\0abc")
-        self.assertEqual(self.run_tool("info", stored).splitlines()[1:], [
-            "file size:    31", "kind:         compressed archive with the alternative magic, method 0 (stored)",
-            "method:       0", "length field: 3", "payload size: 3"])
-
-    def test_options_are_set_read_listed_and_deleted(self):
-        key = "Software\\cbtool Test\\Ünter"
-        self.run_tool("options", "set", "HKCU", key, "Text", "Wert \U0001F600")
-        self.run_tool("options", "set", "hkey_current_user", key, "Count", "-3", "--type", "int")
-        self.assertEqual(self.run_tool("options", "get", "HKCU", key, "Count", "--type", "int"), "-3\n")
-        self.assertEqual(self.run_tool("options", "list", "HKCU", key),
-                         "Count\tREG_DWORD\t4294967293\nText\tREG_SZ\tWert \U0001F600\n")
-        self.run_tool("options", "delete", "HKCU", key, "COUNT")
-        self.run_tool("options", "get", "HKCU", key, "Count", "--type", "int", status=1)
-
-    def test_help_and_version(self):
-        self.assertEqual(self.run_tool("--version"), f"cbtool {ARGS.version}\n")
-        self.assertIn("Usage:", self.run_tool("options", "get", "--help"))
 
     def test_bad_input_gets_one_line_and_a_failure_status(self):
         missing = self.folder / "missing"
@@ -173,10 +147,8 @@ class CbtoolTest(unittest.TestCase):
         usage, failure = 64, 1
         cases = [
             ((), usage), (("frobnicate",), usage), (("dump", built, "--yaml"), usage), (("set", built, "x"), usage),
-            (("pack", text, "o", "--level", "9"), usage), (("options", "get", "HKXX", "k", "n"), usage),
-            (("options", "set", "HKCU", "k", "n", "x", "--type", "int"), usage),
-            (("options", "list", "HKCU", "no\\such\\key"), failure), (("dump", missing), failure),
-            (("dump", text), failure), (("unpack", bad_zlib, self.folder / "o"), failure),
+            (("options", "get", "HKXX", "k", "n"), usage), (("options", "list", "HKCU", "no\\such\\key"), failure),
+            (("dump", missing), failure), (("dump", text), failure), (("unpack", bad_zlib, self.folder / "o"), failure),
             (("set", version2, "x", "--int", "1"), failure), (("set", built, "x", "--short", "40000"), failure),
         ]
         # Each bad document in a file of its own.
@@ -192,29 +164,12 @@ class CbtoolTest(unittest.TestCase):
                 self.run_tool(*args, status=status)
         self.assertFalse((self.folder / "o").exists())
 
-    def test_arbitrary_bytes_never_crash_the_readers(self):
-        generator = random.Random(15)
-        seeds = [self.build(document(version), f"seed{version}").read_bytes() for version in range(5)]
-        for index in range(ARGS.random_files):
-            content = bytearray(generator.choice(seeds))
-            for _ in range(generator.randrange(1, 8)):
-                content[generator.randrange(len(content))] = generator.getrandbits(8)
-            content = bytes(content[:generator.randrange(len(content) + 1)])
-            if index % 2:
-                content = container(content, generator.choice((0, 2, 2, 7)))
-            path = self.write("random", content)
-            for args in (("dump", path), ("dump", "--json", path), ("info", path)):
-                with self.subTest(args=args, content=content.hex()):
-                    self.run_tool(*args, statuses=(0, 1))
-
 
 def main():
     global ARGS
     parser = argparse.ArgumentParser()
     parser.add_argument("--cbtool", required=True)
-    parser.add_argument("--version", required=True)
     parser.add_argument("--examples", required=True, type=Path)
-    parser.add_argument("--random-files", type=int, default=300)
     ARGS, rest = parser.parse_known_args()
     unittest.main(argv=[sys.argv[0], *rest], verbosity=1)
 
