@@ -95,6 +95,18 @@ void readOurs(const char* name)
     }
 }
 
+// The bytes of the plain file, as our writer makes them.
+std::vector<unsigned char> plainBytes()
+{
+    writeOurs(OsStreamWriteBinaryFile::eCompressionModeNone, OsStreamWriteBinaryFile::eCompressionLevelDefault,
+              "plain");
+    std::vector<unsigned char> bytes(kBytes);
+    std::FILE* source = std::fopen(path("plain").c_str(), "rb");
+    benchmark::DoNotOptimize(std::fread(bytes.data(), 1, bytes.size(), source));
+    std::fclose(source);
+    return bytes;
+}
+
 void BM_PlainWrite_Ours(benchmark::State& state)
 {
     for (auto _ : state)
@@ -128,12 +140,7 @@ BENCHMARK(BM_PlainWrite_FwriteUnlocked)->Unit(benchmark::kMillisecond);
 // writer that keeps that buffer can be faster than this.
 void BM_PlainWrite_EncodedBlocks(benchmark::State& state)
 {
-    writeOurs(OsStreamWriteBinaryFile::eCompressionModeNone, OsStreamWriteBinaryFile::eCompressionLevelDefault,
-              "plain");
-    std::vector<unsigned char> bytes(kBytes);
-    std::FILE* source = std::fopen(path("plain").c_str(), "rb");
-    benchmark::DoNotOptimize(std::fread(bytes.data(), 1, bytes.size(), source));
-    std::fclose(source);
+    std::vector<unsigned char> bytes = plainBytes();
     for (auto _ : state) {
         std::FILE* file = std::fopen(path("plain").c_str(), "wb");
         std::setvbuf(file, nullptr, _IOFBF, 4096);
@@ -191,12 +198,7 @@ BENCHMARK(BM_PackedWrite_Ours)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillise
 // The same bytes as the plain file, deflated in 64 KiB pieces into a file.
 void BM_PackedWrite_Deflate(benchmark::State& state)
 {
-    writeOurs(OsStreamWriteBinaryFile::eCompressionModeNone, OsStreamWriteBinaryFile::eCompressionLevelDefault,
-              "plain");
-    std::vector<unsigned char> bytes(kBytes);
-    std::FILE* source = std::fopen(path("plain").c_str(), "rb");
-    benchmark::DoNotOptimize(std::fread(bytes.data(), 1, bytes.size(), source));
-    std::fclose(source);
+    std::vector<unsigned char> bytes = plainBytes();
     std::vector<unsigned char> out(kPiece);
     for (auto _ : state) {
         std::FILE* file = std::fopen(path("packed").c_str(), "wb");
