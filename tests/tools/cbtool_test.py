@@ -124,7 +124,8 @@ class CbtoolTest(unittest.TestCase):
     def test_relative_file_names_are_below_the_current_folder(self):
         self.write("doc.json", document(4, EDGES[:2]))
         for args in (("build", "doc.json", "out.cbp"), ("set", "out.cbp", "added", "--int", "1"),
-                     ("pack", "out.cbp", "new/sub/packed"), ("unpack", "new/sub/packed", "unpacked")):
+                     ("pack", "out.cbp", "new/sub/packed"), ("unpack", "new/sub/packed", "unpacked"),
+                     ("pack", "out.cbp", "x\udcff"), ("unpack", "x\udcff", "unpacked")):  # a byte that is no UTF-8
             self.run_tool(*args, cwd=self.folder)
         self.assertEqual((self.folder / "unpacked").read_bytes(), (self.folder / "out.cbp").read_bytes())
 

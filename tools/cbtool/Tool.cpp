@@ -122,11 +122,15 @@ CStringW FromArgument(const std::string& argument)
     return CStringW(wide.data(), static_cast<int>(wide.size()));
 }
 
+// Looked at as text, not through std::filesystem, which refuses names that
+// are not valid in the locale's encoding but are valid file names.
 CStringW PathFromArgument(const std::string& argument)
 {
     const CStringW path = FromArgument(argument);
-    const std::filesystem::path parsed(path.GetString());
-    if (path.IsEmpty() || parsed.has_root_name() || parsed.has_root_directory())
+    const bool drives = std::filesystem::path::preferred_separator == L'\\';
+    const bool rooted = !path.IsEmpty() && (path.GetAt(0) == L'/' || path.GetAt(0) == L'\\' ||
+                                            (drives && path.GetLength() > 1 && path.GetAt(1) == L':'));
+    if (path.IsEmpty() || rooted)
         return path;
     return OsFileSystem::GetDirectory(OsFileSystem::eSpecialDirectoryCurrent) + path;
 }
